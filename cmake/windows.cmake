@@ -1,0 +1,30 @@
+# Windows build: one static pinrow.exe with its resources, plus the small
+# helper programs that the end-to-end tests drive under Wine.
+enable_language(RC)
+file(GLOB PINROW_WIN32_SOURCES CONFIGURE_DEPENDS
+  ${CMAKE_SOURCE_DIR}/src/platform/win32/*.cpp)
+
+set(CMAKE_RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR})
+set(PINROW_SIZE_FLAGS -Os -ffunction-sections -fdata-sections)
+set(PINROW_LINK_FLAGS -static -municode -mwindows -Wl,--gc-sections -s)
+
+add_executable(pinrow WIN32
+  ${CMAKE_SOURCE_DIR}/src/app/main.cpp
+  ${PINROW_LOGIC_SOURCES} ${PINROW_WIN32_SOURCES}
+  ${CMAKE_SOURCE_DIR}/res/pinrow.rc)
+target_include_directories(pinrow PRIVATE ${CMAKE_SOURCE_DIR}/src ${CMAKE_SOURCE_DIR}/res)
+target_compile_definitions(pinrow PRIVATE UNICODE _UNICODE WIN32_LEAN_AND_MEAN NOMINMAX _WIN32_WINNT=0x0A00)
+target_compile_options(pinrow PRIVATE -Wall -Wextra ${PINROW_SIZE_FLAGS})
+target_link_options(pinrow PRIVATE ${PINROW_LINK_FLAGS})
+target_link_libraries(pinrow PRIVATE comctl32 shell32 user32 gdi32 kernel32 shcore)
+
+# Test tools (not shipped): the driver that plays the user under Wine and
+# the bare baseline program for the benchmarks.
+file(GLOB PINROW_E2E_TOOLS CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/tests/e2e/tools/*.cpp)
+foreach(tool_src ${PINROW_E2E_TOOLS})
+  get_filename_component(tool ${tool_src} NAME_WE)
+  add_executable(${tool} ${tool_src})
+  target_compile_definitions(${tool} PRIVATE UNICODE _UNICODE NOMINMAX)
+  target_link_options(${tool} PRIVATE -static -municode)
+  target_link_libraries(${tool} PRIVATE user32 gdi32 kernel32 psapi)
+endforeach()

@@ -1,0 +1,11 @@
+// Process entry: loads the bar and runs until it closes.
+#include <windows.h>
+
+#include "bar/frmStrell.h"
+#include "platform/platform.h"
+
+extern "C" int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
+  frmStrell bar;
+  bar.LoadAndShow();
+  return platform::RunMessageLoop();
+}

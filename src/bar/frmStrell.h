@@ -1,0 +1,80 @@
+// The bar: the start-up window that holds the tag buttons.
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <optional>
+#include <string>
+
+#include "platform/platform.h"
+#include "store/modPublic.h"
+
+class frmStrell {
+ public:
+  frmStrell();
+  // Loads the bar (Form_Load) and shows it.
+  void LoadAndShow();
+
+  platform::Form& form() { return *form_; }
+
+  // Controls.
+  modPublic::ButtonArray Check;  // Check(0) .. Check(30)
+  platform::PictureButton* cmdSetup = nullptr;
+  platform::PictureButton* cmdTableSet = nullptr;
+  platform::Timer* Timer1 = nullptr;
+
+  // State owned by the bar.
+  platform::WindowHandle TargetWindow = 0;
+  std::int16_t DragButtonIndex = 0;
+  std::int16_t DragGrabX = 0;
+  std::int16_t DragGrabY = 0;
+
+  // Event handlers, each under its own error trap.
+  void Form_Load();
+  void Form_Activate();
+  void Form_Resize();
+  void Form_Unload();
+  void Form_DragDrop(platform::Control& source, float x, float y);
+  void cmdSetup_Click();
+  void cmdTableSet_Click();
+  void Timer1_Timer();
+  void Check_Click(std::int16_t Index);
+  void Check_KeyDown(std::int16_t Index, int KeyCode, int Shift);
+  void Check_KeyUp(std::int16_t Index, int KeyCode, int Shift);
+  void Check_MouseDown(std::int16_t Index, int Button, int Shift, float X,
+                       float Y);
+  void Check_DragOver(std::int16_t Index, platform::Control& Source, float X,
+                      float Y, int State);
+  void Check_DragDrop(std::int16_t Index, platform::Control& Source, float X,
+                      float Y);
+
+  // The paste sequence into TargetWindow (no trap of its own).
+  void PasteToTarget();
+
+ private:
+  void CreateControls();
+  void BindEvents();
+  // Table button: asks for a count; nothing when the user gave up.
+  std::optional<std::int16_t> AskCount(const std::wstring& prompt,
+                                       const std::wstring& retryPrompt,
+                                       const std::wstring& title);
+  std::wstring AskKeepingTarget(const std::wstring& prompt,
+                                const std::wstring& title);
+  // Stores a new Left and Top for the dragged button, saves and relayouts.
+  void PlaceDraggedButton(std::int16_t left, std::int16_t top);
+
+  std::unique_ptr<platform::Form> form_;
+};
+
+// Geometry helpers of the button layout.
+std::int16_t SnapToGrid(std::int16_t value);
+std::int16_t ClampToBar(std::int16_t limit, std::int16_t minimum,
+                        std::int16_t position, std::int16_t size,
+                        const std::wstring& text);
+
+// The table markup for cols x rows cells shaped by TableMarkupSettings.
+std::wstring BuildTableMarkup(std::int16_t cols, std::int16_t rows,
+                              const modPublic::CellTable& settings);
+// Whether an input box answer is an acceptable count (1..100 after rounding
+// half to even); gives the count.
+std::optional<std::int16_t> AcceptCount(const std::wstring& answer);

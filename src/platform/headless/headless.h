@@ -1,0 +1,57 @@
+// Test hooks of the headless backend: an in-memory stand-in for the window
+// system that records what the program shows, pastes and presses, and that
+// tests drive by setting properties and firing events.
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "platform/platform.h"
+
+namespace platform::headless {
+
+// Thrown by EndProcess so a test can see that the process would have ended.
+// It is deliberately not a std::exception: no error trap catches it.
+struct ProcessEnded {};
+
+// Starts a test afresh: the application folder (a real directory on disk,
+// where tag.txt and setup.ini are read and written), an empty log, no
+// scripted answers, foreground window 0, an empty clipboard.
+void Reset(const std::wstring& appPath);
+
+// Everything observable the program did, in order, one line each:
+//   "MsgBox <style> <title> <prompt>"
+//   "InputBox <title> <prompt>"
+//   "ClipboardClear"          "ClipboardSetText <text>"
+//   "SetWindowPos <h> <insertAfter> <flags>"
+//   "Sleep <ms>"              "keybd_event <vk> <flags>"
+//   "DoEvents"                "ShellOpen <target>"
+std::vector<std::wstring>& Log();
+
+struct MsgBoxCall {
+  std::wstring prompt;
+  int style;
+  std::wstring title;
+};
+std::vector<MsgBoxCall>& MsgBoxes();
+
+// Answers for the next input boxes, in order; an unscripted box answers
+// the empty text (as Cancel does).
+void QueueInputBoxAnswer(const std::wstring& answer);
+
+// The window the desktop reports as foreground.
+void SetForegroundWindow(WindowHandle h);
+// Handles for which IsOwnWindow is true besides the forms' own.
+void AddOwnWindow(WindowHandle h);
+
+std::wstring ClipboardText();
+// The next `count` attempts to open the clipboard fail (another program
+// holds it).
+void HoldClipboard(int count);
+
+// Fault injection for files: the next OutputFile::Write / Commit, or the
+// next OpenOutputFile, throws a run-time error.
+enum class FileFault { None, Open, Write, Commit };
+void InjectFileFault(FileFault fault);
+
+}  // namespace platform::headless

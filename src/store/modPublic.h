@@ -1,0 +1,134 @@
+// The shared module: the state both windows share for the whole run and the
+// procedures they both call (tag table and tag file, settings file, button
+// layout, error reporting).
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "platform/platform.h"
+#include "store/vb.h"
+
+namespace modPublic {
+
+// A fixed table of variant cells; an index outside it raises kSubscript.
+class CellTable {
+ public:
+  CellTable() = default;
+  CellTable(int rows, int cols) { Resize(rows, cols); }
+  // Sizes the table anew with every cell empty.
+  void Resize(int rows, int cols);
+  int Rows() const { return rows_; }
+  int Cols() const { return cols_; }
+  vb::Variant& operator()(int row, int col);
+  const vb::Variant& operator()(int row, int col) const;
+
+ private:
+  int rows_ = 0, cols_ = 0;
+  std::vector<vb::Variant> cells_;
+};
+
+// Columns of the tag table.
+enum TagColumn : int {
+  colNo = 0,
+  colLeft = 1,
+  colTop = 2,
+  colWidth = 3,
+  colHeight = 4,
+  colCaption = 5,
+  colTagS = 6,
+  colTagE = 7,
+};
+constexpr int kTagColumns = 8;
+
+// Elements and properties of the table markup settings.
+enum TableElement : int { elTable = 0, elCaption, elTH, elTR, elTD };
+enum TableProperty : int { propQuality = 0, propVisible = 1, propEnter = 2 };
+extern const std::array<const char*, 5> kTableSections;  // "Table" ...
+
+// ---- shared state --------------------------------------------------------
+inline CellTable TagTable;
+inline std::int16_t TagCount = 0;
+inline std::int16_t MaxButtonIndex = 30;
+inline std::int16_t BarClientWidth = 0;
+inline std::int16_t BarClientHeight = 0;
+inline std::int16_t MaxButtonRight = 0;
+inline std::int16_t MaxButtonBottom = 0;
+// True once LoadTagFile has filled the table in this run; until then the
+// table must never be written over tag.txt.
+inline bool TagTableLoaded = false;
+
+inline std::int32_t PasteShiftKey = 0;
+inline std::wstring PasteKey;
+inline std::int16_t GetWindowTime = 0;
+inline std::int16_t Delay[2] = {0, 0};
+inline CellTable TableMarkupSettings(5, 3);
+
+// ---- paths ---------------------------------------------------------------
+std::wstring TagPath();
+std::wstring IniPath();
+
+// ---- tag file ------------------------------------------------------------
+// Fills TagTable from tag.txt (creating it with the defaults when missing)
+// and sets TagCount. Ends the process after a message when it fails.
+void LoadTagFile();
+// Replaces tag.txt with rows 0 .. TagCount-1. Ends the process after a
+// message when it fails; the previous file then stays intact.
+void SaveTagFile();
+// "%cr%" -> CR LF, then "%cm%" -> ",".
+std::wstring UnescapeField(const vb::Variant& value);
+// CR LF, CR, LF -> "%cr%", then "," -> "%cm%".
+std::wstring EscapeField(const vb::Variant& value);
+
+// ---- settings file -------------------------------------------------------
+// Creates setup.ini with the 30 default lines when it is missing. Ends the
+// process after a message when it fails.
+void CreateSetupFile();
+void ReadTableSettings();
+void WriteTableSettings();
+std::wstring ReadIniString(const std::string& section, const std::string& key);
+std::int32_t ReadIniInteger(const std::string& section, const std::string& key);
+// ReadIniInteger clamped to -32768..32767, so an out-of-range stored value
+// never stops the load.
+std::int16_t ReadIniInteger16(const std::string& section,
+                              const std::string& key);
+void WriteIniString(const std::string& section, const std::string& key,
+                    const std::wstring& value);
+// The [MainForm] paste settings: read at load, written at close.
+void ReadPasteSettings();
+void WritePasteSettings();
+
+// ---- bar layout ----------------------------------------------------------
+using ButtonArray = std::vector<platform::ToggleButton*>;
+// Shows one button per used row (rows contiguous from 0); hides the slots
+// from the first empty row on.
+void ConfigureButtons(ButtonArray& Check);
+void ApplyButton(platform::ToggleButton& button, std::int16_t No,
+                 std::int16_t Left, std::int16_t Top, std::int16_t Width,
+                 std::int16_t Height, const std::wstring& Caption);
+void ComputeButtonExtents();
+
+// ---- errors --------------------------------------------------------------
+void ReportError(const std::wstring& phrase, std::int32_t number,
+                 const std::wstring& description);
+// Shows a fixed two-line message ("line1" CR LF "line2") in the reporter's
+// box style.
+void ReportFixed(const std::wstring& line1, const std::wstring& line2);
+
+// The error trap of an event handler: runs body; a run-time error in it is
+// reported with the handler's phrase and ends the handler.
+template <class Body>
+void ErrorTrap(const wchar_t* phrase, Body&& body) {
+  try {
+    body();
+  } catch (const vb::RuntimeError& e) {
+    ReportError(phrase, e.Number(), e.Description());
+  } catch (const std::bad_alloc&) {
+    ReportError(phrase, vb::kOutOfMemory,
+                vb::ErrorDescription(vb::kOutOfMemory));
+  }
+}
+
+}  // namespace modPublic
