@@ -97,6 +97,14 @@ class PictureButton : public Control {
   std::function<void()> Click;
 };
 
+// A plain push button with a text caption (a dialog's close button).
+class CommandButton : public Control {
+ public:
+  virtual std::wstring Caption() const = 0;
+  virtual void SetCaption(const std::wstring& c) = 0;
+  std::function<void()> Click;
+};
+
 class Timer {
  public:
   virtual ~Timer() = default;
@@ -112,6 +120,12 @@ struct ToggleButtonArgs {
   bool visible = true;
   bool enabled = true;
   FontSpec font;
+};
+
+struct CommandButtonArgs {
+  float left = 0, top = 0, width = 1215, height = 375;
+  std::wstring caption;
+  int tabIndex = 0;
 };
 
 enum class Picture { Settings, Table };
@@ -168,6 +182,7 @@ class Form {
 
   virtual ToggleButton& AddToggleButton(const ToggleButtonArgs& args) = 0;
   virtual PictureButton& AddPictureButton(const PictureButtonArgs& args) = 0;
+  virtual CommandButton& AddCommandButton(const CommandButtonArgs& args) = 0;
   virtual Timer& AddTimer() = 0;
 
   // Resize fires on every change of the size, nested when a handler changes
