@@ -1,0 +1,582 @@
+// presser: plays the user at the desktop for the end-to-end tests under Wine.
+//
+//   presser.exe RESULT_FILE COMMAND ARGS... [COMMAND ARGS...]...
+//
+// Runs the commands in order and stops at the first that fails. Every
+// command appends lines "key<TAB>value" to RESULT_FILE (UTF-8; texts are hex
+// of their UTF-8 bytes, in keys ending in "_hex"), and a failure appends
+// "error<TAB>command: reason". Results go to a file because the standard
+// output of a Wine program is unreliable through pipes. An argument written
+// "hex:..." is decoded from hex of UTF-8, so any text can be passed.
+//
+// Commands (the arity follows the name):
+//   window TITLE          top-level window that later clicks aim at
+//                         (default "Pinrow")
+//   waitwin MS            wait until that window is visible
+//   notepad MS            wait for the editor (class Notepad, child Edit)
+//   focus MS              bring the editor to the front, then wait MS
+//   front MS              bring the aimed window to the front, then wait MS
+//   type TEXT             type TEXT with Unicode key events
+//   keys SPEC             press a chord such as "ctrl+right" or "left"
+//   click CAPTION         real left click on the child button with CAPTION
+//   clickpic LEFT TOP     real left click on the child at LEFT, TOP (twips,
+//                         inside the client area): the picture buttons
+//   focusbtn CAPTION      give the keyboard focus to that child button
+//   drag CAPTION DX DY    hold Shift, press the mouse on the button, move by
+//                         DX, DY pixels in steps, release, release Shift
+//   answer TITLE TEXT MS  wait for an input box with TITLE, record its
+//                         prompt, type TEXT and press OK ("::cancel": Cancel)
+//   dialogs               record the visible dialogs (title and texts)
+//   settext TEXT          replace the editor's text
+//   gettext               record the editor's text
+//   wait MODE TEXT MS     poll the editor's text until it MODE TEXT, with
+//                         MODE one of equals, endswith, contains, changed;
+//                         records the milliseconds since the last click
+//   sleep MS
+//   bar                   record the aimed window's children and geometry
+//   closebar MS           ask the aimed window to close, wait until it went
+#include <windows.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <cwctype>
+#include <functional>
+#include <map>
+#include <stdexcept>
+#include <string>
+#include <vector>
+
+namespace {
+
+// ---------------------------------------------------------------------------
+// Text helpers
+
+std::string ToUtf8(const std::wstring& w) {
+  if (w.empty()) return {};
+  int n = WideCharToMultiByte(CP_UTF8, 0, w.data(), (int)w.size(), nullptr, 0,
+                              nullptr, nullptr);
+  std::string s(n, '\0');
+  WideCharToMultiByte(CP_UTF8, 0, w.data(), (int)w.size(), &s[0], n, nullptr,
+                      nullptr);
+  return s;
+}
+
+std::wstring FromUtf8(const std::string& s) {
+  if (s.empty()) return {};
+  int n = MultiByteToWideChar(CP_UTF8, 0, s.data(), (int)s.size(), nullptr, 0);
+  std::wstring w(n, L'\0');
+  MultiByteToWideChar(CP_UTF8, 0, s.data(), (int)s.size(), &w[0], n);
+  return w;
+}
+
+std::string Hex(const std::wstring& w) {
+  static const char* digits = "0123456789abcdef";
+  std::string out;
+  for (unsigned char c : ToUtf8(w)) {
+    out += digits[c >> 4];
+    out += digits[c & 15];
+  }
+  return out;
+}
+
+// "hex:..." arguments carry any text; others are taken as given.
+std::wstring DecodeArg(const std::wstring& arg) {
+  if (arg.rfind(L"hex:", 0) != 0) return arg;
+  std::string bytes;
+  for (size_t i = 4; i + 1 < arg.size(); i += 2)
+    bytes += (char)std::stoi(ToUtf8(arg.substr(i, 2)), nullptr, 16);
+  return FromUtf8(bytes);
+}
+
+int ToInt(const std::wstring& s) { return std::stoi(ToUtf8(s)); }
+
+// ---------------------------------------------------------------------------
+// Results and timing
+
+FILE* g_out = nullptr;
+LARGE_INTEGER g_clickTime{};
+
+void Record(const std::string& key, const std::string& value) {
+  fprintf(g_out, "%s\t%s\n", key.c_str(), value.c_str());
+  fflush(g_out);
+}
+
+double MsSince(const LARGE_INTEGER& t0) {
+  LARGE_INTEGER now, freq;
+  QueryPerformanceCounter(&now);
+  QueryPerformanceFrequency(&freq);
+  return (now.QuadPart - t0.QuadPart) * 1000.0 / freq.QuadPart;
+}
+
+struct Failure : std::runtime_error {
+  using std::runtime_error::runtime_error;
+};
+
+// Polls `ready` every 5 ms until it holds or `ms` have passed.
+bool WaitFor(int ms, const std::function<bool()>& ready) {
+  DWORD start = GetTickCount();
+  while (!ready()) {
+    if ((int)(GetTickCount() - start) > ms) return false;
+    Sleep(5);
+  }
+  return true;
+}
+
+// ---------------------------------------------------------------------------
+// Windows
+
+std::wstring ClassOf(HWND h) {
+  wchar_t buf[256] = {};
+  GetClassNameW(h, buf, 256);
+  return buf;
+}
+
+// The text a window keeps itself (captions, labels); never blocks.
+std::wstring CaptionOf(HWND h) {
+  wchar_t buf[4096] = {};
+  InternalGetWindowText(h, buf, 4096);
+  return buf;
+}
+
+// The text of another process's edit control needs WM_GETTEXT.
+std::wstring EditText(HWND edit) {
+  DWORD_PTR len = 0;
+  if (!SendMessageTimeoutW(edit, WM_GETTEXTLENGTH, 0, 0, SMTO_ABORTIFHUNG, 2000,
+                           &len))
+    throw Failure("editor does not answer WM_GETTEXTLENGTH");
+  std::wstring text(len + 1, L'\0');
+  DWORD_PTR got = 0;
+  if (!SendMessageTimeoutW(edit, WM_GETTEXT, len + 1, (LPARAM)&text[0],
+                           SMTO_ABORTIFHUNG, 2000, &got))
+    throw Failure("editor does not answer WM_GETTEXT");
+  text.resize(got);
+  return text;
+}
+
+std::vector<HWND> Children(HWND parent) {
+  std::vector<HWND> list;
+  EnumChildWindows(
+      parent,
+      [](HWND h, LPARAM p) -> BOOL {
+        reinterpret_cast<std::vector<HWND>*>(p)->push_back(h);
+        return TRUE;
+      },
+      (LPARAM)&list);
+  return list;
+}
+
+std::vector<HWND> TopLevelWindows() {
+  std::vector<HWND> list;
+  EnumWindows(
+      [](HWND h, LPARAM p) -> BOOL {
+        reinterpret_cast<std::vector<HWND>*>(p)->push_back(h);
+        return TRUE;
+      },
+      (LPARAM)&list);
+  return list;
+}
+
+// A child's rectangle relative to its parent's client area, in pixels.
+RECT RectInParent(HWND child) {
+  RECT r;
+  GetWindowRect(child, &r);
+  MapWindowPoints(HWND_DESKTOP, GetParent(child), (POINT*)&r, 2);
+  return r;
+}
+
+int TwipsPerPixel() {
+  HDC dc = GetDC(nullptr);
+  int dpi = GetDeviceCaps(dc, LOGPIXELSX);
+  ReleaseDC(nullptr, dc);
+  return 1440 / (dpi > 0 ? dpi : 96);
+}
+
+// ---------------------------------------------------------------------------
+// Synthetic input
+
+void SendKey(WORD vk, bool up) {
+  INPUT in{};
+  in.type = INPUT_KEYBOARD;
+  in.ki.wVk = vk;
+  in.ki.wScan = (WORD)MapVirtualKeyW(vk, MAPVK_VK_TO_VSC);
+  bool extended = vk >= VK_PRIOR && vk <= VK_DOWN;
+  in.ki.dwFlags =
+      (up ? KEYEVENTF_KEYUP : 0) | (extended ? KEYEVENTF_EXTENDEDKEY : 0);
+  SendInput(1, &in, sizeof in);
+  Sleep(20);
+}
+
+void SendUnicodeChar(wchar_t c) {
+  INPUT in[2] = {};
+  for (int i = 0; i < 2; ++i) {
+    in[i].type = INPUT_KEYBOARD;
+    in[i].ki.wScan = c;
+    in[i].ki.dwFlags = KEYEVENTF_UNICODE | (i ? KEYEVENTF_KEYUP : 0);
+  }
+  SendInput(2, in, sizeof in[0]);
+  Sleep(10);
+}
+
+void SendMouse(DWORD flags) {
+  INPUT in{};
+  in.type = INPUT_MOUSE;
+  in.mi.dwFlags = flags;
+  SendInput(1, &in, sizeof in);
+}
+
+// Moves the pointer as a mouse does (a move event), then pins it exactly.
+void MovePointer(POINT p) {
+  int w = GetSystemMetrics(SM_CXSCREEN), h = GetSystemMetrics(SM_CYSCREEN);
+  INPUT in{};
+  in.type = INPUT_MOUSE;
+  in.mi.dx = (LONG)(((LONGLONG)p.x * 65536 + w - 1) / w);
+  in.mi.dy = (LONG)(((LONGLONG)p.y * 65536 + h - 1) / h);
+  in.mi.dwFlags = MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE;
+  SendInput(1, &in, sizeof in);
+  POINT now;
+  GetCursorPos(&now);
+  if (now.x != p.x || now.y != p.y) SetCursorPos(p.x, p.y);
+  Sleep(15);
+}
+
+const std::map<std::wstring, WORD>& KeyNames() {
+  static const std::map<std::wstring, WORD> names = {
+      {L"ctrl", VK_CONTROL}, {L"shift", VK_SHIFT},  {L"alt", VK_MENU},
+      {L"left", VK_LEFT},    {L"right", VK_RIGHT},  {L"up", VK_UP},
+      {L"down", VK_DOWN},    {L"end", VK_END},      {L"home", VK_HOME},
+      {L"enter", VK_RETURN}, {L"escape", VK_ESCAPE}};
+  return names;
+}
+
+WORD KeyCode(const std::wstring& name) {
+  auto it = KeyNames().find(name);
+  if (it != KeyNames().end()) return it->second;
+  if (name.size() == 1 && iswalnum(name[0])) return (WORD)towupper(name[0]);
+  throw Failure("unknown key " + ToUtf8(name));
+}
+
+// "ctrl+right": every key but the last is held while the last is pressed.
+void PressChord(const std::wstring& spec) {
+  std::vector<WORD> keys;
+  size_t start = 0;
+  for (size_t plus; (plus = spec.find(L'+', start)) != std::wstring::npos;
+       start = plus + 1)
+    keys.push_back(KeyCode(spec.substr(start, plus - start)));
+  keys.push_back(KeyCode(spec.substr(start)));
+  for (WORD k : keys) SendKey(k, false);
+  for (auto k = keys.rbegin(); k != keys.rend(); ++k) SendKey(*k, true);
+}
+
+// Brings a window of another process to the front; Wine and Windows both
+// honour this from a process that has just received input.
+bool BringToFront(HWND h) {
+  for (int attempt = 0; attempt < 20; ++attempt) {
+    SetForegroundWindow(h);
+    if (GetForegroundWindow() == h) return true;
+    Sleep(50);
+  }
+  return false;
+}
+
+// ---------------------------------------------------------------------------
+// The session: the windows found so far and the commands
+
+class Session {
+ public:
+  using Args = std::vector<std::wstring>;
+  struct Command {
+    size_t arity;
+    std::function<void(Session&, const Args&)> run;
+  };
+  static const std::map<std::wstring, Command>& Commands();
+
+  std::wstring windowTitle = L"Pinrow";
+  HWND notepad = nullptr;
+  HWND edit = nullptr;
+
+  HWND Aimed() {
+    HWND h = FindWindowW(nullptr, windowTitle.c_str());
+    if (!h) throw Failure("no window titled " + ToUtf8(windowTitle));
+    return h;
+  }
+
+  HWND Editor() {
+    if (!edit) throw Failure("editor not found yet (run notepad first)");
+    return edit;
+  }
+
+  HWND ButtonByCaption(const std::wstring& caption) {
+    for (HWND c : Children(Aimed()))
+      if (CaptionOf(c) == caption && IsWindowVisible(c)) return c;
+    throw Failure("no button captioned " + ToUtf8(caption));
+  }
+
+  // The visible child whose top-left corner is nearest to the point.
+  HWND ChildAt(int leftTwips, int topTwips) {
+    int tpp = TwipsPerPixel();
+    HWND best = nullptr;
+    long bestDist = 4 * tpp;  // tolerate a few pixels of rounding
+    for (HWND c : Children(Aimed())) {
+      if (!IsWindowVisible(c)) continue;
+      RECT r = RectInParent(c);
+      long d = labs(r.left * tpp - leftTwips) + labs(r.top * tpp - topTwips);
+      if (d <= bestDist) best = c, bestDist = d;
+    }
+    if (!best) throw Failure("no child at the given position");
+    return best;
+  }
+
+  void Click(HWND button) {
+    RECT r;
+    GetWindowRect(button, &r);
+    MovePointer({(r.left + r.right) / 2, (r.top + r.bottom) / 2});
+    QueryPerformanceCounter(&g_clickTime);
+    SendMouse(MOUSEEVENTF_LEFTDOWN);
+    Sleep(30);
+    SendMouse(MOUSEEVENTF_LEFTUP);
+    Record("clicked", Hex(CaptionOf(button)));
+  }
+
+  void Drag(HWND button, int dx, int dy) {
+    RECT r;
+    GetWindowRect(button, &r);
+    POINT from{(r.left + r.right) / 2, (r.top + r.bottom) / 2};
+    MovePointer(from);
+    SendKey(VK_SHIFT, false);
+    SendMouse(MOUSEEVENTF_LEFTDOWN);
+    Sleep(100);
+    const int steps = 12;
+    for (int i = 1; i <= steps; ++i)
+      MovePointer({from.x + dx * i / steps, from.y + dy * i / steps});
+    Sleep(100);
+    SendMouse(MOUSEEVENTF_LEFTUP);
+    Sleep(100);
+    SendKey(VK_SHIFT, true);
+    Record("dragged", Hex(CaptionOf(button)));
+  }
+
+  // Keyboard focus can only be set from the thread that owns the focus
+  // queue, so the tool joins the bar's input queue for the moment.
+  void FocusButton(HWND button) {
+    HWND top = GetAncestor(button, GA_ROOT);
+    if (!BringToFront(top)) throw Failure("cannot bring the bar to the front");
+    DWORD theirs = GetWindowThreadProcessId(top, nullptr);
+    DWORD mine = GetCurrentThreadId();
+    AttachThreadInput(mine, theirs, TRUE);
+    SetFocus(button);
+    HWND focused = GetFocus();
+    AttachThreadInput(mine, theirs, FALSE);
+    if (focused != button) throw Failure("the button did not take the focus");
+    Sleep(100);
+  }
+
+  void Run(const Args& argv);
+};
+
+HWND FindDialog(const std::wstring& title) {
+  for (HWND h : TopLevelWindows())
+    if (IsWindowVisible(h) && CaptionOf(h) == title) return h;
+  return nullptr;
+}
+
+HWND ChildOfClass(HWND parent, const std::wstring& cls) {
+  for (HWND c : Children(parent))
+    if (_wcsicmp(ClassOf(c).c_str(), cls.c_str()) == 0) return c;
+  return nullptr;
+}
+
+void RecordDialogTexts(HWND dialog, const std::string& key) {
+  for (HWND c : Children(dialog))
+    if (_wcsicmp(ClassOf(c).c_str(), L"Static") == 0 && !CaptionOf(c).empty())
+      Record(key, Hex(CaptionOf(c)));
+}
+
+void Answer(const std::wstring& title, const std::wstring& text, int ms) {
+  HWND dialog = nullptr;
+  if (!WaitFor(ms, [&] { return (dialog = FindDialog(title)) != nullptr; }))
+    throw Failure("no dialog titled " + ToUtf8(title));
+  Sleep(100);  // let the box finish its initialisation
+  Record("dialog_class", ToUtf8(ClassOf(dialog)));
+  RecordDialogTexts(dialog, "prompt_hex");
+  bool cancel = text == L"::cancel";
+  if (!cancel) {
+    HWND edit = ChildOfClass(dialog, L"Edit");
+    if (!edit) throw Failure("the input box has no edit field");
+    SendMessageW(edit, WM_SETTEXT, 0, (LPARAM)text.c_str());
+  }
+  int id = cancel ? IDCANCEL : IDOK;
+  PostMessageW(dialog, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED),
+               (LPARAM)GetDlgItem(dialog, id));
+  if (!WaitFor(ms,
+               [&] { return !IsWindow(dialog) || !IsWindowVisible(dialog); }))
+    throw Failure("the input box did not close");
+  Record("answered", Hex(title));
+}
+
+bool TextMatches(const std::wstring& mode, const std::wstring& text,
+                 const std::wstring& expected, const std::wstring& before) {
+  if (mode == L"equals") return text == expected;
+  if (mode == L"contains") return text.find(expected) != std::wstring::npos;
+  if (mode == L"changed") return text != before;
+  if (mode == L"endswith")
+    return text.size() >= expected.size() &&
+           text.compare(text.size() - expected.size(), expected.size(),
+                        expected) == 0;
+  throw Failure("unknown wait mode " + ToUtf8(mode));
+}
+
+void WaitText(Session& s, const Session::Args& a) {
+  std::wstring before = EditText(s.Editor()), text = before;
+  bool ok = WaitFor(ToInt(a[2]), [&] {
+    text = EditText(s.Editor());
+    return TextMatches(a[0], text, a[1], before);
+  });
+  char ms[32];
+  snprintf(ms, sizeof ms, "%.1f", MsSince(g_clickTime));
+  Record("text_hex", Hex(text));
+  if (!ok) throw Failure("the editor's text did not match in time");
+  Record("since_click_ms", ms);
+}
+
+void RecordBar(Session& s) {
+  HWND bar = s.Aimed();
+  RECT c;
+  GetClientRect(bar, &c);
+  char line[160];
+  snprintf(line, sizeof line, "%d %ld %ld", TwipsPerPixel(), c.right, c.bottom);
+  Record("tpp_client", line);
+  for (HWND ch : Children(bar)) {
+    RECT r = RectInParent(ch);
+    snprintf(line, sizeof line, "%ld %ld %ld %ld %d", r.left, r.top,
+             r.right - r.left, r.bottom - r.top, IsWindowVisible(ch) ? 1 : 0);
+    Record("child", std::string(line) + " " + Hex(CaptionOf(ch)));
+  }
+}
+
+void RecordDialogs() {
+  for (HWND h : TopLevelWindows()) {
+    if (!IsWindowVisible(h) || ClassOf(h) != L"#32770") continue;
+    Record("dialog_hex", Hex(CaptionOf(h)));
+    RecordDialogTexts(h, "dialog_text_hex");
+  }
+}
+
+void FindNotepad(Session& s, int ms) {
+  bool ok = WaitFor(ms, [&] {
+    s.notepad = FindWindowW(L"Notepad", nullptr);
+    s.edit = s.notepad ? FindWindowExW(s.notepad, nullptr, L"Edit", nullptr)
+                       : nullptr;
+    return s.edit != nullptr && IsWindowVisible(s.notepad);
+  });
+  if (!ok) throw Failure("notepad did not appear");
+}
+
+void Front(HWND h, int ms) {
+  if (!BringToFront(h)) throw Failure("cannot bring the window to the front");
+  Sleep(ms);
+  if (GetForegroundWindow() != h) throw Failure("the window lost the front");
+}
+
+void CloseBar(Session& s, int ms) {
+  HWND bar = s.Aimed();
+  PostMessageW(bar, WM_CLOSE, 0, 0);
+  if (!WaitFor(ms, [&] { return !IsWindow(bar); }))
+    throw Failure("the window did not close");
+}
+
+using S = Session;
+using A = Session::Args;
+
+const std::map<std::wstring, Session::Command>& Session::Commands() {
+  static const std::map<std::wstring, Command> table = {
+      {L"window", {1, [](S& s, const A& a) { s.windowTitle = a[0]; }}},
+      {L"waitwin",
+       {1,
+        [](S& s, const A& a) {
+          if (!WaitFor(ToInt(a[0]), [&] {
+                HWND h = FindWindowW(nullptr, s.windowTitle.c_str());
+                return h && IsWindowVisible(h);
+              }))
+            throw Failure("window did not appear");
+        }}},
+      {L"notepad", {1, [](S& s, const A& a) { FindNotepad(s, ToInt(a[0])); }}},
+      {L"focus",
+       {1,
+        [](S& s, const A& a) {
+          s.Editor();
+          Front(s.notepad, ToInt(a[0]));
+        }}},
+      {L"front", {1, [](S& s, const A& a) { Front(s.Aimed(), ToInt(a[0])); }}},
+      {L"type",
+       {1,
+        [](S&, const A& a) {
+          for (wchar_t c : a[0]) SendUnicodeChar(c);
+        }}},
+      {L"keys", {1, [](S&, const A& a) { PressChord(a[0]); }}},
+      {L"click",
+       {1, [](S& s, const A& a) { s.Click(s.ButtonByCaption(a[0])); }}},
+      {L"clickpic",
+       {2, [](S& s,
+              const A& a) { s.Click(s.ChildAt(ToInt(a[0]), ToInt(a[1]))); }}},
+      {L"focusbtn",
+       {1, [](S& s, const A& a) { s.FocusButton(s.ButtonByCaption(a[0])); }}},
+      {L"drag",
+       {3,
+        [](S& s, const A& a) {
+          s.Drag(s.ButtonByCaption(a[0]), ToInt(a[1]), ToInt(a[2]));
+        }}},
+      {L"answer", {3, [](S&, const A& a) { Answer(a[0], a[1], ToInt(a[2])); }}},
+      {L"dialogs", {0, [](S&, const A&) { RecordDialogs(); }}},
+      {L"settext",
+       {1,
+        [](S& s, const A& a) {
+          SendMessageW(s.Editor(), WM_SETTEXT, 0, (LPARAM)a[0].c_str());
+        }}},
+      {L"gettext",
+       {0,
+        [](S& s, const A&) { Record("text_hex", Hex(EditText(s.Editor()))); }}},
+      {L"wait", {3, WaitText}},
+      {L"sleep", {1, [](S&, const A& a) { Sleep(ToInt(a[0])); }}},
+      {L"bar", {0, [](S& s, const A&) { RecordBar(s); }}},
+      {L"closebar", {1, [](S& s, const A& a) { CloseBar(s, ToInt(a[0])); }}},
+  };
+  return table;
+}
+
+void Session::Run(const Args& argv) {
+  for (size_t i = 0; i < argv.size();) {
+    std::wstring name = argv[i++];
+    auto it = Commands().find(name);
+    if (it == Commands().end())
+      throw Failure("unknown command " + ToUtf8(name));
+    if (i + it->second.arity > argv.size())
+      throw Failure("too few arguments for " + ToUtf8(name));
+    Args args;
+    for (size_t k = 0; k < it->second.arity; ++k)
+      args.push_back(DecodeArg(argv[i++]));
+    try {
+      it->second.run(*this, args);
+    } catch (const std::exception& e) {
+      throw Failure(ToUtf8(name) + ": " + e.what());
+    }
+    Record("done", ToUtf8(name));
+  }
+}
+
+}  // namespace
+
+int wmain(int argc, wchar_t** argv) {
+  if (argc < 2) return 2;
+  g_out = _wfopen(argv[1], L"wb");
+  if (!g_out) return 2;
+  int rc = 0;
+  try {
+    Session().Run(Session::Args(argv + 2, argv + argc));
+    Record("ok", "");
+  } catch (const std::exception& e) {
+    Record("error", e.what());
+    rc = 1;
+  }
+  fclose(g_out);
+  return rc;
+}
