@@ -3,6 +3,7 @@
 // tests drive by setting properties and firing events.
 #pragma once
 
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -38,6 +39,10 @@ std::vector<MsgBoxCall>& MsgBoxes();
 // Answers for the next input boxes, in order; an unscripted box answers
 // the empty text (as Cancel does).
 void QueueInputBoxAnswer(const std::wstring& answer);
+// Runs `hook` inside every following input box, while the box is "open"
+// (before it answers), e.g. to let the timer tick then. An empty function
+// removes the hook; Reset removes it too.
+void OnInputBox(std::function<void()> hook);
 
 // The window the desktop reports as foreground.
 void SetForegroundWindow(WindowHandle h);
@@ -53,5 +58,9 @@ void HoldClipboard(int count);
 // next OpenOutputFile, throws a run-time error.
 enum class FileFault { None, Open, Write, Commit };
 void InjectFileFault(FileFault fault);
+
+// The path on disk of a program path: backslashes become slashes, the text
+// is UTF-8.
+std::string NativePath(const std::wstring& path);
 
 }  // namespace platform::headless

@@ -1,0 +1,46 @@
+// The shared module's table type, paths and error reporter.
+#include "store/modPublic.h"
+
+namespace modPublic {
+
+namespace {
+const wchar_t kErrorTitle[] = L"Pinrow：エラー";
+const wchar_t kCrLf[] = L"\r\n";
+}  // namespace
+
+const std::array<const char*, 5> kTableSections = {"Table", "Caption", "TH",
+                                                   "TR", "TD"};
+
+void CellTable::Resize(int rows, int cols) {
+  rows_ = rows;
+  cols_ = cols;
+  cells_.assign(static_cast<std::size_t>(rows) * cols, vb::Variant());
+}
+
+vb::Variant& CellTable::operator()(int row, int col) {
+  const CellTable& self = *this;
+  return const_cast<vb::Variant&>(self(row, col));
+}
+
+const vb::Variant& CellTable::operator()(int row, int col) const {
+  if (row < 0 || row >= rows_ || col < 0 || col >= cols_)
+    vb::Raise(vb::kSubscript);
+  return cells_[static_cast<std::size_t>(row) * cols_ + col];
+}
+
+std::wstring TagPath() { return platform::AppPath() + L"\\tag.txt"; }
+std::wstring IniPath() { return platform::AppPath() + L"\\setup.ini"; }
+
+void ReportError(const std::wstring& phrase, std::int32_t number,
+                 const std::wstring& description) {
+  std::wstring text = phrase + L"でエラーが発生しました。" + kCrLf +
+                      description + L"(No." + std::to_wstring(number) + L")" +
+                      kCrLf;
+  platform::MsgBox(text, platform::kCritical, kErrorTitle);
+}
+
+void ReportFixed(const std::wstring& line1, const std::wstring& line2) {
+  platform::MsgBox(line1 + kCrLf + line2, platform::kCritical, kErrorTitle);
+}
+
+}  // namespace modPublic

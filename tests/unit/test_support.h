@@ -1,0 +1,82 @@
+// Shared fixture of the unit tests: a fresh application folder on disk for
+// every test, the headless backend reset to it, and the shared module's
+// state back to its start-up values.
+#pragma once
+
+#include <gtest/gtest.h>
+#include <stdlib.h>
+
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <string>
+
+#include "platform/headless/headless.h"
+#include "store/modPublic.h"
+
+namespace testing_support {
+
+// Widens an ASCII text (the temporary folder names are ASCII).
+inline std::wstring Widen(const std::string& ascii) {
+  return std::wstring(ascii.begin(), ascii.end());
+}
+
+// Puts the shared module's state back to what the bar finds at start:
+// an empty 31 x 8 tag table, no rows in use, nothing loaded yet.
+inline void ResetSharedState() {
+  using namespace modPublic;
+  MaxButtonIndex = 30;
+  TagTable.Resize(MaxButtonIndex + 1, kTagColumns);
+  TagCount = 0;
+  TagTableLoaded = false;
+  BarClientWidth = BarClientHeight = 0;
+  MaxButtonRight = MaxButtonBottom = 0;
+  PasteShiftKey = 0;
+  PasteKey.clear();
+  GetWindowTime = 0;
+  Delay[0] = Delay[1] = 0;
+  TableMarkupSettings.Resize(5, 3);
+}
+
+class AppFolderTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    std::string templ =
+        (std::filesystem::temp_directory_path() / "pinrow-test-XXXXXX")
+            .string();
+    ASSERT_NE(mkdtemp(templ.data()), nullptr);
+    dir_ = templ;
+    platform::headless::Reset(Widen(templ));
+    ResetSharedState();
+  }
+  void TearDown() override {
+    std::error_code ec;
+    std::filesystem::remove_all(dir_, ec);
+  }
+
+  std::filesystem::path PathOf(const std::string& name) const {
+    return dir_ / name;
+  }
+  bool Exists(const std::string& name) const {
+    return std::filesystem::exists(PathOf(name));
+  }
+  void WriteBytes(const std::string& name, const std::string& bytes) const {
+    std::ofstream out(PathOf(name), std::ios::binary | std::ios::trunc);
+    out << bytes;
+  }
+  std::string ReadBytes(const std::string& name) const {
+    std::ifstream in(PathOf(name), std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(in), {});
+  }
+  // Number of entries in the folder (a leftover temporary file shows here).
+  int EntryCount() const {
+    int n = 0;
+    for ([[maybe_unused]] auto& e : std::filesystem::directory_iterator(dir_))
+      ++n;
+    return n;
+  }
+
+  std::filesystem::path dir_;
+};
+
+}  // namespace testing_support
