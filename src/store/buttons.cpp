@@ -1,0 +1,68 @@
+// The bar's tag buttons from the tag table, and the extents they cover.
+#include "store/modPublic.h"
+
+namespace modPublic {
+namespace {
+
+platform::ToggleButton& ButtonAt(ButtonArray& Check, int i) {
+  if (i < 0 || i >= static_cast<int>(Check.size()) || !Check[i])
+    vb::Raise(vb::kSubscript);
+  return *Check[i];
+}
+
+void HideButton(platform::ToggleButton& button) {
+  button.SetVisible(false);
+  button.SetEnabled(false);
+}
+
+}  // namespace
+
+// The rows in use are contiguous from row 0: the first row with a blank
+// Left cell ends them. Every slot from there on is hidden, so a button whose
+// row was deleted does not linger on the bar.
+void ConfigureButtons(ButtonArray& Check) {
+  bool inUse = true;
+  for (int i = 0; i <= MaxButtonIndex; ++i) {
+    inUse = inUse && !TagTable(i, colLeft).IsBlank();
+    if (!inUse) {
+      HideButton(ButtonAt(Check, i));
+      continue;
+    }
+    ApplyButton(ButtonAt(Check, i), vb::CInt(TagTable(i, colNo)),
+                vb::CInt(TagTable(i, colLeft)), vb::CInt(TagTable(i, colTop)),
+                vb::CInt(TagTable(i, colWidth)),
+                vb::CInt(TagTable(i, colHeight)),
+                vb::CStr(TagTable(i, colCaption)));
+  }
+}
+
+void ApplyButton(platform::ToggleButton& button, std::int16_t No,
+                 std::int16_t Left, std::int16_t Top, std::int16_t Width,
+                 std::int16_t Height, const std::wstring& Caption) {
+  button.SetLeft(Left);
+  button.SetTop(Top);
+  button.SetWidth(Width);
+  button.SetHeight(Height);
+  button.SetCaption(Caption);
+  button.SetVisible(true);
+  button.SetEnabled(true);
+  button.SetTabStop(true);
+  button.SetTabIndex(vb::Add16(No, 1));
+  button.SetToolTipText(Caption);
+}
+
+// Empty rows count as 0, so only the buttons on the bar matter.
+void ComputeButtonExtents() {
+  MaxButtonRight = 0;
+  MaxButtonBottom = 0;
+  for (int i = 0; i <= MaxButtonIndex; ++i) {
+    std::int16_t right = vb::Add16(vb::CInt(TagTable(i, colLeft)),
+                                   vb::CInt(TagTable(i, colWidth)));
+    std::int16_t bottom = vb::Add16(vb::CInt(TagTable(i, colTop)),
+                                    vb::CInt(TagTable(i, colHeight)));
+    if (right > MaxButtonRight) MaxButtonRight = right;
+    if (bottom > MaxButtonBottom) MaxButtonBottom = bottom;
+  }
+}
+
+}  // namespace modPublic

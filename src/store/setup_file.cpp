@@ -1,0 +1,139 @@
+// The settings file setup.ini: its default content, the read and write
+// rules for single keys, the table markup sections and the paste settings
+// of [MainForm].
+#include <algorithm>
+#include <new>
+
+#include "store/modPublic.h"
+
+namespace modPublic {
+namespace {
+
+const char kMainForm[] = "MainForm";
+const std::array<const char*, 3> kTableKeys = {"quality", "Visible", "Enter"};
+constexpr std::int32_t kLeftCtrl = 162;
+
+const wchar_t kDefaultSetup[] =
+    L"[MainForm]\r\n"
+    L"Height = 2805\r\n"
+    L"Width = 1320\r\n"
+    L"Top = 300\r\n"
+    L"Left = 300\r\n"
+    L"PShiftKey = 162\r\n"
+    L"PKey = V\r\n"
+    L"GTime = 100\r\n"
+    L"Delay0 = 200\r\n"
+    L"Delay1 = 200\r\n"
+    L"[Table]\r\nquality=\r\nVisible=-1\r\nEnter=0\r\n"
+    L"[Caption]\r\nquality=\r\nVisible=-1\r\nEnter=0\r\n"
+    L"[TH]\r\nquality=\r\nVisible=-1\r\nEnter=0\r\n"
+    L"[TR]\r\nquality=\r\nVisible=-1\r\nEnter=0\r\n"
+    L"[TD]\r\nquality=\r\nVisible=-1\r\nEnter=0\r\n";
+
+std::string AnsiIniPath() { return platform::ToAnsi(IniPath()); }
+
+[[noreturn]] void FailAndEnd(bool writing, std::int32_t number,
+                             const std::wstring& description) {
+  if (writing)
+    ReportFixed(L"｢setup.ini｣の作成に失敗しました。", L"強制終了します。");
+  else
+    ReportError(L"｢setup.ini｣ファイルの有無の確認した時", number, description);
+  platform::EndProcess();
+}
+
+void WriteDefaultSetup(bool& writing) {
+  std::wstring path = IniPath();
+  if (platform::FileExists(path)) return;
+  auto out = platform::OpenOutputFile(path);
+  writing = true;
+  out->Write(platform::ToAnsi(kDefaultSetup));
+  writing = false;
+  out->Commit();
+}
+
+// PShiftKey: a missing, empty or non-numeric value gives left Ctrl; a stored
+// 0 stays 0, the choice of no modifier.
+std::int32_t ShiftKeyFrom(const std::wstring& text) {
+  auto number = vb::ParseNumber(text);
+  if (!number) return kLeftCtrl;
+  double r = vb::RoundHalfEven(*number);
+  return static_cast<std::int32_t>(std::clamp(r, -2147483648.0, 2147483647.0));
+}
+
+}  // namespace
+
+void CreateSetupFile() {
+  bool writing = false;
+  try {
+    WriteDefaultSetup(writing);
+  } catch (const vb::RuntimeError& e) {
+    FailAndEnd(writing, e.Number(), e.Description());
+  } catch (const std::bad_alloc&) {
+    FailAndEnd(writing, vb::kOutOfMemory,
+               vb::ErrorDescription(vb::kOutOfMemory));
+  }
+}
+
+std::wstring ReadIniString(const std::string& section, const std::string& key) {
+  const unsigned kSize = 256;
+  std::string buffer = platform::GetPrivateProfileStringA(section, key, "",
+                                                          kSize, AnsiIniPath());
+  // The value ends at the first pair of NULs; a value that fills the buffer
+  // has no pair and ends at its single NUL.
+  std::size_t end = buffer.find(std::string(2, '\0'));
+  if (end == std::string::npos) end = buffer.find('\0');
+  return platform::FromAnsi(buffer.substr(0, end));
+}
+
+std::int32_t ReadIniInteger(const std::string& section,
+                            const std::string& key) {
+  return platform::GetPrivateProfileIntA(section, key, 0, AnsiIniPath());
+}
+
+std::int16_t ReadIniInteger16(const std::string& section,
+                              const std::string& key) {
+  return static_cast<std::int16_t>(
+      std::clamp<std::int32_t>(ReadIniInteger(section, key), -32768, 32767));
+}
+
+void WriteIniString(const std::string& section, const std::string& key,
+                    const std::wstring& value) {
+  platform::WritePrivateProfileStringA(section, key, platform::ToAnsi(value),
+                                       AnsiIniPath());
+}
+
+void ReadTableSettings() {
+  for (int e = elTable; e <= elTD; ++e) {
+    const char* section = kTableSections[e];
+    TableMarkupSettings(e, propQuality) = ReadIniString(section, "quality");
+    TableMarkupSettings(e, propVisible) = ReadIniInteger16(section, "Visible");
+    TableMarkupSettings(e, propEnter) = ReadIniInteger16(section, "Enter");
+  }
+}
+
+void WriteTableSettings() {
+  CreateSetupFile();
+  for (int e = elTable; e <= elTD; ++e)
+    for (int p = propQuality; p <= propEnter; ++p)
+      WriteIniString(kTableSections[e], kTableKeys[p],
+                     vb::CStr(TableMarkupSettings(e, p)));
+}
+
+void ReadPasteSettings() {
+  PasteShiftKey = ShiftKeyFrom(ReadIniString(kMainForm, "PShiftKey"));
+  PasteKey = ReadIniString(kMainForm, "PKey");
+  if (PasteKey.empty()) PasteKey = L"V";
+  GetWindowTime = ReadIniInteger16(kMainForm, "GTime");
+  Delay[0] = ReadIniInteger16(kMainForm, "Delay0");
+  Delay[1] = ReadIniInteger16(kMainForm, "Delay1");
+}
+
+void WritePasteSettings() {
+  WriteIniString(kMainForm, "PShiftKey", std::to_wstring(PasteShiftKey));
+  WriteIniString(kMainForm, "PKey", PasteKey);
+  WriteIniString(kMainForm, "GTime", std::to_wstring(GetWindowTime));
+  WriteIniString(kMainForm, "Delay0", std::to_wstring(Delay[0]));
+  WriteIniString(kMainForm, "Delay1", std::to_wstring(Delay[1]));
+}
+
+}  // namespace modPublic
