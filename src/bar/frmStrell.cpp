@@ -1,0 +1,212 @@
+// The bar: its controls, start-up, size rule, activation, shutdown, the
+// settings button, the target-window timer and the tag-button click.
+#include "bar/frmStrell.h"
+
+#include <algorithm>
+
+#include "setup/frmSetup.h"
+
+using namespace modPublic;
+
+namespace {
+
+constexpr int kButtonSlots = 31;  // Check(0) .. Check(30)
+constexpr float kSmallButton = 400;
+
+platform::FormArgs BarArgs() {
+  platform::FormArgs args;
+  args.caption = L"Pinrow";
+  args.toolWindow = true;
+  args.minButton = false;
+  args.maxButton = false;
+  return args;
+}
+
+platform::ToggleButtonArgs TagButtonArgs() {
+  platform::ToggleButtonArgs args;
+  args.visible = false;
+  args.enabled = false;
+  args.font = {L"ＭＳ Ｐゴシック", 9, true, 128};
+  return args;
+}
+
+platform::PictureButtonArgs SmallButtonArgs(float left, platform::Picture pic,
+                                            const wchar_t* toolTip,
+                                            int tabIndex) {
+  platform::PictureButtonArgs args;
+  args.left = left;
+  args.top = 0;
+  args.width = kSmallButton;
+  args.height = kSmallButton;
+  args.picture = pic;
+  args.toolTip = toolTip;
+  args.tabIndex = tabIndex;
+  return args;
+}
+
+platform::ToggleButton& ButtonAt(modPublic::ButtonArray& Check,
+                                 std::int16_t Index) {
+  if (Index < 0 || Index >= static_cast<int>(Check.size()))
+    vb::Raise(vb::kSubscript);
+  return *Check[Index];
+}
+
+// The text a press pastes: the start tag when the button went down, else the
+// end tag, or the start tag again for an element without an end tag.
+std::wstring TagTextFor(std::int16_t Index, int value) {
+  const vb::Variant& tagE = TagTable(Index, colTagE);
+  if (value == 1 || tagE.IsBlank()) return vb::CStr(TagTable(Index, colTagS));
+  return vb::CStr(tagE);
+}
+
+}  // namespace
+
+frmStrell::frmStrell() : form_(platform::CreateForm(BarArgs())) {
+  CreateControls();
+  BindEvents();
+}
+
+void frmStrell::CreateControls() {
+  // Tab order: the table button first, the tag buttons by their No, the
+  // settings button last.
+  cmdTableSet = &form_->AddPictureButton(SmallButtonArgs(
+      kSmallButton, platform::Picture::Table, L"テーブルタグ書込み", 0));
+  for (int i = 0; i < kButtonSlots; ++i) {
+    Check.push_back(&form_->AddToggleButton(TagButtonArgs()));
+    Check.back()->SetTabIndex(i + 1);
+  }
+  cmdSetup = &form_->AddPictureButton(SmallButtonArgs(
+      0, platform::Picture::Settings, L"設定", kButtonSlots + 1));
+  Timer1 = &form_->AddTimer();
+  Timer1->SetInterval(0);
+}
+
+void frmStrell::BindEvents() {
+  for (std::size_t n = 0; n < Check.size(); ++n) {
+    const auto i = static_cast<std::int16_t>(n);
+    platform::ToggleButton& b = *Check[n];
+    b.Click = [this, i] { Check_Click(i); };
+    b.KeyDown = [this, i](int k, int s) { Check_KeyDown(i, k, s); };
+    b.KeyUp = [this, i](int k, int s) { Check_KeyUp(i, k, s); };
+    b.MouseDown = [this, i](int btn, int s, float x, float y) {
+      Check_MouseDown(i, btn, s, x, y);
+    };
+    b.DragOver = [this, i](platform::Control& src, float x, float y, int st) {
+      Check_DragOver(i, src, x, y, st);
+    };
+    b.DragDrop = [this, i](platform::Control& src, float x, float y) {
+      Check_DragDrop(i, src, x, y);
+    };
+  }
+  cmdSetup->Click = [this] { cmdSetup_Click(); };
+  cmdTableSet->Click = [this] { cmdTableSet_Click(); };
+  Timer1->Tick = [this] { Timer1_Timer(); };
+  form_->Resize = [this] { Form_Resize(); };
+  form_->Activate = [this] { Form_Activate(); };
+  form_->Unload = [this] { Form_Unload(); };
+  form_->DragDrop = [this](platform::Control& src, float x, float y) {
+    Form_DragDrop(src, x, y);
+  };
+}
+
+void frmStrell::LoadAndShow() {
+  Form_Load();
+  form_->Show();
+}
+
+void frmStrell::Form_Load() {
+  ErrorTrap(L"フォームを読み込んだ時", [&] {
+    MaxButtonIndex = static_cast<std::int16_t>(Check.size() - 1);
+    BarClientHeight = vb::ToInt16(form_->ScaleHeight());
+    BarClientWidth = vb::ToInt16(form_->ScaleWidth());
+    TagTable.Resize(MaxButtonIndex + 1, kTagColumns);
+    TagTableLoaded = false;  // a fresh table holds nothing of tag.txt yet
+    CreateSetupFile();
+    form_->SetHeight(ReadIniInteger16("MainForm", "Height"));
+    form_->SetWidth(ReadIniInteger16("MainForm", "Width"));
+    form_->SetTop(ReadIniInteger16("MainForm", "Top"));
+    form_->SetLeft(ReadIniInteger16("MainForm", "Left"));
+    ReadPasteSettings();  // PShiftKey, PKey, GTime, Delay0, Delay1
+    ReadTableSettings();
+    LoadTagFile();
+    ConfigureButtons(Check);
+    ComputeButtonExtents();
+  });
+}
+
+void frmStrell::Form_Activate() {
+  ErrorTrap(L"フォームがアクティブになった時", [&] {
+    ConfigureButtons(Check);
+    ComputeButtonExtents();
+    // A negative interval (hand-edited file) stops the timer like 0.
+    Timer1->SetInterval(std::max<int>(0, GetWindowTime));
+  });
+}
+
+// Grows the bar until its client area holds every button; never shrinks it.
+void frmStrell::Form_Resize() {
+  ErrorTrap(L"フォームのサイズを変更した時", [&] {
+    if (form_->ScaleWidth() < MaxButtonRight)
+      form_->SetWidth(form_->Width() - form_->ScaleWidth() + MaxButtonRight);
+    if (form_->ScaleHeight() < MaxButtonBottom)
+      form_->SetHeight(form_->Height() - form_->ScaleHeight() +
+                       MaxButtonBottom);
+    BarClientHeight = vb::ToInt16(form_->ScaleHeight());
+    BarClientWidth = vb::ToInt16(form_->ScaleWidth());
+  });
+}
+
+void frmStrell::Form_Unload() {
+  ErrorTrap(L"フォームを閉じる時", [&] {
+    CreateSetupFile();
+    WriteIniString("MainForm", "Height", vb::SingleToText(form_->Height()));
+    WriteIniString("MainForm", "Width", vb::SingleToText(form_->Width()));
+    WriteIniString("MainForm", "Top", vb::SingleToText(form_->Top()));
+    WriteIniString("MainForm", "Left", vb::SingleToText(form_->Left()));
+    WritePasteSettings();
+    SaveTagFile();
+  });
+}
+
+void frmStrell::cmdSetup_Click() {
+  ErrorTrap(L"｢設定｣ボタンをクリックした時", [&] {
+    frmSetup dialog;
+    dialog.ShowModal();
+  });
+}
+
+// Remembers the last window of another program that was in front, so a
+// press pastes there. The bar, the settings dialog and the input boxes are
+// the program's own windows and never become the target.
+void frmStrell::Timer1_Timer() {
+  ErrorTrap(L"タイマーイベント時", [&] {
+    const platform::WindowHandle h = platform::GetForegroundWindow();
+    if (h == 0 || h == form_->hWnd() || platform::IsOwnWindow(h)) return;
+    if (h != TargetWindow) TargetWindow = h;
+  });
+}
+
+void frmStrell::Check_Click(std::int16_t Index) {
+  ErrorTrap(L"タグボタンのクリック時", [&] {
+    platform::ClipboardClear();
+    const int value = ButtonAt(Check, Index).Value();
+    platform::ClipboardSetText(TagTextFor(Index, value));
+    PasteToTarget();
+  });
+}
+
+// Shift held while pressing the mouse arms the button for dragging.
+void frmStrell::Check_MouseDown(std::int16_t Index, int, int Shift, float,
+                                float) {
+  ErrorTrap(L"タグボタンのマウスボタンを押した時", [&] {
+    if (Shift & platform::kShiftMask)
+      ButtonAt(Check, Index).SetDragMode(platform::DragMode::Automatic);
+  });
+}
+
+// Releasing any key disarms dragging again.
+void frmStrell::Check_KeyUp(std::int16_t Index, int, int) {
+  ErrorTrap(L"タグボタンのキーを離した時", [&] {
+    ButtonAt(Check, Index).SetDragMode(platform::DragMode::Manual);
+  });
+}

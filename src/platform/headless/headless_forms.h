@@ -1,0 +1,106 @@
+// Test hooks of the headless forms: the in-memory windows and controls that
+// platform::CreateForm gives in the unit tests, and the user actions a test
+// plays on them (clicks, keys, drags, timer ticks, resizing, activation).
+//
+// Frame model: a form's client area is its outer size less a fixed frame,
+// and no outer size goes below the minimum the system allows. Every form and
+// control has a unique non-zero handle; form and control handles count as
+// the program's own windows (platform::IsOwnWindow).
+//
+// Showing, activating or clicking a form makes it the foreground window, as
+// the window system does; closing the active form gives the foreground and
+// the activation back to the form that was active before it.
+#pragma once
+
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "platform/platform.h"
+
+namespace platform::headless {
+
+// Frame of a tool window (narrow caption) and of an ordinary window, twips.
+constexpr float kToolFrameWidth = 90;
+constexpr float kToolFrameHeight = 390;
+constexpr float kFrameWidth = 120;
+constexpr float kFrameHeight = 480;
+// The smallest outer size the system allows.
+constexpr float kMinOuterWidth = 1020;
+constexpr float kMinOuterHeight = 390;
+// The screen that centred forms are centred on, twips (1280 x 800 pixels).
+constexpr float kScreenWidth = 19200;
+constexpr float kScreenHeight = 12000;
+
+// ---- finding what the program created -------------------------------------
+
+// Forms created and not yet closed or destroyed, oldest first.
+std::vector<Form*> LiveForms();
+// The live form with this caption, or nullptr.
+Form* FindForm(const std::wstring& caption);
+// The form's command button with this caption, or nullptr.
+CommandButton* FindCommandButton(Form& form, const std::wstring& caption);
+// The form that is active among the program's own forms, or nullptr.
+Form* ActiveForm();
+
+// ---- properties the interface does not read back ---------------------------
+
+const FormArgs& ArgsOf(const Form& form);
+bool IsModal(const Form& form);
+bool IsClosed(const Form& form);
+// How often Unload has fired.
+int UnloadCount(const Form& form);
+FontSpec FontOf(const ToggleButton& button);
+Picture PictureOf(const PictureButton& button);
+// The control that last took the focus on its form, or nullptr.
+Control* FocusedControl(const Form& form);
+
+// ---- modal dialogs ---------------------------------------------------------
+
+// Queues a script for the next ShowModal: it runs while the dialog is open
+// (shown and active), so a test can act inside it. When the dialog is still
+// open after its script (or has no script), it is closed as by its close
+// box before ShowModal returns.
+void QueueModalScript(std::function<void(Form& dialog)> script);
+// Drops queued scripts and forgets the activation history.
+void ResetForms();
+
+// ---- user actions
+// ------------------------------------------------------------
+
+// A mouse click on a tag button: in automatic drag mode nothing (the press
+// would start a drag); otherwise Value toggles 0 <-> 1, then Click fires.
+// A hidden or disabled button takes no click.
+void Press(ToggleButton& button);
+void PressPictureButton(PictureButton& button);
+void PressCommandButton(CommandButton& button);
+void KeyDown(ToggleButton& button, int keyCode, int shift);
+void KeyUp(ToggleButton& button, int keyCode, int shift);
+// A mouse press without the click; fires MouseDown in manual drag mode.
+void MouseDown(ToggleButton& button, int mouseButton, int shift, float x,
+               float y);
+
+// A whole drag of `source`. BeginDrag fires DragOver(source, x, y, enter) on
+// the source itself. MoveOver a control fires leave on the control the
+// pointer was over (if another), then enter on the new one, or over when it
+// stays on the same control; MoveOverForm leaves the current control. Drops
+// end the drag: DropOn enters the target first when the pointer was not on
+// it and fires its DragDrop; DropOnForm leaves the current control and fires
+// the form's DragDrop; DropOutside only leaves. Positions are twips relative
+// to the control (or to the form's client area).
+void BeginDrag(Control& source, float x, float y);
+void MoveOver(Control& target, float x, float y);
+void MoveOverForm(Form& form, float x, float y);
+void DropOn(Control& target, float x, float y);
+void DropOnForm(Form& form, float x, float y);
+void DropOutside();
+bool Dragging();
+
+// The user sets the outer size in one move: one Resize if it changed.
+void SetFormSize(Form& form, float width, float height);
+// The user activates the form (the app's active form changes to it).
+void Activate(Form& form);
+// One period of the timer: fires Tick only while Interval > 0.
+void Tick(Timer& timer);
+
+}  // namespace platform::headless
