@@ -85,9 +85,9 @@ def _arg(text):
 class AppFolder:
     """A fresh application folder holding a copy of the program."""
 
-    def __init__(self, path, exe_src):
+    def __init__(self, path, exe_src, fresh=True):
         self.path = Path(path)
-        self.path.mkdir(parents=True)
+        self.path.mkdir(parents=True, exist_ok=not fresh)
         self.exe = self.path / Path(exe_src).name
         shutil.copy2(exe_src, self.exe)
 
@@ -198,14 +198,15 @@ class Dialog:
 class Session:
     """Xvfb + a locked Wine prefix + the processes started in them."""
 
-    def __init__(self, build_dir=WIN_BUILD, work_dir=E2E_DIR):
+    def __init__(self, build_dir=WIN_BUILD, work_dir=E2E_DIR, display=None):
+        """`display`: an X display to use instead of a new Xvfb."""
         self.build_dir = Path(build_dir)
         self.work_dir = Path(work_dir)
         self.procs = []
         self.xvfb = None
         self.lock = None
         self.prefix = None
-        self.display = None
+        self.display = display
         self.env = None
         self.started = False
         self._seq = itertools.count(1)
@@ -219,7 +220,8 @@ class Session:
         shutil.rmtree(self.run_dir, ignore_errors=True)
         (self.run_dir / "out").mkdir(parents=True)
         self.log = open(self.run_dir / "wine.log", "ab")
-        self._start_xvfb()
+        if not self.display:
+            self._start_xvfb()
         self.env = self._wine_env()
         self._start_wineserver()
         self._boot_prefix()
@@ -447,10 +449,17 @@ class Session:
         return self.driver("launch", _arg(winpath(app.exe)),
                            int(timeout * 1000), timeout=timeout * 3)
 
-    def screenshot(self, path):
-        """Saves the whole virtual screen as a PNG."""
+    def screenshot(self, path, rect=None, margin=12):
+        """Saves the screen as a PNG; with `rect` ([l, t, r, b] as in a
+        window dict) only that area and a margin around it."""
+        crop = []
+        if rect:
+            left, top = max(rect[0] - margin, 0), max(rect[1] - margin, 0)
+            width = rect[2] + margin - left
+            height = rect[3] + margin - top
+            crop = ["-crop", f"{width}x{height}+{left}+{top}", "+repage"]
         subprocess.run(["import", "-display", self.display, "-window", "root",
-                        str(path)], stdin=subprocess.DEVNULL,
+                        *crop, str(path)], stdin=subprocess.DEVNULL,
                        stdout=self.log, stderr=self.log, timeout=60,
                        check=True)
         return Path(path)

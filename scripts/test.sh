@@ -1,0 +1,65 @@
+#!/usr/bin/env bash
+# Builds everything and runs every test: the native build with the unit
+# tests (ctest), the Windows build, then the end-to-end tests under
+# Wine/Xvfb. Installs what is missing first. Exits non-zero on any failure;
+# the last line is the summary "N passed, N failed" over all tests.
+set -uo pipefail
+cd "$(dirname "$0")/.."
+
+LOG_DIR=build/test-logs
+passed=0
+failed=0
+
+# Adds the "N passed, N failed" of a step's last matching line.
+count() {
+  local p f
+  p=$(sed -n 's/.* \([0-9]\+\) passed, \([0-9]\+\) failed.*/\1/p' "$1" | tail -1)
+  f=$(sed -n 's/.* \([0-9]\+\) passed, \([0-9]\+\) failed.*/\2/p' "$1" | tail -1)
+  passed=$((passed + ${p:-0}))
+  failed=$((failed + ${f:-0}))
+}
+
+# A step that cannot run its tests (a failed build) counts as one failure.
+step_failed() {
+  echo "test.sh: $1 failed" >&2
+  failed=$((failed + 1))
+}
+
+if ! bash scripts/deps.sh; then
+  step_failed "installing the dependencies"
+  echo "$passed passed, $failed failed"
+  exit 1
+fi
+mkdir -p "$LOG_DIR"
+
+echo "== native build and unit tests"
+if cmake --preset linux >/dev/null && cmake --build --preset linux -j2; then
+  ctest --preset linux -j2 2>&1 | tee "$LOG_DIR/ctest.log"
+  # ctest: "97% tests passed, 1 tests failed out of 40"
+  total=$(sed -n 's/.*tests failed out of \([0-9]\+\).*/\1/p' "$LOG_DIR/ctest.log")
+  bad=$(sed -n 's/.*passed, \([0-9]\+\) tests failed out of.*/\1/p' "$LOG_DIR/ctest.log")
+  if [ -z "$total" ]; then
+    step_failed "ctest"
+  else
+    passed=$((passed + total - bad))
+    failed=$((failed + bad))
+  fi
+else
+  step_failed "the native build"
+fi
+
+echo "== Windows build"
+if cmake --preset windows >/dev/null && cmake --build --preset windows -j2; then
+  echo "== end-to-end tests under Wine"
+  timeout -k 30 900 python3 scripts/run_e2e.py 2>&1 | tee "$LOG_DIR/e2e.log"
+  if grep -q '^e2e: [0-9]* passed, [0-9]* failed' "$LOG_DIR/e2e.log"; then
+    count "$LOG_DIR/e2e.log"
+  else
+    step_failed "the end-to-end run"
+  fi
+else
+  step_failed "the Windows build"
+fi
+
+echo "$passed passed, $failed failed"
+[ "$failed" -eq 0 ]
