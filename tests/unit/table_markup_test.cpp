@@ -2,10 +2,13 @@
 // the acceptance of the counts typed into the input boxes.
 #include <gtest/gtest.h>
 
+#include <memory>
 #include <string>
 #include <vector>
 
 #include "bar/frmStrell.h"
+#include "platform/headless/headless_forms.h"
+#include "test_support.h"
 
 namespace {
 
@@ -184,6 +187,133 @@ TEST(AcceptCount, AcceptsRoundedCountsFromOneToHundred) {
       EXPECT_EQ(*got, c.count);
     }
   }
+}
+
+// ---- the table button on a loaded bar ------------------------------------
+
+namespace hl = platform::headless;
+
+const std::wstring kColsBox = L"InputBox 列数 列の数を入力してください。";
+const std::wstring kColsRetry =
+    L"InputBox 列数 1～100の数字を入力してください。\r\n"
+    L"列の数を入力してください。";
+const std::wstring kRowsBox =
+    L"InputBox 行数 行の数を入力してください。\r\n\r\n"
+    L"注：｢CAPTION｣｢TH｣は1行に含まれません";
+const std::wstring kRowsRetry =
+    L"InputBox 行数 1～100の数字を入力してください。\r\n"
+    L"行の数を入力してください。";
+
+class TableButtonTest : public testing_support::AppFolderTest {
+ protected:
+  void SetUp() override {
+    AppFolderTest::SetUp();
+    bar_ = std::make_unique<frmStrell>();
+    bar_->LoadAndShow();
+    modPublic::TableMarkupSettings = DefaultSettings();
+    modPublic::PasteShiftKey = 0;
+    modPublic::PasteKey = L"V";
+    bar_->TargetWindow = 777;
+    platform::ClipboardSetText(L"old");
+    hl::Log().clear();
+  }
+  void TearDown() override {
+    bar_.reset();
+    AppFolderTest::TearDown();
+  }
+
+  void Answer(const std::vector<std::wstring>& answers) {
+    for (const auto& a : answers) hl::QueueInputBoxAnswer(a);
+  }
+  std::vector<std::wstring> InputBoxes() {
+    std::vector<std::wstring> boxes;
+    for (const auto& line : hl::Log()) {
+      if (line.rfind(L"InputBox ", 0) == 0) boxes.push_back(line);
+    }
+    return boxes;
+  }
+  bool Logged(const std::wstring& prefix) {
+    for (const auto& line : hl::Log()) {
+      if (line.rfind(prefix, 0) == 0) return true;
+    }
+    return false;
+  }
+
+  std::unique_ptr<frmStrell> bar_;
+};
+
+TEST_F(TableButtonTest, PastesTheTableAfterBothCounts) {
+  Answer({L"2", L"1"});
+  bar_->cmdTableSet_Click();
+  EXPECT_EQ(InputBoxes(), (std::vector<std::wstring>{kColsBox, kRowsBox}));
+  const std::wstring markup = BuildTableMarkup(2, 1, DefaultSettings());
+  EXPECT_EQ(hl::ClipboardText(), markup);
+  const std::vector<std::wstring>& log = hl::Log();
+  const std::vector<std::wstring> steps(log.begin() + 2, log.begin() + 5);
+  EXPECT_EQ(steps, (std::vector<std::wstring>{L"DoEvents", L"ClipboardClear",
+                                              L"ClipboardSetText " + markup}));
+  EXPECT_TRUE(Logged(L"SetWindowPos 777 -1 3"));
+  EXPECT_TRUE(Logged(L"keybd_event 86 0"));
+  EXPECT_TRUE(hl::MsgBoxes().empty());
+}
+
+TEST_F(TableButtonTest, RepeatsTheRangePromptUntilACountIsGiven) {
+  Answer({L"0", L"101", L"-3", L"abc", L"0.5", L" 2.5 ", L"x", L"100.4"});
+  bar_->cmdTableSet_Click();
+  const std::vector<std::wstring> expected = {
+      kColsBox,   kColsRetry, kColsRetry, kColsRetry,
+      kColsRetry, kColsRetry, kRowsBox,   kRowsRetry};
+  EXPECT_EQ(InputBoxes(), expected);
+  EXPECT_EQ(hl::ClipboardText(), BuildTableMarkup(2, 100, DefaultSettings()));
+}
+
+TEST_F(TableButtonTest, EmptyAnswerStopsSilently) {
+  const std::vector<std::vector<std::wstring>> scripts = {
+      {},            // Cancel in the first box
+      {L"abc"},      // Cancel in the repeated columns box
+      {L"2"},        // Cancel in the rows box
+      {L"2", L"0"},  // Cancel in the repeated rows box
+  };
+  for (const auto& script : scripts) {
+    hl::Log().clear();
+    Answer(script);
+    bar_->cmdTableSet_Click();
+    EXPECT_EQ(InputBoxes().size(), script.size() + 1);
+    EXPECT_FALSE(Logged(L"ClipboardClear"));
+    EXPECT_FALSE(Logged(L"keybd_event"));
+    EXPECT_FALSE(Logged(L"SetWindowPos"));
+    EXPECT_EQ(hl::ClipboardText(), L"old");
+  }
+  EXPECT_TRUE(hl::MsgBoxes().empty());
+}
+
+// The timer records the open input box as the target; the paste still goes
+// to the window that was in front before the button was pressed.
+TEST_F(TableButtonTest, TargetWindowSurvivesTheInputBoxes) {
+  int boxes = 0;
+  hl::OnInputBox([&] {
+    ++boxes;
+    hl::SetForegroundWindow(900 + boxes);
+    bar_->Timer1_Timer();
+  });
+  Answer({L"1", L"abc", L"1"});
+  bar_->cmdTableSet_Click();
+  hl::OnInputBox({});
+  EXPECT_EQ(boxes, 3);
+  EXPECT_EQ(bar_->TargetWindow, 777);
+  EXPECT_TRUE(Logged(L"SetWindowPos 777 -1 3"));
+  EXPECT_FALSE(Logged(L"SetWindowPos 90"));
+}
+
+TEST_F(TableButtonTest, ClipboardFailureIsReported) {
+  Answer({L"1", L"1"});
+  hl::HoldClipboard(1);
+  bar_->cmdTableSet_Click();
+  ASSERT_EQ(hl::MsgBoxes().size(), 1u);
+  EXPECT_EQ(hl::MsgBoxes()[0].prompt.rfind(
+                L"｢テーブル｣ボタンをクリックした時でエラーが発生しました。", 0),
+            0u);
+  EXPECT_FALSE(Logged(L"keybd_event"));
 }
 
 }  // namespace
