@@ -185,7 +185,6 @@ void frmStrell::Check_DragDrop(std::int16_t Index,
                                float Y) {
   modPublic::ErrorTrap(L"タグボタンをドラッグ＆ドロップの時", [&] {
     const platform::ToggleButton& target = Button(Check, Index);
-    Button(Check, DragButtonIndex);  // the dragged button must exist
     const double dropX = static_cast<double>(target.Left()) + X;
     const double dropY = static_cast<double>(target.Top()) + Y;
     const std::int16_t left = FloorToGrid(dropX - DragGrabX);
@@ -194,7 +193,7 @@ void frmStrell::Check_DragDrop(std::int16_t Index,
   });
 }
 
-// Both values are computed before anything changes, so a drop that fails
+// Callers compute both values before this runs, so a drop that fails
 // on either leaves the table, the file and the bar as they were.
 void frmStrell::PlaceDraggedButton(std::int16_t left, std::int16_t top) {
   platform::ToggleButton& dragged = Button(Check, DragButtonIndex);
