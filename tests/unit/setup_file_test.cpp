@@ -1,0 +1,179 @@
+#include <gtest/gtest.h>
+
+#include "platform/headless/headless.h"
+#include "store/modPublic.h"
+#include "test_support.h"
+
+namespace {
+
+using namespace modPublic;
+using platform::headless::FileFault;
+using platform::headless::MsgBoxes;
+using platform::headless::ProcessEnded;
+
+const char kDefaultSetup[] =
+    "[MainForm]\r\nHeight = 2805\r\nWidth = 1320\r\nTop = 300\r\n"
+    "Left = 300\r\nPShiftKey = 162\r\nPKey = V\r\nGTime = 100\r\n"
+    "Delay0 = 200\r\nDelay1 = 200\r\n"
+    "[Table]\r\nquality=\r\nVisible=-1\r\nEnter=0\r\n"
+    "[Caption]\r\nquality=\r\nVisible=-1\r\nEnter=0\r\n"
+    "[TH]\r\nquality=\r\nVisible=-1\r\nEnter=0\r\n"
+    "[TR]\r\nquality=\r\nVisible=-1\r\nEnter=0\r\n"
+    "[TD]\r\nquality=\r\nVisible=-1\r\nEnter=0\r\n";
+
+using SetupFileTest = testing_support::AppFolderTest;
+
+TEST_F(SetupFileTest, MissingFileIsCreatedWithTheDefaults) {
+  CreateSetupFile();
+  EXPECT_EQ(ReadBytes("setup.ini"), kDefaultSetup);
+  ReadPasteSettings();
+  ReadTableSettings();
+  EXPECT_EQ(ReadIniInteger("MainForm", "Height"), 2805);
+  EXPECT_EQ(ReadIniInteger("MainForm", "Left"), 300);
+  EXPECT_EQ(PasteShiftKey, 162);
+  EXPECT_EQ(PasteKey, L"V");
+  EXPECT_EQ(GetWindowTime, 100);
+  EXPECT_EQ(Delay[0], 200);
+  EXPECT_EQ(Delay[1], 200);
+  for (int e = elTable; e <= elTD; ++e) {
+    EXPECT_EQ(TableMarkupSettings(e, propQuality), vb::Variant(L""));
+    EXPECT_EQ(TableMarkupSettings(e, propVisible),
+              vb::Variant(std::int16_t{-1}));
+    EXPECT_EQ(TableMarkupSettings(e, propEnter), vb::Variant(std::int16_t{0}));
+  }
+}
+
+TEST_F(SetupFileTest, EmptyFileIsKeptAndReadsAsZerosAndDefaults) {
+  WriteBytes("setup.ini", "");
+  CreateSetupFile();
+  EXPECT_EQ(ReadBytes("setup.ini"), "");
+  ReadPasteSettings();
+  ReadTableSettings();
+  EXPECT_EQ(ReadIniInteger("MainForm", "Width"), 0);
+  EXPECT_EQ(PasteShiftKey, 162);
+  EXPECT_EQ(PasteKey, L"V");
+  EXPECT_EQ(GetWindowTime, 0);
+  EXPECT_EQ(Delay[0], 0);
+  EXPECT_EQ(Delay[1], 0);
+  for (int e = elTable; e <= elTD; ++e) {
+    EXPECT_EQ(TableMarkupSettings(e, propQuality), vb::Variant(L""));
+    EXPECT_EQ(TableMarkupSettings(e, propVisible),
+              vb::Variant(std::int16_t{0}));
+    EXPECT_EQ(TableMarkupSettings(e, propEnter), vb::Variant(std::int16_t{0}));
+  }
+}
+
+TEST_F(SetupFileTest, PasteShiftKeyValues) {
+  struct Case {
+    const char* line;
+    std::int32_t expected;
+  } cases[] = {
+      {"", 162},                   // missing key
+      {"PShiftKey=\r\n", 162},     // empty
+      {"PShiftKey=abc\r\n", 162},  // not a number
+      {"PShiftKey=0\r\n", 0},      // the choice of no modifier survives
+      {"PShiftKey = 246\r\n", 246},
+      {"PShiftKey=163.5\r\n", 164},
+      {"PShiftKey=99999999999\r\n", 2147483647},
+  };
+  for (const auto& c : cases) {
+    WriteBytes("setup.ini", std::string("[MainForm]\r\n") + c.line);
+    ReadPasteSettings();
+    EXPECT_EQ(PasteShiftKey, c.expected) << c.line;
+  }
+}
+
+TEST_F(SetupFileTest, OutOfRangeIntegersAreClampedNotRaised) {
+  WriteBytes("setup.ini",
+             "[MainForm]\r\nGTime=40000\r\nDelay0=-99999\r\nDelay1=70\r\n"
+             "[TD]\r\nVisible=123456\r\n");
+  ReadPasteSettings();
+  ReadTableSettings();
+  EXPECT_EQ(GetWindowTime, 32767);
+  EXPECT_EQ(Delay[0], -32768);
+  EXPECT_EQ(Delay[1], 70);
+  EXPECT_EQ(TableMarkupSettings(elTD, propVisible),
+            vb::Variant(std::int16_t{32767}));
+}
+
+TEST_F(SetupFileTest, ReadIniStringTrimsQuotesAndCutsLongValues) {
+  std::string long300(300, 'x');
+  WriteBytes("setup.ini", "[TH]\r\nquality=  \"border='1' \"  \r\n" +
+                              ("[TD]\r\nquality=" + long300 + "\r\n") +
+                              "[TR]\r\nquality=" + platform::ToAnsi(L"表の行") +
+                              "\r\n");
+  EXPECT_EQ(ReadIniString("TH", "quality"), L"border='1' ");
+  EXPECT_EQ(ReadIniString("TD", "quality"), std::wstring(255, L'x'));
+  EXPECT_EQ(ReadIniString("TR", "quality"), L"表の行");
+}
+
+TEST_F(SetupFileTest, WritesKeepTheirLinesInPlace) {
+  CreateSetupFile();
+  WriteIniString("MainForm", "Height", L"3000");
+  PasteShiftKey = 0;
+  PasteKey = L"Y";
+  GetWindowTime = 50;
+  Delay[0] = 10;
+  Delay[1] = -1;
+  WritePasteSettings();
+  std::string expected = kDefaultSetup;
+  auto swap = [&](const std::string& from, const std::string& to) {
+    expected.replace(expected.find(from), from.size(), to);
+  };
+  swap("Height = 2805", "Height=3000");
+  swap("PShiftKey = 162", "PShiftKey=0");
+  swap("PKey = V", "PKey=Y");
+  swap("GTime = 100", "GTime=50");
+  swap("Delay0 = 200", "Delay0=10");
+  swap("Delay1 = 200", "Delay1=-1");
+  EXPECT_EQ(ReadBytes("setup.ini"), expected);
+  ReadPasteSettings();
+  EXPECT_EQ(PasteShiftKey, 0);
+  EXPECT_EQ(PasteKey, L"Y");
+  EXPECT_EQ(Delay[1], -1);
+}
+
+TEST_F(SetupFileTest, WriteTableSettingsRecreatesAMissingFile) {
+  TableMarkupSettings(elTable, propQuality) = L"border='1'";
+  TableMarkupSettings(elTable, propVisible) = L"-1";
+  TableMarkupSettings(elTable, propEnter) = std::int16_t{-1};
+  TableMarkupSettings(elTH, propVisible) = std::int16_t{0};
+  WriteTableSettings();  // cells elsewhere hold nothing: written empty
+  std::string text = ReadBytes("setup.ini");
+  EXPECT_EQ(text.substr(0, text.find("[Table]")),
+            std::string(kDefaultSetup).substr(0, text.find("[Table]")));
+  EXPECT_NE(text.find("[Table]\r\nquality=border='1'\r\nVisible=-1\r\n"
+                      "Enter=-1\r\n[Caption]\r\nquality=\r\nVisible=\r\n"),
+            std::string::npos);
+  EXPECT_NE(text.find("[TH]\r\nquality=\r\nVisible=0\r\nEnter=\r\n"),
+            std::string::npos);
+  ReadTableSettings();
+  EXPECT_EQ(TableMarkupSettings(elTable, propVisible),
+            vb::Variant(std::int16_t{-1}));
+  EXPECT_EQ(TableMarkupSettings(elTable, propQuality),
+            vb::Variant(L"border='1'"));
+}
+
+TEST_F(SetupFileTest, CreationFailuresEndTheProcess) {
+  struct Case {
+    FileFault fault;
+    std::wstring prompt;
+  } cases[] = {
+      {FileFault::Write,
+       L"｢setup.ini｣の作成に失敗しました。\r\n強制終了します。"},
+      {FileFault::Open,
+       L"｢setup.ini｣ファイルの有無の確認した時でエラーが発生しました。\r\n"
+       L"書き込みできません。(No.70)\r\n"},
+  };
+  for (const auto& c : cases) {
+    MsgBoxes().clear();
+    platform::headless::InjectFileFault(c.fault);
+    EXPECT_THROW(CreateSetupFile(), ProcessEnded);
+    ASSERT_EQ(MsgBoxes().size(), 1u);
+    EXPECT_EQ(MsgBoxes()[0].prompt, c.prompt);
+    EXPECT_EQ(MsgBoxes()[0].title, L"Pinrow：エラー");
+    EXPECT_EQ(EntryCount(), 0);
+  }
+}
+
+}  // namespace

@@ -1,0 +1,215 @@
+#include <gtest/gtest.h>
+
+#include "platform/headless/headless.h"
+#include "store/modPublic.h"
+#include "test_support.h"
+
+namespace {
+
+using modPublic::TagCount;
+using modPublic::TagTable;
+using platform::headless::FileFault;
+using platform::headless::MsgBoxes;
+using platform::headless::ProcessEnded;
+
+const char kDefaultTagFile[] =
+    "0,0,400,1200,400,UL,<ul style='list-style-type:square;'>,</ul>\r\n"
+    "1,0,800,1200,400,OL,<ol style='list-style-type:upper-alpha; '>,</ol>\r\n"
+    "2,0,1200,1200,400,LI,<li>,</li>\r\n"
+    "3,0,1600,1200,400,HR,<hr size='1'>,\r\n"
+    "4,0,2000,1200,400,IMG,<img src=''>,\r\n";
+
+const wchar_t kReadFailed[] =
+    L"データの読み込みに失敗しました。\r\n強制終了します。";
+const wchar_t kWriteFailed[] =
+    L"データの書き込みに失敗しました。\r\n強制終了します。";
+
+std::string Lines(int count) {
+  std::string text;
+  for (int i = 0; i < count; ++i)
+    text += std::to_string(i) + ",0,0,100,100,c,<s>,\r\n";
+  return text;
+}
+
+class TagFileTest : public testing_support::AppFolderTest {
+ protected:
+  void ExpectEndsWith(void (*procedure)(), const std::wstring& prompt) {
+    EXPECT_THROW(procedure(), ProcessEnded);
+    ASSERT_EQ(MsgBoxes().size(), 1u);
+    EXPECT_EQ(MsgBoxes()[0].prompt, prompt);
+    EXPECT_EQ(MsgBoxes()[0].style, 16);
+    EXPECT_EQ(MsgBoxes()[0].title, L"Pinrow：エラー");
+  }
+  void Load(const std::string& bytes) {
+    WriteBytes("tag.txt", bytes);
+    modPublic::LoadTagFile();
+  }
+};
+
+TEST_F(TagFileTest, MissingFileIsCreatedWithDefaultsAndLoaded) {
+  modPublic::LoadTagFile();
+  EXPECT_EQ(ReadBytes("tag.txt"), kDefaultTagFile);
+  EXPECT_EQ(TagCount, 5);
+  EXPECT_TRUE(modPublic::TagTableLoaded);
+  EXPECT_EQ(TagTable(1, modPublic::colTop), vb::Variant(std::int16_t{800}));
+  EXPECT_EQ(TagTable(0, modPublic::colTagS),
+            vb::Variant(L"<ul style='list-style-type:square;'>"));
+  EXPECT_EQ(TagTable(4, modPublic::colTagE), vb::Variant(L""));
+  EXPECT_TRUE(TagTable(5, modPublic::colLeft).IsEmpty());
+  EXPECT_TRUE(MsgBoxes().empty());
+}
+
+TEST_F(TagFileTest, EmptyFileLoadsNoRowsAndSavesEmpty) {
+  Load("");
+  EXPECT_EQ(TagCount, 0);
+  modPublic::SaveTagFile();
+  EXPECT_TRUE(Exists("tag.txt"));
+  EXPECT_EQ(ReadBytes("tag.txt"), "");
+}
+
+TEST_F(TagFileTest, LoadsTheRowsThatAreAccepted) {
+  struct Case {
+    const char* name;
+    std::string file;
+    int rows;
+  } cases[] = {
+      {"31 lines", Lines(31), 31},
+      {"no final line break", "0,0,0,1,1,a,<b>,</b>", 1},
+      {"two lines", "0,0,0,1,1,a,<b>,\r\n1,0,0,1,1,c,<d>,\r\n", 2},
+      {"nine fields", "0,0,0,1,1,a,<b x,y>,</b>\r\n", 1},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    testing_support::ResetSharedState();
+    Load(c.file);
+    EXPECT_EQ(TagCount, c.rows);
+  }
+  // The nine-field row was split at the unescaped comma.
+  EXPECT_EQ(TagTable(0, modPublic::colTagS), vb::Variant(L"<b x"));
+  EXPECT_EQ(TagTable(0, modPublic::colTagE), vb::Variant(L"y>"));
+}
+
+TEST_F(TagFileTest, NumberFieldsRoundHalfToEven) {
+  Load("0,12.5,13.5,-300, 7 ,a,<b>,\r\n");
+  EXPECT_EQ(vb::CInt(TagTable(0, modPublic::colLeft)), 12);
+  EXPECT_EQ(vb::CInt(TagTable(0, modPublic::colTop)), 14);
+  EXPECT_EQ(vb::CInt(TagTable(0, modPublic::colWidth)), -300);
+  EXPECT_EQ(vb::CInt(TagTable(0, modPublic::colHeight)), 7);
+}
+
+TEST_F(TagFileTest, LoneLfStaysInsideTheLine) {
+  Load("0,0,0,1,1,a,<b>,x\ny\r\n");
+  EXPECT_EQ(TagCount, 1);
+  EXPECT_EQ(TagTable(0, modPublic::colTagE), vb::Variant(L"x\ny"));
+}
+
+TEST_F(TagFileTest, BadFilesEndTheProcessAndStayUntouched) {
+  struct Case {
+    const char* name;
+    std::string file;
+  } cases[] = {
+      {"ends with an empty line", Lines(2) + "\r\n"},
+      {"32 lines", Lines(32)},
+      {"empty caption", "0,0,0,1,1,,<b>,\r\n"},
+      {"empty start tag", "0,0,0,1,1,a,,\r\n"},
+      {"seven fields", "0,0,0,1,1,a,<b>\r\n"},
+      {"digits then a letter", "0,12a,0,1,1,a,<b>,\r\n"},
+      {"out of 16 bits", "0,40000,0,1,1,a,<b>,\r\n"},
+      {"exponent", "0,1e3,0,1,1,a,<b>,\r\n"},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    testing_support::ResetSharedState();
+    MsgBoxes().clear();
+    WriteBytes("tag.txt", c.file);
+    ExpectEndsWith(modPublic::LoadTagFile, kReadFailed);
+    EXPECT_EQ(ReadBytes("tag.txt"), c.file);
+    EXPECT_FALSE(modPublic::TagTableLoaded);
+  }
+}
+
+TEST_F(TagFileTest, FailureToCreateTheDefaultFile) {
+  platform::headless::InjectFileFault(FileFault::Write);
+  ExpectEndsWith(modPublic::LoadTagFile,
+                 L"｢tag.txt｣の作成に失敗しました。\r\n強制終了します。");
+  EXPECT_FALSE(Exists("tag.txt"));
+}
+
+TEST_F(TagFileTest, FailureToOpenIsReportedWithThePhrase) {
+  platform::headless::InjectFileFault(FileFault::Open);
+  ExpectEndsWith(modPublic::LoadTagFile,
+                 L"データを読み込んだ時でエラーが発生しました。\r\n"
+                 L"書き込みできません。(No.70)\r\n");
+}
+
+TEST_F(TagFileTest, EscapesRoundTrip) {
+  struct Case {
+    const wchar_t* field;
+    const wchar_t* stored;
+    const wchar_t* back;
+  } cases[] = {
+      {L"a,b", L"a%cm%b", L"a,b"},
+      {L"<p>\r\n</p>", L"<p>%cr%</p>", L"<p>\r\n</p>"},
+      {L"x\ry\nz", L"x%cr%y%cr%z", L"x\r\ny\r\nz"},
+      {L"100%", L"100%", L"100%"},
+      {L"%cm%", L"%cm%", L","},
+  };
+  for (const auto& c : cases) {
+    EXPECT_EQ(modPublic::EscapeField(vb::Variant(c.field)), c.stored);
+    EXPECT_EQ(modPublic::UnescapeField(vb::Variant(c.stored)), c.back);
+  }
+  EXPECT_EQ(modPublic::EscapeField(vb::Variant(std::int16_t{-5})), L"-5");
+  EXPECT_EQ(modPublic::EscapeField(vb::Variant()), L"");
+}
+
+TEST_F(TagFileTest, SaveWritesRowsInCodePage932AndLoadsBack) {
+  modPublic::LoadTagFile();
+  TagTable(0, modPublic::colCaption) = L"見出し,一";
+  TagTable(0, modPublic::colTagS) = L"<h1>\r\n";
+  TagTable(0, modPublic::colLeft) = L"300";  // as the dialog stores it
+  modPublic::SaveTagFile();
+  std::string bytes = ReadBytes("tag.txt");
+  std::string first = bytes.substr(0, bytes.find("\r\n") + 2);
+  EXPECT_EQ(first, "0,300,400,1200,400," + platform::ToAnsi(L"見出し%cm%一") +
+                       ",<h1>%cr%,</ul>\r\n");
+  EXPECT_EQ(bytes.substr(first.size()),
+            std::string(kDefaultTagFile)
+                .substr(std::string(kDefaultTagFile).find("1,0,800")));
+  testing_support::ResetSharedState();
+  modPublic::LoadTagFile();
+  EXPECT_EQ(TagTable(0, modPublic::colCaption), vb::Variant(L"見出し,一"));
+  EXPECT_EQ(TagTable(0, modPublic::colTagS), vb::Variant(L"<h1>\r\n"));
+}
+
+TEST_F(TagFileTest, FailedSaveKeepsThePreviousFile) {
+  struct Case {
+    FileFault fault;
+    std::wstring prompt;
+  } cases[] = {
+      {FileFault::Write, kWriteFailed},
+      {FileFault::Commit,
+       L"データを読み込んだ時でエラーが発生しました。\r\n"
+       L"デバイス I/O エラーです。(No.57)\r\n"},
+      {FileFault::Open,
+       L"データを読み込んだ時でエラーが発生しました。\r\n"
+       L"書き込みできません。(No.70)\r\n"},
+  };
+  modPublic::LoadTagFile();
+  TagCount = 2;
+  for (const auto& c : cases) {
+    MsgBoxes().clear();
+    platform::headless::InjectFileFault(c.fault);
+    ExpectEndsWith(modPublic::SaveTagFile, c.prompt);
+    EXPECT_EQ(ReadBytes("tag.txt"), kDefaultTagFile);
+    EXPECT_EQ(EntryCount(), 1) << "temporary file left behind";
+  }
+}
+
+TEST_F(TagFileTest, NothingIsSavedBeforeALoadCompleted) {
+  WriteBytes("tag.txt", kDefaultTagFile);
+  modPublic::SaveTagFile();  // load never ran: TagCount 0, empty table
+  EXPECT_EQ(ReadBytes("tag.txt"), kDefaultTagFile);
+  EXPECT_TRUE(MsgBoxes().empty());
+}
+
+}  // namespace
