@@ -3,7 +3,7 @@
 //
 //   baseline_paste.exe DELAY0 DELAY1 TIMER_MS
 //
-// Shows a small window titled "Baseline" with one button "HR". A timer
+// Shows a small window titled "BaselinePaste" with one button "HR". A timer
 // records the last foreground window other than this one; a click puts
 // "<hr size='1'>" on the clipboard, raises that window into the topmost
 // group, waits DELAY0 ms, presses left Ctrl and V, waits DELAY1 ms, releases
@@ -72,7 +72,7 @@ HWND CreateBaselineWindow(int timerMs) {
   wc.hbrBackground = (HBRUSH)(COLOR_BTNFACE + 1);
   wc.lpszClassName = L"BaselinePaste";
   RegisterClassW(&wc);
-  HWND h = CreateWindowExW(WS_EX_TOOLWINDOW, wc.lpszClassName, L"Baseline",
+  HWND h = CreateWindowExW(WS_EX_TOOLWINDOW, wc.lpszClassName, L"BaselinePaste",
                            WS_CAPTION | WS_SYSMENU | WS_VISIBLE, 700, 20, 160,
                            90, nullptr, nullptr, wc.hInstance, nullptr);
   CreateWindowW(L"BUTTON", L"HR", WS_CHILD | WS_VISIBLE | BS_PUSHBUTTON, 0, 0,

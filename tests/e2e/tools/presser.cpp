@@ -14,6 +14,7 @@
 //                         (default "Pinrow")
 //   waitwin MS            wait until that window is visible
 //   notepad MS            wait for the editor (class Notepad, child Edit)
+//   place X Y W H         move and size the editor's window (pixels)
 //   focus MS              bring the editor to the front, then wait MS
 //   front MS              bring the aimed window to the front, then wait MS
 //   type TEXT             type TEXT with Unicode key events
@@ -329,7 +330,10 @@ class Session {
   void Click(HWND button) {
     RECT r;
     GetWindowRect(button, &r);
-    MovePointer({(r.left + r.right) / 2, (r.top + r.bottom) / 2});
+    POINT center{(r.left + r.right) / 2, (r.top + r.bottom) / 2};
+    if (WindowFromPoint(center) != button)
+      throw Failure("another window covers the button");
+    MovePointer(center);
     QueryPerformanceCounter(&g_clickTime);
     SendMouse(MOUSEEVENTF_LEFTDOWN);
     Sleep(30);
@@ -505,6 +509,13 @@ const std::map<std::wstring, Session::Command>& Session::Commands() {
         [](S& s, const A& a) {
           s.Editor();
           Front(s.notepad, ToInt(a[0]));
+        }}},
+      {L"place",
+       {4,
+        [](S& s, const A& a) {
+          s.Editor();
+          SetWindowPos(s.notepad, nullptr, ToInt(a[0]), ToInt(a[1]),
+                       ToInt(a[2]), ToInt(a[3]), SWP_NOZORDER | SWP_NOACTIVATE);
         }}},
       {L"front", {1, [](S& s, const A& a) { Front(s.Aimed(), ToInt(a[0])); }}},
       {L"type",

@@ -1,0 +1,91 @@
+"""Moving and resizing tag buttons on the bar with real keys and drags."""
+
+import unittest
+
+import editor
+import harness
+
+# A bar with room around the default column of buttons.
+ROOMY_SETUP = editor.setup_ini(Width=4500, Height=4500)
+
+UL_TAIL = ",UL,<ul style='list-style-type:square;'>,</ul>"
+HR_TAIL = ",HR,<hr size='1'>,"
+DEFAULT_UL = "0,0,400,1200,400" + UL_TAIL
+
+
+def round_half_even_to_grid(twips):
+    return round(twips / 100) * 100
+
+
+class LayoutTest(editor.EditorTestCase):
+
+    def setUp(self):
+        super().setUp()
+        self.start_bar_shown(ROOMY_SETUP)
+        self.hwnd = self.bar.window["hwnd"]
+
+    def button_rect(self, caption):
+        """[left, top, right, bottom] of a tag button, client pixels."""
+        for child in self.wine.children(self.hwnd):
+            if child["text"] == caption:
+                return child["rect"]
+        self.fail(f"no button {caption}")
+
+    def wait_button_at(self, caption, rect_twips):
+        """Polls until the button's pixel rectangle matches `rect_twips`
+        (left, top, width, height) within a pixel."""
+        tpp = self.twips_per_pixel()
+
+        def matches():
+            left, top, right, bottom = self.button_rect(caption)
+            have = (left, top, right - left, bottom - top)
+            return all(abs(h * tpp - want) <= tpp
+                       for h, want in zip(have, rect_twips))
+        harness.wait_until(matches, 10, f"{caption} at {rect_twips}")
+
+    def twips_per_pixel(self):
+        tpp = self.press("bar").values("tpp_client")[0].split()[0]
+        return int(tpp)
+
+    def test_keyboard_moves_and_resizes_reach_the_file_when_the_bar_closes(self):
+        # Each chord goes to the button that has the keyboard focus; the
+        # focus is given again before each one.
+        chords = [("UL", "ctrl+right"), ("UL", "ctrl+right"),
+                  ("UL", "ctrl+left"), ("UL", "ctrl+down"),
+                  ("UL", "shift+right"), ("UL", "shift+down"),
+                  ("HR", "ctrl+left"), ("HR", "ctrl+up"),
+                  ("HR", "shift+up"), ("HR", "shift+left")]
+        script = []
+        for caption, chord in chords:
+            script += ["focusbtn", caption, "keys", chord]
+        before = self.app.read("tag.txt")
+        self.press("window", harness.BAR_TITLE, *script)
+        self.wait_button_at("UL", (100, 500, 1300, 500))
+        self.wait_button_at("HR", (0, 1500, 1100, 300))
+        # Keyboard changes live on the bar until the next save.
+        self.assertEqual(self.app.read("tag.txt"), before)
+        self.close_bar()
+        lines = self.tag_lines()
+        self.assertEqual(lines[0], "0,100,500,1300,500" + UL_TAIL)
+        # Moving left from Left 0 keeps it at 0; Top, Height and Width
+        # each lose 100.
+        self.assertEqual(lines[3], "3,0,1500,1100,300" + HR_TAIL)
+
+    def test_shift_drag_onto_the_background_saves_at_once(self):
+        tpp = self.twips_per_pixel()
+        # The drop point lies on the background right of the buttons.
+        dx, dy = 100, 140  # pixels
+        left, top, *_ = self.button_rect("UL")
+        want_left = round_half_even_to_grid((left + dx) * tpp)
+        want_top = round_half_even_to_grid((top + dy) * tpp)
+        before = self.app.read("tag.txt")
+        self.press("window", harness.BAR_TITLE, "drag", "UL", dx, dy)
+        saved = self.app.wait_change("tag.txt", before).decode("cp932")
+        self.assertEqual(saved.split("\r\n")[0],
+                         f"0,{want_left},{want_top},1200,400" + UL_TAIL)
+        self.assertTrue(self.bar.running())
+        self.wait_button_at("UL", (want_left, want_top, 1200, 400))
+
+
+if __name__ == "__main__":
+    unittest.main()
