@@ -1,0 +1,225 @@
+// Tag insertion: which tag a press pastes, the key and z-order sequence of
+// the paste, and which window the timer records as the target.
+#include <gtest/gtest.h>
+
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "bar/frmStrell.h"
+#include "platform/headless/headless.h"
+#include "platform/headless/headless_forms.h"
+#include "test_support.h"
+
+namespace {
+
+namespace hl = platform::headless;
+using Lines = std::vector<std::wstring>;
+
+constexpr platform::WindowHandle kEditor = 0x777;
+
+// The bar loaded in a fresh folder (default settings and buttons), with the
+// editor in front and recorded as the target.
+class PasteTest : public testing_support::AppFolderTest {
+ protected:
+  void SetUp() override {
+    AppFolderTest::SetUp();
+    hl::ResetForms();
+    bar_ = std::make_unique<frmStrell>();
+    bar_->LoadAndShow();
+    hl::SetForegroundWindow(kEditor);
+    hl::Tick(*bar_->Timer1);
+    ASSERT_EQ(bar_->TargetWindow, kEditor);
+    hl::Log().clear();
+  }
+
+  platform::ToggleButton& Button(int i) { return *bar_->Check[i]; }
+
+  // What one press of Check(i) puts on the clipboard.
+  std::wstring PressAndRead(int i) {
+    hl::Press(Button(i));
+    return hl::ClipboardText();
+  }
+
+  static Lines PasteLog(const std::wstring& text, const Lines& keys,
+                        const std::wstring& target = L"1911") {
+    Lines log = {L"ClipboardClear", L"ClipboardSetText " + text,
+                 L"SetWindowPos " + target + L" -1 3"};
+    log.insert(log.end(), keys.begin(), keys.end());
+    log.push_back(L"SetWindowPos " + target + L" -2 3");
+    return log;
+  }
+
+  std::unique_ptr<frmStrell> bar_;
+};
+
+TEST_F(PasteTest, ButtonWithEndTagAlternatesStartAndEndTag) {
+  const std::wstring ul = L"<ul style='list-style-type:square;'>";
+  EXPECT_EQ(PressAndRead(0), ul);
+  EXPECT_EQ(Button(0).Value(), 1);
+  EXPECT_EQ(PressAndRead(0), L"</ul>");
+  EXPECT_EQ(Button(0).Value(), 0);
+  EXPECT_EQ(PressAndRead(0), ul);
+  EXPECT_EQ(Button(0).Value(), 1);
+}
+
+TEST_F(PasteTest, ButtonWithoutEndTagPastesStartTagOnEveryPress) {
+  for (int press = 0; press < 3; ++press)
+    EXPECT_EQ(PressAndRead(3), L"<hr size='1'>") << "press " << press;
+}
+
+TEST_F(PasteTest, DefaultSettingsTypeCtrlVIntoTheRaisedTarget) {
+  hl::Press(Button(2));
+  EXPECT_EQ(hl::Log(),
+            PasteLog(L"<li>", {L"Sleep 200", L"keybd_event 162 0",
+                               L"keybd_event 86 0", L"Sleep 200",
+                               L"keybd_event 86 2", L"keybd_event 162 2"}));
+  EXPECT_TRUE(hl::MsgBoxes().empty());
+}
+
+// Modifier codes that do not fit a key byte send no modifier at all.
+TEST_F(PasteTest, ModifierIsSentOnlyForCodesOfOneToTwoFiftyFive) {
+  const Lines bare = {L"Sleep 200", L"keybd_event 86 0", L"Sleep 200",
+                      L"keybd_event 86 2"};
+  struct Case {
+    std::int32_t code;
+    Lines keys;
+  } cases[] = {
+      {0, bare},
+      {256, bare},
+      {-1, bare},
+      {163,
+       {L"Sleep 200", L"keybd_event 163 0", L"keybd_event 86 0", L"Sleep 200",
+        L"keybd_event 86 2", L"keybd_event 163 2"}},
+  };
+  for (const Case& c : cases) {
+    modPublic::PasteShiftKey = c.code;
+    hl::Log().clear();
+    hl::Press(Button(3));
+    EXPECT_EQ(hl::Log(), PasteLog(L"<hr size='1'>", c.keys))
+        << "PasteShiftKey " << c.code;
+  }
+}
+
+TEST_F(PasteTest, NegativeDelaysWaitNothing) {
+  modPublic::Delay[0] = -5;
+  modPublic::Delay[1] = -32768;
+  hl::Press(Button(3));
+  EXPECT_EQ(hl::Log(),
+            PasteLog(L"<hr size='1'>",
+                     {L"Sleep 0", L"keybd_event 162 0", L"keybd_event 86 0",
+                      L"Sleep 0", L"keybd_event 86 2", L"keybd_event 162 2"}));
+}
+
+// A paste key without a single-byte code presses nothing, still takes the
+// target out of the topmost group, and reports through the click's trap.
+TEST_F(PasteTest, PasteKeyWithoutSingleByteCodeFailsAfterRestoringZOrder) {
+  for (const std::wstring key : {L"あ", L"€", L""}) {
+    modPublic::PasteKey = key;
+    hl::Log().clear();
+    hl::MsgBoxes().clear();
+    hl::Press(Button(3));
+    const Lines log = hl::Log();
+    ASSERT_EQ(log.size(), 5u);  // clear, set, raise, restore, the report
+    EXPECT_EQ(log[2], L"SetWindowPos 1911 -1 3");
+    EXPECT_EQ(log[3], L"SetWindowPos 1911 -2 3");
+    ASSERT_EQ(hl::MsgBoxes().size(), 1u);
+    EXPECT_EQ(hl::MsgBoxes()[0].prompt.rfind(
+                  L"タグボタンのクリック時でエラーが発生しました。\r\n", 0),
+              0u);
+  }
+}
+
+TEST_F(PasteTest, ClipboardHeldByAnotherProgramStopsBeforeTheKeys) {
+  hl::HoldClipboard(1);
+  hl::Press(Button(0));
+  ASSERT_EQ(hl::MsgBoxes().size(), 1u);
+  EXPECT_EQ(hl::MsgBoxes()[0].prompt.rfind(L"タグボタンのクリック時", 0), 0u);
+  for (const std::wstring& line : hl::Log())
+    EXPECT_EQ(line.find(L"keybd_event"), std::wstring::npos) << line;
+}
+
+// ---- the target window
+// -------------------------------------------------------
+
+TEST_F(PasteTest, TimerIgnoresNullAndTheProgramsOwnWindows) {
+  const platform::WindowHandle ownBox = 0x4242;
+  hl::AddOwnWindow(ownBox);
+  for (platform::WindowHandle h :
+       {platform::WindowHandle{0}, bar_->form().hWnd(), ownBox}) {
+    hl::SetForegroundWindow(h);
+    hl::Tick(*bar_->Timer1);
+    EXPECT_EQ(bar_->TargetWindow, kEditor) << "foreground " << h;
+  }
+  hl::SetForegroundWindow(0x888);
+  hl::Tick(*bar_->Timer1);
+  EXPECT_EQ(bar_->TargetWindow, 0x888);
+}
+
+TEST_F(PasteTest, PressingTheBarBringsItToFrontButKeepsTheTarget) {
+  hl::Press(Button(3));
+  EXPECT_EQ(platform::GetForegroundWindow(), bar_->form().hWnd());
+  hl::Tick(*bar_->Timer1);
+  EXPECT_EQ(bar_->TargetWindow, kEditor);
+}
+
+TEST_F(PasteTest, SettingsDialogNeverBecomesTheTarget) {
+  hl::QueueModalScript([&](platform::Form& dialog) {
+    EXPECT_EQ(platform::GetForegroundWindow(), dialog.hWnd());
+    hl::Tick(*bar_->Timer1);
+    EXPECT_EQ(bar_->TargetWindow, kEditor);
+  });
+  hl::PressPictureButton(*bar_->cmdSetup);
+  hl::Log().clear();
+  hl::Press(Button(3));
+  EXPECT_EQ(hl::Log()[2], L"SetWindowPos 1911 -1 3");
+}
+
+TEST_F(PasteTest, MouseDownWithShiftArmsDraggingAndAnyKeyUpDisarms) {
+  struct Case {
+    int button, shift;
+    platform::DragMode expected;
+  } cases[] = {
+      {1, 0, platform::DragMode::Manual},
+      {1, platform::kCtrlMask, platform::DragMode::Manual},
+      {1, platform::kShiftMask, platform::DragMode::Automatic},
+      {2, platform::kShiftMask | platform::kAltMask,
+       platform::DragMode::Automatic},
+  };
+  for (const Case& c : cases) {
+    hl::MouseDown(Button(1), c.button, c.shift, 10, 10);
+    EXPECT_EQ(Button(1).GetDragMode(), c.expected)
+        << c.button << "/" << c.shift;
+    hl::KeyUp(Button(1), 16, 0);
+    EXPECT_EQ(Button(1).GetDragMode(), platform::DragMode::Manual);
+  }
+}
+
+TEST_F(PasteTest, ArmedButtonDragsInsteadOfPasting) {
+  hl::MouseDown(Button(1), 1, platform::kShiftMask, 10, 10);
+  hl::Log().clear();
+  hl::Press(Button(1));
+  EXPECT_TRUE(hl::Log().empty());
+  EXPECT_EQ(Button(1).Value(), 0);
+}
+
+// The timer is never started with GTime 0, so nothing is ever recorded and
+// a press only fills the clipboard (both z-order calls name no window).
+class NoTimerTest : public testing_support::AppFolderTest {};
+
+TEST_F(NoTimerTest, ZeroIntervalNeverTicks) {
+  WriteBytes("setup.ini", "[MainForm]\r\nGTime=0\r\n");
+  hl::ResetForms();
+  frmStrell bar;
+  bar.LoadAndShow();
+  EXPECT_EQ(bar.Timer1->Interval(), 0);
+  hl::SetForegroundWindow(kEditor);
+  hl::Tick(*bar.Timer1);
+  EXPECT_EQ(bar.TargetWindow, 0);
+  hl::Log().clear();
+  hl::Press(*bar.Check[0]);
+  EXPECT_EQ(hl::Log()[2], L"SetWindowPos 0 -1 3");
+  EXPECT_EQ(hl::ClipboardText(), L"<ul style='list-style-type:square;'>");
+}
+
+}  // namespace
