@@ -8,6 +8,7 @@
 // double-byte character is never taken for "[", "]" or "=", while lines that
 // are not changed are written back byte for byte.
 #include <algorithm>
+#include <cstdio>
 #include <cwctype>
 #include <fstream>
 #include <iterator>
@@ -130,12 +131,18 @@ std::optional<std::string> Lookup(const std::string& section,
   return ToAnsi(Unquote(loc.value));
 }
 
+// Writes the whole file beside the old one and then replaces it, so a
+// failed write never leaves a truncated file.
 bool WriteLines(const std::string& ansiPath,
                 const std::vector<std::string>& lines) {
-  std::ofstream out(NativeOf(ansiPath), std::ios::binary | std::ios::trunc);
+  std::string target = NativeOf(ansiPath), temp = target + ".tmp";
+  std::ofstream out(temp, std::ios::binary | std::ios::trunc);
   for (const auto& line : lines) out << line << "\r\n";
   out.close();
-  return !out.fail();
+  if (!out.fail() && std::rename(temp.c_str(), target.c_str()) == 0)
+    return true;
+  std::remove(temp.c_str());
+  return false;
 }
 
 }  // namespace
