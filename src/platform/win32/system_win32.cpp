@@ -1,0 +1,128 @@
+// System services: the clipboard, windows of the desktop, synthetic keys,
+// the shell, and the message pump.
+#include <cstring>
+
+#include "platform/win32/win32_internal.h"
+#include "store/vb.h"
+
+namespace platform {
+namespace win32 {
+namespace {
+
+// A hidden message-only window that owns what the program puts on the
+// clipboard (an owner-less clipboard may refuse SetClipboardData).
+HWND ClipboardOwner() {
+  static HWND owner =
+      CreateWindowExW(0, L"STATIC", L"", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr,
+                      GetModuleHandleW(nullptr), nullptr);
+  return owner;
+}
+
+// Opens the clipboard, retrying briefly while another program holds it.
+void OpenClipboardOrRaise() {
+  constexpr int kTries = 10;
+  for (int i = 0; i < kTries; ++i) {
+    if (OpenClipboard(ClipboardOwner())) return;
+    ::Sleep(5);
+  }
+  vb::Raise(vb::kClipboard);
+}
+
+// Keeps the clipboard open for one scope.
+struct ClipboardSession {
+  ClipboardSession() { OpenClipboardOrRaise(); }
+  ~ClipboardSession() { CloseClipboard(); }
+  ClipboardSession(const ClipboardSession&) = delete;
+  ClipboardSession& operator=(const ClipboardSession&) = delete;
+};
+
+HGLOBAL CopyToGlobal(const std::wstring& text) {
+  size_t bytes = (text.size() + 1) * sizeof(wchar_t);
+  HGLOBAL memory = GlobalAlloc(GMEM_MOVEABLE, bytes);
+  if (!memory) vb::Raise(vb::kOutOfMemory);
+  void* target = GlobalLock(memory);
+  std::memcpy(target, text.c_str(), bytes);
+  GlobalUnlock(memory);
+  return memory;
+}
+
+}  // namespace
+
+void DispatchOne(MSG& msg) {
+  HWND root = msg.hwnd ? GetAncestor(msg.hwnd, GA_ROOT) : nullptr;
+  if (root && Win32Form::FromWindow(root) && IsDialogMessageW(root, &msg))
+    return;
+  TranslateMessage(&msg);
+  DispatchMessageW(&msg);
+}
+
+}  // namespace win32
+
+void ClipboardClear() {
+  win32::ClipboardSession session;
+  if (!EmptyClipboard()) vb::Raise(vb::kClipboard);
+}
+
+void ClipboardSetText(const std::wstring& text) {
+  win32::ClipboardSession session;
+  if (!EmptyClipboard()) vb::Raise(vb::kClipboard);
+  HGLOBAL memory = win32::CopyToGlobal(text);
+  if (!SetClipboardData(CF_UNICODETEXT, memory)) {
+    GlobalFree(memory);
+    vb::Raise(vb::kClipboard);
+  }
+}
+
+WindowHandle GetForegroundWindow() {
+  return reinterpret_cast<WindowHandle>(::GetForegroundWindow());
+}
+
+bool IsOwnWindow(WindowHandle h) {
+  DWORD process = 0;
+  HWND hwnd = reinterpret_cast<HWND>(h);
+  return hwnd && GetWindowThreadProcessId(hwnd, &process) &&
+         process == GetCurrentProcessId();
+}
+
+bool SetWindowPos(WindowHandle h, WindowHandle insertAfter, int x, int y,
+                  int cx, int cy, unsigned flags) {
+  return ::SetWindowPos(reinterpret_cast<HWND>(h),
+                        reinterpret_cast<HWND>(insertAfter), x, y, cx, cy,
+                        flags) != FALSE;
+}
+
+void Sleep(int ms) { ::Sleep(ms > 0 ? static_cast<DWORD>(ms) : 0); }
+
+void KeybdEvent(std::uint8_t vk, std::uint8_t scan, std::uint32_t flags,
+                std::uintptr_t extra) {
+  keybd_event(vk, scan, flags, extra);
+}
+
+void ShellOpen(const std::wstring& target) {
+  auto result = reinterpret_cast<INT_PTR>(ShellExecuteW(
+      nullptr, L"open", target.c_str(), nullptr, nullptr, SW_SHOWNORMAL));
+  if (result <= 32)
+    vb::Raise(result == SE_ERR_FNF || result == SE_ERR_PNF ? vb::kFileNotFound
+                                                           : vb::kInvalidCall);
+}
+
+void DoEvents() {
+  MSG msg;
+  while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
+    if (msg.message == WM_QUIT) {
+      PostQuitMessage(static_cast<int>(msg.wParam));
+      return;
+    }
+    win32::DispatchOne(msg);
+  }
+}
+
+int RunMessageLoop() {
+  if (!win32::Win32Form::AnyOpen()) return 0;
+  MSG msg;
+  BOOL got;
+  while ((got = GetMessageW(&msg, nullptr, 0, 0)) > 0) win32::DispatchOne(msg);
+  return got == 0 ? static_cast<int>(msg.wParam) : 1;
+}
+
+}  // namespace platform
