@@ -213,15 +213,15 @@ class Win32ToggleButton : public ControlOf<ToggleButton> {
 
  private:
   // In automatic drag mode a left press drags the button instead of
-  // pressing it.
+  // pressing it. A MouseDown handler that switches to automatic mode makes
+  // this very press the start of the drag (Shift + drag in one gesture).
   bool OnLeftPress(WPARAM wp, LPARAM lp, LRESULT& result) {
-    if (dragMode_ == DragMode::Automatic) {
-      form().drag().Start(*this, {GET_X_LPARAM(lp), GET_Y_LPARAM(lp)});
-      result = 0;
-      return true;
-    }
-    FireMouseDown(1, wp, lp);
-    return false;
+    if (dragMode_ != DragMode::Automatic) FireMouseDown(1, wp, lp);
+    if (dragMode_ != DragMode::Automatic || !IsWindowVisible(hwnd()))
+      return false;
+    form().drag().Start(*this, {GET_X_LPARAM(lp), GET_Y_LPARAM(lp)});
+    result = 0;
+    return true;
   }
 
   void FireMouseDown(int button, WPARAM wp, LPARAM lp) {

@@ -1,4 +1,4 @@
-// Manual drag and drop of a control: an XOR outline follows the pointer,
+// Manual drag and drop of a control: an outline follows the pointer,
 // DragOver tells the controls of the form when the pointer enters, moves
 // over and leaves them, and the release drops on what lies beneath.
 #include "platform/win32/win32_internal.h"
@@ -16,6 +16,46 @@ void NotifyOver(ChildWindow& target, ChildWindow& source, POINT screen,
   Fire(target.AsControl().DragOver, source.AsControl(), x, y, state);
 }
 
+constexpr wchar_t kOutlineClass[] = L"PinrowDragOutline";
+constexpr int kOutlineThickness = 2;
+
+LRESULT CALLBACK OutlineProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
+  // The outline never takes the pointer: hit tests see what lies beneath.
+  if (msg == WM_NCHITTEST) return HTTRANSPARENT;
+  return DefWindowProcW(hwnd, msg, wp, lp);
+}
+
+// A borderless topmost popup cut down to a frame by its window region. As a
+// window of its own it survives repaints of whatever lies beneath, which an
+// outline drawn in XOR on the screen does not.
+HWND CreateOutline(HWND owner) {
+  static bool registered = false;
+  HINSTANCE instance = GetModuleHandleW(nullptr);
+  if (!registered) {
+    WNDCLASSW wc{};
+    wc.lpfnWndProc = OutlineProc;
+    wc.hInstance = instance;
+    wc.hbrBackground = static_cast<HBRUSH>(GetStockObject(DKGRAY_BRUSH));
+    wc.lpszClassName = kOutlineClass;
+    RegisterClassW(&wc);
+    registered = true;
+  }
+  return CreateWindowExW(
+      WS_EX_TOOLWINDOW | WS_EX_TOPMOST | WS_EX_NOACTIVATE | WS_EX_TRANSPARENT,
+      kOutlineClass, L"", WS_POPUP, 0, 0, 0, 0, owner, nullptr, instance,
+      nullptr);
+}
+
+void ShapeOutline(HWND outline, int width, int height) {
+  HRGN frame = CreateRectRgn(0, 0, width, height);
+  HRGN hole =
+      CreateRectRgn(kOutlineThickness, kOutlineThickness,
+                    width - kOutlineThickness, height - kOutlineThickness);
+  CombineRgn(frame, frame, hole, RGN_DIFF);
+  DeleteObject(hole);
+  SetWindowRgn(outline, frame, TRUE);  // the window owns the region now
+}
+
 }  // namespace
 
 void DragTracker::Start(ChildWindow& source, POINT grab) {
@@ -23,6 +63,7 @@ void DragTracker::Start(ChildWindow& source, POINT grab) {
   source_ = &source;
   grab_ = grab;
   over_ = {};
+  form_.EnableToolTips(false);
   SetCapture(form_.hwnd());
   POINT screen = grab;
   ClientToScreen(source.hwnd(), &screen);
@@ -31,12 +72,7 @@ void DragTracker::Start(ChildWindow& source, POINT grab) {
 
 void DragTracker::Move(POINT screen) {
   if (!Active()) return;
-  EraseOutline();
-  RECT r;
-  GetWindowRect(source_->hwnd(), &r);
-  OffsetRect(&r, screen.x - grab_.x - r.left, screen.y - grab_.y - r.top);
-  outline_ = r;
-  DrawOutline();
+  ShowOutline(screen);
   DropTarget target = form_.HitTest(screen);
   if (target == over_) {
     if (over_.control) NotifyOver(*over_.control, *source_, screen, kDragOver);
@@ -79,27 +115,26 @@ void DragTracker::Drop(POINT screen) {
 
 void DragTracker::Cancel() {
   if (!Active()) return;
-  EraseOutline();
+  if (outline_) DestroyWindow(outline_);
+  outline_ = nullptr;
   source_ = nullptr;
   over_ = {};
+  form_.EnableToolTips(true);
   if (GetCapture() == form_.hwnd()) ReleaseCapture();
 }
 
-// The outline is two nested dotted rectangles drawn in XOR on the screen,
-// so drawing it again at the same place erases it.
-void DragTracker::DrawOutline() {
-  HDC dc = GetDC(nullptr);
-  RECT inner = outline_;
-  InflateRect(&inner, -1, -1);
-  DrawFocusRect(dc, &outline_);
-  DrawFocusRect(dc, &inner);
-  ReleaseDC(nullptr, dc);
-  drawn_ = true;
-}
-
-void DragTracker::EraseOutline() {
-  if (drawn_) DrawOutline();
-  drawn_ = false;
+// Places the outline where the dragged control would be with its grab
+// point under the pointer.
+void DragTracker::ShowOutline(POINT screen) {
+  RECT r;
+  GetWindowRect(source_->hwnd(), &r);
+  int width = r.right - r.left, height = r.bottom - r.top;
+  if (!outline_) {
+    outline_ = CreateOutline(form_.hwnd());
+    ShapeOutline(outline_, width, height);
+  }
+  ::SetWindowPos(outline_, HWND_TOPMOST, screen.x - grab_.x, screen.y - grab_.y,
+                 width, height, SWP_NOACTIVATE | SWP_SHOWWINDOW);
 }
 
 }  // namespace platform::win32

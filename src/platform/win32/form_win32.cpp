@@ -269,6 +269,12 @@ void Win32Form::SetToolTip(HWND control, const std::wstring& text) {
                reinterpret_cast<LPARAM>(&info));
 }
 
+void Win32Form::EnableToolTips(bool on) {
+  if (!tooltip_) return;
+  if (!on) SendMessageW(tooltip_, TTM_POP, 0, 0);
+  SendMessageW(tooltip_, TTM_ACTIVATE, on, 0);
+}
+
 void Win32Form::RestackTabOrder() {
   std::vector<ChildWindow*> order;
   for (auto& c : controls_) order.push_back(c.get());

@@ -163,7 +163,7 @@ struct DropTarget {
   }
 };
 
-// A manual drag of one control with the mouse: an XOR outline follows the
+// A manual drag of one control with the mouse: an outline follows the
 // pointer and the form's controls get DragOver and DragDrop.
 class DragTracker {
  public:
@@ -176,16 +176,14 @@ class DragTracker {
   void Cancel();
 
  private:
-  void DrawOutline();
-  void EraseOutline();
+  void ShowOutline(POINT screen);
   void Enter(const DropTarget& target, POINT screen);
 
   Win32Form& form_;
   ChildWindow* source_ = nullptr;
   DropTarget over_;
   POINT grab_{};
-  RECT outline_{};
-  bool drawn_ = false;
+  HWND outline_ = nullptr;
 };
 
 // ---- timers (timer_win32.cpp) ----------------------------------------------
@@ -240,6 +238,8 @@ class Win32Form : public platform::Form {
   HFONT FontFor(const FontSpec& spec);
   // Registers or updates a control's tooltip.
   void SetToolTip(HWND control, const std::wstring& text);
+  // Tooltips stay hidden while a drag is under way.
+  void EnableToolTips(bool on);
   // Tab order follows z-order: restacks the controls by TabIndex.
   void RestackTabOrder();
   DropTarget HitTest(POINT screen);
