@@ -32,6 +32,7 @@ import os
 import shutil
 import signal
 import subprocess
+import sys
 import time
 import unittest
 from pathlib import Path
@@ -474,7 +475,7 @@ def session():
     if _SESSION is None:
         _SESSION = Session()
         atexit.register(_SESSION.stop)
-        signal.signal(signal.SIGTERM, lambda *_: exit(143))
+        signal.signal(signal.SIGTERM, lambda *_: sys.exit(143))
         try:
             _SESSION.start()
         except BaseException:
