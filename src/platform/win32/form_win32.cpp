@@ -333,7 +333,7 @@ LRESULT Win32Form::HandleMessage(UINT msg, WPARAM wp, LPARAM lp) {
   if (HandleDragMessage(msg, wp, lp)) return 0;
   switch (msg) {
     case WM_SIZE:
-      if (wp != SIZE_MINIMIZED && !showing_) Fire(Resize);
+      if (wp != SIZE_MINIMIZED) Fire(Resize);
       return 0;
     case WM_ACTIVATE:
       if (LOWORD(wp) == WA_INACTIVE) break;
