@@ -383,6 +383,10 @@ bool Win32Form::HandleDragMessage(UINT msg, WPARAM wp, LPARAM lp) {
     case WM_KEYDOWN:
       if (wp == VK_ESCAPE) drag_.Cancel();
       return true;
+    case WM_COMMAND:  // dialog navigation turns Esc into IDCANCEL
+      if (LOWORD(wp) != IDCANCEL || lp != 0) return false;
+      drag_.Cancel();
+      return true;
     default:
       return false;
   }
