@@ -148,12 +148,32 @@ def stop_process(proc):
         proc.wait(10)
 
 
+_desktop_checked = False
+
+
+def check_virtual_desktop(presser):
+    """Focus and synthetic input between programs work only inside Wine's
+    virtual desktop; without it every test here fails obscurely."""
+    global _desktop_checked
+    if _desktop_checked:
+        return
+    size = presser.run("desktop").values("desktop")
+    want = harness.DESKTOP_SIZE.replace("x", " ")
+    if size != [want]:
+        raise harness.HarnessError(
+            f"Wine's virtual desktop is not active (screen {size}, want "
+            f"{want}); the prefix settings take effect after wineserver "
+            f"restarts")
+    _desktop_checked = True
+
+
 class EditorTestCase(harness.BarTestCase):
     """A fresh bar folder (self.app), a fresh notepad and a presser."""
 
     def setUp(self):
         super().setUp()
         self.presser = Presser(self.wine)
+        check_virtual_desktop(self.presser)
         self.notepad = start_notepad(self.wine)
         self.addCleanup(stop_process, self.notepad)
 

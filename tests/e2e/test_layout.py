@@ -10,7 +10,7 @@ ROOMY_SETUP = editor.setup_ini(Width=4500, Height=4500)
 
 UL_TAIL = ",UL,<ul style='list-style-type:square;'>,</ul>"
 HR_TAIL = ",HR,<hr size='1'>,"
-DEFAULT_UL = "0,0,400,1200,400" + UL_TAIL
+OL_TAIL = ",OL,<ol style='list-style-type:upper-alpha; '>,</ol>"
 
 
 def round_half_even_to_grid(twips):
@@ -73,11 +73,11 @@ class LayoutTest(editor.EditorTestCase):
 
     def test_shift_drag_onto_the_background_saves_at_once(self):
         tpp = self.twips_per_pixel()
-        # The drop point lies on the background right of the buttons.
+        # UL starts at Left 0, Top 400; the drop point lies on the
+        # background right of the column of buttons.
         dx, dy = 100, 140  # pixels
-        left, top, *_ = self.button_rect("UL")
-        want_left = round_half_even_to_grid((left + dx) * tpp)
-        want_top = round_half_even_to_grid((top + dy) * tpp)
+        want_left = round_half_even_to_grid(0 + dx * tpp)
+        want_top = round_half_even_to_grid(400 + dy * tpp)
         before = self.app.read("tag.txt")
         self.press("window", harness.BAR_TITLE, "drag", "UL", dx, dy)
         saved = self.app.wait_change("tag.txt", before).decode("cp932")
@@ -85,6 +85,25 @@ class LayoutTest(editor.EditorTestCase):
                          f"0,{want_left},{want_top},1200,400" + UL_TAIL)
         self.assertTrue(self.bar.running())
         self.wait_button_at("UL", (want_left, want_top, 1200, 400))
+
+    def test_tiny_drag_onto_the_button_itself_lands_on_the_grid_line_below(self):
+        # A drop on a tag button rounds down, not to the nearest line, and
+        # does not keep the button inside the bar.
+        tpp = self.twips_per_pixel()
+        # caption, row, pixels moved, Left and Top before, rest of the line
+        cases = [("UL", 0, (0, -5), (0, 400), UL_TAIL),
+                 ("OL", 1, (-3, 0), (0, 800), OL_TAIL)]
+        for caption, row, (dx, dy), (left, top), tail in cases:
+            with self.subTest(caption=caption, dx=dx, dy=dy):
+                before = self.app.read("tag.txt")
+                self.press("window", harness.BAR_TITLE,
+                           "drag", caption, dx, dy)
+                saved = self.app.wait_change("tag.txt", before)
+                want_left = (left + dx * tpp) // 100 * 100
+                want_top = (top + dy * tpp) // 100 * 100
+                self.assertEqual(
+                    saved.decode("cp932").split("\r\n")[row],
+                    f"{row},{want_left},{want_top},1200,400{tail}")
 
 
 if __name__ == "__main__":

@@ -24,7 +24,8 @@
 //                         inside the client area): the picture buttons
 //   focusbtn CAPTION      give the keyboard focus to that child button
 //   drag CAPTION DX DY    hold Shift, press the mouse on the button, move by
-//                         DX, DY pixels in steps, release, release Shift
+//                         DX, DY pixels in steps (the first leaves the
+//                         button), release, release Shift
 //   answer TITLE TEXT MS  wait for an input box with TITLE, record its
 //                         prompt, type TEXT and press OK ("::cancel": Cancel)
 //   dialogs               record the visible dialogs (title and texts)
@@ -34,6 +35,8 @@
 //                         MODE one of equals, endswith, contains, changed;
 //                         records the milliseconds since the last click
 //   sleep MS
+//   clipboard             record the clipboard's text
+//   desktop               record the screen size in pixels ("W H")
 //   bar                   record the aimed window's children and geometry
 //   closebar MS           ask the aimed window to close, wait until it went
 #include <windows.h>
@@ -218,26 +221,49 @@ void SendUnicodeChar(wchar_t c) {
   Sleep(10);
 }
 
-void SendMouse(DWORD flags) {
-  INPUT in{};
-  in.type = INPUT_MOUSE;
-  in.mi.dwFlags = flags;
-  SendInput(1, &in, sizeof in);
-}
-
-// Moves the pointer as a mouse does (a move event), then pins it exactly.
-void MovePointer(POINT p) {
+// Mouse events always carry their position: under Wine an event without
+// one may be placed where the previous move went, not where the pointer is.
+void SendMouseAt(POINT p, DWORD flags) {
   int w = GetSystemMetrics(SM_CXSCREEN), h = GetSystemMetrics(SM_CYSCREEN);
   INPUT in{};
   in.type = INPUT_MOUSE;
   in.mi.dx = (LONG)(((LONGLONG)p.x * 65536 + w - 1) / w);
   in.mi.dy = (LONG)(((LONGLONG)p.y * 65536 + h - 1) / h);
-  in.mi.dwFlags = MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE;
+  in.mi.dwFlags = flags | MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE;
   SendInput(1, &in, sizeof in);
-  POINT now;
-  GetCursorPos(&now);
-  if (now.x != p.x || now.y != p.y) SetCursorPos(p.x, p.y);
+}
+
+// Moves the pointer as a mouse does and waits until it is there.
+void MovePointer(POINT p) {
+  SendMouseAt(p, 0);
+  POINT now{};
+  bool there = WaitFor(500, [&] {
+    GetCursorPos(&now);
+    return now.x == p.x && now.y == p.y;
+  });
+  if (!there)
+    throw Failure("the pointer went to " + std::to_string(now.x) + "," +
+                  std::to_string(now.y) + " instead of " + std::to_string(p.x) +
+                  "," + std::to_string(p.y));
   Sleep(15);
+}
+
+// Holds the pointer at `p` until it has stayed there for a while: under
+// Wine the display may still report earlier positions of a fast move,
+// which would put the pointer back along its path.
+void RestPointer(POINT p) {
+  int still = 0;
+  for (int i = 0; i < 100 && still < 8; ++i) {
+    POINT now;
+    GetCursorPos(&now);
+    if (now.x == p.x && now.y == p.y) {
+      ++still;
+      Sleep(25);
+    } else {
+      still = 0;
+      MovePointer(p);
+    }
+  }
 }
 
 const std::map<std::wstring, WORD>& KeyNames() {
@@ -331,32 +357,57 @@ class Session {
     RECT r;
     GetWindowRect(button, &r);
     POINT center{(r.left + r.right) / 2, (r.top + r.bottom) / 2};
-    if (WindowFromPoint(center) != button)
-      throw Failure("another window covers the button");
     MovePointer(center);
+    // A tooltip may still hang over the spot for a moment.
+    HWND over = nullptr;
+    if (!WaitFor(1000,
+                 [&] { return (over = WindowFromPoint(center)) == button; }))
+      throw Failure("the button is covered by a window of class " +
+                    ToUtf8(ClassOf(over)) + " titled " +
+                    ToUtf8(CaptionOf(GetAncestor(over, GA_ROOT))));
     QueryPerformanceCounter(&g_clickTime);
-    SendMouse(MOUSEEVENTF_LEFTDOWN);
+    SendMouseAt(center, MOUSEEVENTF_LEFTDOWN);
     Sleep(30);
-    SendMouse(MOUSEEVENTF_LEFTUP);
+    SendMouseAt(center, MOUSEEVENTF_LEFTUP);
     Record("clicked", Hex(CaptionOf(button)));
   }
 
+  // Presses with Shift held on the button's centre, leaves the button with
+  // the first move (as a quick hand does), goes on in even steps to the
+  // centre moved by dx, dy, rests there and lets go.
   void Drag(HWND button, int dx, int dy) {
     RECT r;
     GetWindowRect(button, &r);
     POINT from{(r.left + r.right) / 2, (r.top + r.bottom) / 2};
+    POINT to{from.x + dx, from.y + dy};
+    POINT out = FirstPointOutside(r, from, to);
     MovePointer(from);
     SendKey(VK_SHIFT, false);
-    SendMouse(MOUSEEVENTF_LEFTDOWN);
+    SendMouseAt(from, MOUSEEVENTF_LEFTDOWN);
     Sleep(100);
-    const int steps = 12;
-    for (int i = 1; i <= steps; ++i)
-      MovePointer({from.x + dx * i / steps, from.y + dy * i / steps});
-    Sleep(100);
-    SendMouse(MOUSEEVENTF_LEFTUP);
+    const int steps = 10;
+    for (int i = 0; i <= steps; ++i) {
+      MovePointer({out.x + (to.x - out.x) * i / steps,
+                   out.y + (to.y - out.y) * i / steps});
+      Sleep(25);
+    }
+    RestPointer(to);
+    SendMouseAt(to, MOUSEEVENTF_LEFTUP);
     Sleep(100);
     SendKey(VK_SHIFT, true);
     Record("dragged", Hex(CaptionOf(button)));
+  }
+
+  // The first point on the way from `from` to `to` that lies outside `r`
+  // (or `to` itself when the whole way stays inside).
+  static POINT FirstPointOutside(const RECT& r, POINT from, POINT to) {
+    const int parts = 64;
+    for (int i = 1; i < parts; ++i) {
+      POINT p{from.x + (to.x - from.x) * i / parts,
+              from.y + (to.y - from.y) * i / parts};
+      if (!PtInRect(&r, p)) return p;
+    }
+    return to;
   }
 
   // Keyboard focus can only be set from the thread that owns the focus
@@ -440,6 +491,17 @@ void WaitText(Session& s, const Session::Args& a) {
   Record("text_hex", Hex(text));
   if (!ok) throw Failure("the editor's text did not match in time");
   Record("since_click_ms", ms);
+}
+
+void RecordClipboard() {
+  std::wstring text;
+  if (!OpenClipboard(nullptr)) throw Failure("cannot open the clipboard");
+  if (HANDLE data = GetClipboardData(CF_UNICODETEXT)) {
+    text = static_cast<const wchar_t*>(GlobalLock(data));
+    GlobalUnlock(data);
+  }
+  CloseClipboard();
+  Record("clipboard_hex", Hex(text));
 }
 
 void RecordBar(Session& s) {
@@ -548,6 +610,14 @@ const std::map<std::wstring, Session::Command>& Session::Commands() {
         [](S& s, const A&) { Record("text_hex", Hex(EditText(s.Editor()))); }}},
       {L"wait", {3, WaitText}},
       {L"sleep", {1, [](S&, const A& a) { Sleep(ToInt(a[0])); }}},
+      {L"clipboard", {0, [](S&, const A&) { RecordClipboard(); }}},
+      {L"desktop",
+       {0,
+        [](S&, const A&) {
+          Record("desktop", std::to_string(GetSystemMetrics(SM_CXSCREEN)) +
+                                " " +
+                                std::to_string(GetSystemMetrics(SM_CYSCREEN)));
+        }}},
       {L"bar", {0, [](S& s, const A&) { RecordBar(s); }}},
       {L"closebar", {1, [](S& s, const A& a) { CloseBar(s, ToInt(a[0])); }}},
   };
