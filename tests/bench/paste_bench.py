@@ -29,7 +29,7 @@ TIMER_MS = 100
 
 def one_round(title):
     """Presser steps for one timed paste into an emptied notepad."""
-    return ["settext", "", *editor.focus_editor(), "window", title,
+    return [*editor.focus_editor(), "settext", "", "window", title,
             "click", "HR", *editor.wait_text("equals", HR)]
 
 
@@ -41,7 +41,9 @@ def measure(session, presser, delays, rounds):
     bar = session.start_bar(app)
     bar.wait_shown()
     base_app = session.new_app("baseline_paste.exe")
-    baseline = session.start_program(base_app, title=BASELINE_TITLE)
+    proc = session.popen([base_app.exe, delay0, delay1, TIMER_MS],
+                         cwd=base_app.path)
+    baseline = harness.Program(session, proc, title=BASELINE_TITLE)
     baseline.wait_shown()
     script = []
     for _ in range(rounds):
