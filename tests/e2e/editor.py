@@ -168,14 +168,18 @@ def check_virtual_desktop(presser):
 
 
 class EditorTestCase(harness.BarTestCase):
-    """A fresh bar folder (self.app), a fresh notepad and a presser."""
+    """A fresh bar folder (self.app), a presser and, unless the class sets
+    uses_editor to False, a fresh notepad."""
+
+    uses_editor = True
 
     def setUp(self):
         super().setUp()
         self.presser = Presser(self.wine)
         check_virtual_desktop(self.presser)
-        self.notepad = start_notepad(self.wine)
-        self.addCleanup(stop_process, self.notepad)
+        if self.uses_editor:
+            self.notepad = start_notepad(self.wine)
+            self.addCleanup(stop_process, self.notepad)
 
     def start_bar_shown(self, setup=None):
         """Starts the bar in self.app (with a setup.ini text if given) and

@@ -18,6 +18,7 @@ def round_half_even_to_grid(twips):
 
 
 class LayoutTest(editor.EditorTestCase):
+    uses_editor = False
 
     def setUp(self):
         super().setUp()
@@ -79,7 +80,8 @@ class LayoutTest(editor.EditorTestCase):
         want_left = round_half_even_to_grid(0 + dx * tpp)
         want_top = round_half_even_to_grid(400 + dy * tpp)
         before = self.app.read("tag.txt")
-        self.press("window", harness.BAR_TITLE, "drag", "UL", dx, dy)
+        self.press("window", harness.BAR_TITLE, "front", 200,
+                   "drag", "UL", dx, dy)
         saved = self.app.wait_change("tag.txt", before).decode("cp932")
         self.assertEqual(saved.split("\r\n")[0],
                          f"0,{want_left},{want_top},1200,400" + UL_TAIL)
@@ -96,7 +98,7 @@ class LayoutTest(editor.EditorTestCase):
         for caption, row, (dx, dy), (left, top), tail in cases:
             with self.subTest(caption=caption, dx=dx, dy=dy):
                 before = self.app.read("tag.txt")
-                self.press("window", harness.BAR_TITLE,
+                self.press("window", harness.BAR_TITLE, "front", 200,
                            "drag", caption, dx, dy)
                 saved = self.app.wait_change("tag.txt", before)
                 want_left = (left + dx * tpp) // 100 * 100

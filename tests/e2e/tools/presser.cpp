@@ -353,18 +353,22 @@ class Session {
     return best;
   }
 
+  // Moves the pointer onto the button and makes sure it is the window
+  // there (a tooltip may still hang over the spot for a moment).
+  static void PointAt(HWND button, POINT p) {
+    MovePointer(p);
+    HWND over = nullptr;
+    if (!WaitFor(1000, [&] { return (over = WindowFromPoint(p)) == button; }))
+      throw Failure("the button is covered by a window of class " +
+                    ToUtf8(ClassOf(over)) + " titled " +
+                    ToUtf8(CaptionOf(GetAncestor(over, GA_ROOT))));
+  }
+
   void Click(HWND button) {
     RECT r;
     GetWindowRect(button, &r);
     POINT center{(r.left + r.right) / 2, (r.top + r.bottom) / 2};
-    MovePointer(center);
-    // A tooltip may still hang over the spot for a moment.
-    HWND over = nullptr;
-    if (!WaitFor(1000,
-                 [&] { return (over = WindowFromPoint(center)) == button; }))
-      throw Failure("the button is covered by a window of class " +
-                    ToUtf8(ClassOf(over)) + " titled " +
-                    ToUtf8(CaptionOf(GetAncestor(over, GA_ROOT))));
+    PointAt(button, center);
     QueryPerformanceCounter(&g_clickTime);
     SendMouseAt(center, MOUSEEVENTF_LEFTDOWN);
     Sleep(30);
@@ -381,7 +385,7 @@ class Session {
     POINT from{(r.left + r.right) / 2, (r.top + r.bottom) / 2};
     POINT to{from.x + dx, from.y + dy};
     POINT out = FirstPointOutside(r, from, to);
-    MovePointer(from);
+    PointAt(button, from);
     SendKey(VK_SHIFT, false);
     SendMouseAt(from, MOUSEEVENTF_LEFTDOWN);
     Sleep(100);
