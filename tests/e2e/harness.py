@@ -312,6 +312,15 @@ class Session:
         reg = self.run_dir / "settings.reg"
         reg.write_text(self._registry_text(), encoding="utf-16")
         self._quiet(["wine", "regedit", "/S", winpath(reg)])
+        # The desktop that wineboot started predates the settings: restart
+        # the prefix's server so the next program gets the virtual desktop.
+        subprocess.run(["wineserver", "-k"], env=self.env,
+                       stdin=subprocess.DEVNULL, stdout=self.log,
+                       stderr=self.log, timeout=60)
+        subprocess.run(["wineserver", "-w"], env=self.env,
+                       stdin=subprocess.DEVNULL, stdout=self.log,
+                       stderr=self.log, timeout=60)
+        self._start_wineserver()
         mark.write_text("booted\n")
 
     @staticmethod
