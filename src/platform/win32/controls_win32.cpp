@@ -88,17 +88,22 @@ void ChildWindow::Place() {
                  SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
+// Setting a property to the value it has is no window call: the bar
+// re-applies every button each time it becomes active.
 void ChildWindow::SetGeometry(int i, float twips) {
+  if (geometry_[i] == twips) return;
   geometry_[i] = twips;
   Place();
 }
 
 void ChildWindow::SetVisibleFlag(bool v) {
+  if (visible_ == v) return;
   visible_ = v;
   ShowWindow(hwnd_, v ? SW_SHOWNA : SW_HIDE);
 }
 
 void ChildWindow::SetEnabledFlag(bool v) {
+  if (enabled_ == v) return;
   enabled_ = v;
   EnableWindow(hwnd_, v);
 }
@@ -108,6 +113,7 @@ bool ChildWindow::tabStop() const {
 }
 
 void ChildWindow::SetTabStopFlag(bool v) {
+  if (tabStop() == v) return;
   LONG_PTR style = GetWindowLongPtrW(hwnd_, GWL_STYLE);
   style =
       v ? (style | WS_TABSTOP) : (style & ~static_cast<LONG_PTR>(WS_TABSTOP));
@@ -122,6 +128,7 @@ void ChildWindow::SetTabIndexValue(int i) {
 }
 
 void ChildWindow::SetToolTip(const std::wstring& t) {
+  if (toolTip_ == t) return;
   toolTip_ = t;
   form_.SetToolTip(hwnd_, t);
 }
@@ -162,6 +169,7 @@ class Win32ToggleButton : public ControlOf<ToggleButton> {
     return text;
   }
   void SetCaption(const std::wstring& c) override {
+    if (Caption() == c) return;
     SetWindowTextW(hwnd(), c.c_str());
   }
   int Value() const override {

@@ -148,6 +148,7 @@ void Win32Form::Show() {
   // The first Resize runs before the window appears, so it is never seen
   // at a size that the handler is about to correct.
   showing_ = true;
+  ApplyTabOrder();
   Fire(Resize);
   ShowWindow(hwnd_, SW_SHOW);
   showing_ = false;
@@ -275,19 +276,36 @@ void Win32Form::EnableToolTips(bool on) {
   SendMessageW(tooltip_, TTM_ACTIVATE, on, 0);
 }
 
+// The tab order is the z-order of the children. Changes are collected while
+// the form is hidden and applied once when it is shown; on a visible form
+// they apply at once. Only the children from the first one out of place on
+// are moved, so an unchanged order costs no window call.
 void Win32Form::RestackTabOrder() {
+  tabOrderDirty_ = true;
+  if (IsWindowVisible(hwnd_)) ApplyTabOrder();
+}
+
+void Win32Form::ApplyTabOrder() {
+  if (!tabOrderDirty_) return;
+  tabOrderDirty_ = false;
   std::vector<ChildWindow*> order;
   for (auto& c : controls_) order.push_back(c.get());
   std::stable_sort(order.begin(), order.end(),
                    [](const ChildWindow* a, const ChildWindow* b) {
                      return a->tabIndex() < b->tabIndex();
                    });
-  HWND after = HWND_TOP;
-  for (ChildWindow* c : order) {
-    ::SetWindowPos(c->hwnd(), after, 0, 0, 0, 0,
+  std::size_t same = 0;
+  while (same < order.size() && same < stacked_.size() &&
+         order[same]->hwnd() == stacked_[same])
+    ++same;
+  HWND after = same == 0 ? HWND_TOP : order[same - 1]->hwnd();
+  for (std::size_t i = same; i < order.size(); ++i) {
+    ::SetWindowPos(order[i]->hwnd(), after, 0, 0, 0, 0,
                    SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
-    after = c->hwnd();
+    after = order[i]->hwnd();
   }
+  stacked_.clear();
+  for (ChildWindow* c : order) stacked_.push_back(c->hwnd());
 }
 
 // What lies under a screen point: one of this form's visible controls, its

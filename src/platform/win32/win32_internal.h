@@ -242,6 +242,7 @@ class Win32Form : public platform::Form {
   void EnableToolTips(bool on);
   // Tab order follows z-order: restacks the controls by TabIndex.
   void RestackTabOrder();
+  void ApplyTabOrder();
   DropTarget HitTest(POINT screen);
   // The form that owns a window (itself or a child), or null.
   static Win32Form* FromWindow(HWND hwnd);
@@ -274,6 +275,8 @@ class Win32Form : public platform::Form {
   std::vector<HWND> disabledForModal_;
   HWND activeBeforeModal_ = nullptr;
   std::vector<std::unique_ptr<ChildWindow>> controls_;
+  std::vector<HWND> stacked_;  // the children's z-order as last applied
+  bool tabOrderDirty_ = false;
   std::vector<std::unique_ptr<Win32Timer>> timers_;
   struct FontEntry {
     FontSpec spec;
