@@ -10,51 +10,14 @@ namespace {
 
 using namespace modPublic;
 
-// A plain property holder standing in for a bar button.
-class FakeButton : public platform::ToggleButton {
- public:
-  float Left() const override { return left; }
-  float Top() const override { return top; }
-  float Width() const override { return width; }
-  float Height() const override { return height; }
-  void SetLeft(float v) override { left = v; }
-  void SetTop(float v) override { top = v; }
-  void SetWidth(float v) override { width = v; }
-  void SetHeight(float v) override { height = v; }
-  bool Visible() const override { return visible; }
-  void SetVisible(bool v) override { visible = v; }
-  bool Enabled() const override { return enabled; }
-  void SetEnabled(bool v) override { enabled = v; }
-  bool TabStop() const override { return tabStop; }
-  void SetTabStop(bool v) override { tabStop = v; }
-  int TabIndex() const override { return tabIndex; }
-  void SetTabIndex(int i) override { tabIndex = i; }
-  std::wstring ToolTipText() const override { return tip; }
-  void SetToolTipText(const std::wstring& t) override { tip = t; }
-  platform::WindowHandle hWnd() const override { return 0; }
-  void SetFocus() override {}
-  std::wstring Caption() const override { return caption; }
-  void SetCaption(const std::wstring& c) override { caption = c; }
-  int Value() const override { return 0; }
-  void SetValue(int) override {}
-  platform::DragMode GetDragMode() const override { return mode; }
-  void SetDragMode(platform::DragMode m) override { mode = m; }
-
-  float left = 0, top = 0, width = 0, height = 0;
-  bool visible = false, enabled = false, tabStop = false;
-  int tabIndex = 0;
-  std::wstring tip, caption;
-  platform::DragMode mode = platform::DragMode::Manual;
-};
-
 class ButtonsTest : public testing_support::AppFolderTest {
  protected:
   void SetUp() override {
     AppFolderTest::SetUp();
-    for (int i = 0; i <= MaxButtonIndex; ++i) {
-      buttons_.push_back(std::make_unique<FakeButton>());
-      Check.push_back(buttons_.back().get());
-    }
+    platform::ToggleButtonArgs hidden;
+    hidden.visible = hidden.enabled = false;
+    for (int i = 0; i <= MaxButtonIndex; ++i)
+      Check.push_back(&form_->AddToggleButton(hidden));
   }
   void SetRow(int i, vb::Variant left, vb::Variant top, vb::Variant width,
               vb::Variant height, const wchar_t* caption) {
@@ -66,9 +29,10 @@ class ButtonsTest : public testing_support::AppFolderTest {
     TagTable(i, colCaption) = caption;
     TagTable(i, colTagS) = L"<x>";
   }
-  FakeButton& B(int i) { return *buttons_[i]; }
+  platform::ToggleButton& B(int i) { return *Check[i]; }
 
-  std::vector<std::unique_ptr<FakeButton>> buttons_;
+  std::unique_ptr<platform::Form> form_ =
+      platform::CreateForm(platform::FormArgs{});
   ButtonArray Check;
 };
 
@@ -79,19 +43,19 @@ TEST_F(ButtonsTest, UsedRowsAreShownUpToTheFirstEmptyRow) {
   SetRow(7, std::int16_t{0}, std::int16_t{0}, std::int16_t{1}, std::int16_t{1},
          L"late");
   ConfigureButtons(Check);
-  for (int i = 0; i <= 30; ++i) EXPECT_EQ(B(i).visible, i < 5) << i;
-  EXPECT_EQ(B(3).top, 1200);
-  EXPECT_EQ(B(3).tabIndex, 4);
-  EXPECT_TRUE(B(3).enabled && B(3).tabStop);
-  EXPECT_EQ(B(3).tip, L"B");
-  EXPECT_EQ(B(3).caption, L"B");
+  for (int i = 0; i <= 30; ++i) EXPECT_EQ(B(i).Visible(), i < 5) << i;
+  EXPECT_EQ(B(3).Top(), 1200);
+  EXPECT_EQ(B(3).TabIndex(), 4);
+  EXPECT_TRUE(B(3).Enabled() && B(3).TabStop());
+  EXPECT_EQ(B(3).ToolTipText(), L"B");
+  EXPECT_EQ(B(3).Caption(), L"B");
 }
 
 TEST_F(ButtonsTest, TextCellsFromTheDialogConvert) {
   SetRow(0, L"300", L" 12.5 ", L"1200", L"400", L"T");
   ConfigureButtons(Check);
-  EXPECT_EQ(B(0).left, 300);
-  EXPECT_EQ(B(0).top, 12);
+  EXPECT_EQ(B(0).Left(), 300);
+  EXPECT_EQ(B(0).Top(), 12);
 }
 
 TEST_F(ButtonsTest, ADeletedRowsButtonIsHiddenAgain) {
@@ -100,12 +64,12 @@ TEST_F(ButtonsTest, ADeletedRowsButtonIsHiddenAgain) {
   SetRow(1, std::int16_t{0}, std::int16_t{100}, std::int16_t{100},
          std::int16_t{100}, L"b");
   ConfigureButtons(Check);
-  ASSERT_TRUE(B(1).visible);
+  ASSERT_TRUE(B(1).Visible());
   TagTable(1, colLeft) = L"";  // the row is gone
   ConfigureButtons(Check);
-  EXPECT_TRUE(B(0).visible);
-  EXPECT_FALSE(B(1).visible);
-  EXPECT_FALSE(B(1).enabled);
+  EXPECT_TRUE(B(0).Visible());
+  EXPECT_FALSE(B(1).Visible());
+  EXPECT_FALSE(B(1).Enabled());
 }
 
 TEST_F(ButtonsTest, ExtentsCoverAllRowsIncludingTheLast) {
