@@ -16,7 +16,7 @@ target_include_directories(pinrow PRIVATE ${CMAKE_SOURCE_DIR}/src ${CMAKE_SOURCE
 target_compile_definitions(pinrow PRIVATE UNICODE _UNICODE WIN32_LEAN_AND_MEAN NOMINMAX _WIN32_WINNT=0x0A00)
 target_compile_options(pinrow PRIVATE -Wall -Wextra ${PINROW_SIZE_FLAGS})
 target_link_options(pinrow PRIVATE ${PINROW_LINK_FLAGS})
-target_link_libraries(pinrow PRIVATE comctl32 shell32 user32 gdi32 kernel32 shcore)
+target_link_libraries(pinrow PRIVATE comctl32 user32 gdi32 kernel32)
 
 # Test tools (not shipped): the driver that plays the user under Wine and
 # the bare baseline program for the benchmarks.

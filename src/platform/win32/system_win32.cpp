@@ -98,8 +98,18 @@ void KeybdEvent(std::uint8_t vk, std::uint8_t scan, std::uint32_t flags,
   keybd_event(vk, scan, flags, extra);
 }
 
+// The shell is loaded on first use: it is large, and the bar needs it only
+// when the user opens a web address, not to start.
 void ShellOpen(const std::wstring& target) {
-  auto result = reinterpret_cast<INT_PTR>(ShellExecuteW(
+  using ShellExecuteFn =
+      HINSTANCE(WINAPI*)(HWND, LPCWSTR, LPCWSTR, LPCWSTR, LPCWSTR, INT);
+  static HMODULE shell = LoadLibraryW(L"shell32.dll");
+  auto execute = shell
+                     ? reinterpret_cast<ShellExecuteFn>(reinterpret_cast<void*>(
+                           GetProcAddress(shell, "ShellExecuteW")))
+                     : nullptr;
+  if (!execute) vb::Raise(vb::kFileNotFound);
+  auto result = reinterpret_cast<INT_PTR>(execute(
       nullptr, L"open", target.c_str(), nullptr, nullptr, SW_SHOWNORMAL));
   if (result <= 32)
     vb::Raise(result == SE_ERR_FNF || result == SE_ERR_PNF ? vb::kFileNotFound
