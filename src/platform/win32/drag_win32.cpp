@@ -17,12 +17,22 @@ void NotifyOver(ChildWindow& target, ChildWindow& source, POINT screen,
 }
 
 constexpr wchar_t kOutlineClass[] = L"PinrowDragOutline";
-constexpr int kOutlineThickness = 2;
+constexpr int kOutlineThickness = 3;
 
 LRESULT CALLBACK OutlineProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
   // The outline never takes the pointer: hit tests see what lies beneath.
   if (msg == WM_NCHITTEST) return HTTRANSPARENT;
   return DefWindowProcW(hwnd, msg, wp, lp);
+}
+
+// The checkered grey of the system's own drag rectangles.
+HBRUSH HalftoneBrush() {
+  static const WORD kPattern[8] = {0x55, 0xAA, 0x55, 0xAA,
+                                   0x55, 0xAA, 0x55, 0xAA};
+  HBITMAP bits = CreateBitmap(8, 8, 1, 1, kPattern);
+  HBRUSH brush = CreatePatternBrush(bits);
+  DeleteObject(bits);  // the brush keeps its own copy
+  return brush;
 }
 
 // A borderless topmost popup cut down to a frame by its window region. As a
@@ -35,7 +45,7 @@ HWND CreateOutline(HWND owner) {
     WNDCLASSW wc{};
     wc.lpfnWndProc = OutlineProc;
     wc.hInstance = instance;
-    wc.hbrBackground = static_cast<HBRUSH>(GetStockObject(DKGRAY_BRUSH));
+    wc.hbrBackground = HalftoneBrush();
     wc.lpszClassName = kOutlineClass;
     RegisterClassW(&wc);
     registered = true;
