@@ -31,22 +31,33 @@ ChildWindow::ChildWindow(Win32Form& form, float left, float top, float width,
   tabIndex_ = sequence_;
 }
 
-void ChildWindow::Create(DWORD style, const std::wstring& text, bool visible,
-                         bool enabled) {
+void ChildWindow::Init(DWORD style, const std::wstring& text, bool visible,
+                       bool enabled) {
+  style_ = style;
+  text_ = text;
   visible_ = visible;
   enabled_ = enabled;
+  if (visible_) CreateWindowNow();
+}
+
+// Makes the window with every property the control holds, and hooks it to
+// the control. The form then puts it into its place in the tab order.
+void ChildWindow::CreateWindowNow() {
   PixelRect r = PlaceTwips(geometry_[0], geometry_[1], geometry_[2],
                            geometry_[3], form_.dpi());
-  style |= WS_CHILD | WS_TABSTOP | (visible ? WS_VISIBLE : 0) |
-           (enabled ? 0 : WS_DISABLED);
+  DWORD style = style_ | WS_CHILD | (visible_ ? WS_VISIBLE : 0) |
+                (enabled_ ? 0 : WS_DISABLED) | (tabStop_ ? WS_TABSTOP : 0);
   hwnd_ = CreateWindowExW(
-      0, L"BUTTON", text.c_str(), style, r.x, r.y, r.cx, r.cy, form_.hwnd(),
-      reinterpret_cast<HMENU>(static_cast<INT_PTR>(form_.NextControlId())),
+      0, L"BUTTON", text_.c_str(), style, r.x, r.y, r.cx, r.cy, form_.hwnd(),
+      reinterpret_cast<HMENU>(static_cast<INT_PTR>(1000 + sequence_)),
       GetModuleHandleW(nullptr), nullptr);
   if (!hwnd_) vb::Raise(vb::kOutOfMemory);
   SetWindowLongPtrW(hwnd_, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
   SetWindowSubclass(hwnd_, SubclassProc, 1, reinterpret_cast<DWORD_PTR>(this));
-  form_.SetToolTip(hwnd_, toolTip_);
+  ApplyLook();
+  ApplyState();
+  if (!toolTip_.empty()) form_.SetToolTip(hwnd_, toolTip_);
+  form_.RestackTabOrder();
 }
 
 LRESULT CALLBACK ChildWindow::SubclassProc(HWND hwnd, UINT msg, WPARAM wp,
@@ -79,7 +90,11 @@ bool ChildWindow::OnMessage(UINT msg, WPARAM wp, LPARAM, LRESULT& result) {
   return false;
 }
 
-void ChildWindow::ApplyDpi(UINT) { Place(); }
+void ChildWindow::ApplyDpi() {
+  if (!hwnd_) return;
+  Place();
+  ApplyLook();
+}
 
 void ChildWindow::Place() {
   PixelRect r = PlaceTwips(geometry_[0], geometry_[1], geometry_[2],
@@ -89,31 +104,33 @@ void ChildWindow::Place() {
 }
 
 // Setting a property to the value it has is no window call: the bar
-// re-applies every button each time it becomes active.
+// re-applies every button each time it becomes active. A control without a
+// window only records the value.
 void ChildWindow::SetGeometry(int i, float twips) {
   if (geometry_[i] == twips) return;
   geometry_[i] = twips;
-  Place();
+  if (hwnd_) Place();
 }
 
 void ChildWindow::SetVisibleFlag(bool v) {
   if (visible_ == v) return;
   visible_ = v;
-  ShowWindow(hwnd_, v ? SW_SHOWNA : SW_HIDE);
+  if (!hwnd_)
+    CreateWindowNow();  // only a hidden control lacks one, so v is true
+  else
+    ShowWindow(hwnd_, v ? SW_SHOWNA : SW_HIDE);
 }
 
 void ChildWindow::SetEnabledFlag(bool v) {
   if (enabled_ == v) return;
   enabled_ = v;
-  EnableWindow(hwnd_, v);
-}
-
-bool ChildWindow::tabStop() const {
-  return (GetWindowLongPtrW(hwnd_, GWL_STYLE) & WS_TABSTOP) != 0;
+  if (hwnd_) EnableWindow(hwnd_, v);
 }
 
 void ChildWindow::SetTabStopFlag(bool v) {
-  if (tabStop() == v) return;
+  if (tabStop_ == v) return;
+  tabStop_ = v;
+  if (!hwnd_) return;
   LONG_PTR style = GetWindowLongPtrW(hwnd_, GWL_STYLE);
   style =
       v ? (style | WS_TABSTOP) : (style & ~static_cast<LONG_PTR>(WS_TABSTOP));
@@ -130,9 +147,16 @@ void ChildWindow::SetTabIndexValue(int i) {
 void ChildWindow::SetToolTip(const std::wstring& t) {
   if (toolTip_ == t) return;
   toolTip_ = t;
-  form_.SetToolTip(hwnd_, t);
+  if (hwnd_) form_.SetToolTip(hwnd_, t);
 }
 
+void ChildWindow::SetText(const std::wstring& t) {
+  if (text_ == t) return;
+  text_ = t;
+  if (hwnd_) SetWindowTextW(hwnd_, t.c_str());
+}
+
+// A visible control always has its window.
 void ChildWindow::Focus() {
   if (!visible_ || !enabled_) vb::Raise(vb::kInvalidCall);
   ::SetFocus(hwnd_);
@@ -157,38 +181,27 @@ class Win32ToggleButton : public ControlOf<ToggleButton> {
   Win32ToggleButton(Win32Form& form, const ToggleButtonArgs& args)
       : ControlOf(form, args.left, args.top, args.width, args.height),
         font_(args.font) {
-    Create(BS_AUTOCHECKBOX | BS_PUSHLIKE | BS_MULTILINE, args.caption,
-           args.visible, args.enabled);
-    ApplyFont();
+    Init(BS_AUTOCHECKBOX | BS_PUSHLIKE | BS_MULTILINE, args.caption,
+         args.visible, args.enabled);
   }
 
-  std::wstring Caption() const override {
-    std::wstring text(GetWindowTextLengthW(hwnd()) + 1, L'\0');
-    text.resize(
-        GetWindowTextW(hwnd(), text.data(), static_cast<int>(text.size())));
-    return text;
-  }
-  void SetCaption(const std::wstring& c) override {
-    if (Caption() == c) return;
-    SetWindowTextW(hwnd(), c.c_str());
-  }
+  std::wstring Caption() const override { return text(); }
+  void SetCaption(const std::wstring& c) override { SetText(c); }
+  // A press changes the check of the window itself, so a window is asked.
   int Value() const override {
+    if (!hwnd()) return value_;
     return SendMessageW(hwnd(), BM_GETCHECK, 0, 0) == BST_CHECKED ? 1 : 0;
   }
   void SetValue(int v) override {
     if (v != 0 && v != 1) vb::Raise(vb::kInvalidCall);
-    SendMessageW(hwnd(), BM_SETCHECK, v ? BST_CHECKED : BST_UNCHECKED, 0);
+    value_ = v;
+    if (hwnd()) SetCheck(v);
   }
   DragMode GetDragMode() const override { return dragMode_; }
   void SetDragMode(DragMode m) override { dragMode_ = m; }
 
   void OnCommand(WORD code) override {
     if (code == BN_CLICKED) Fire(Click);
-  }
-
-  void ApplyDpi(UINT dpi) override {
-    ChildWindow::ApplyDpi(dpi);
-    ApplyFont();
   }
 
   bool OnMessage(UINT msg, WPARAM wp, LPARAM lp, LRESULT& result) override {
@@ -238,12 +251,20 @@ class Win32ToggleButton : public ControlOf<ToggleButton> {
     Fire(MouseDown, button, MouseShiftMask(wp), x, y);
   }
 
-  void ApplyFont() {
+  void ApplyLook() override {
     SendMessageW(hwnd(), WM_SETFONT,
                  reinterpret_cast<WPARAM>(form().FontFor(font_)), TRUE);
   }
+  // A new window starts unchecked.
+  void ApplyState() override {
+    if (value_) SetCheck(value_);
+  }
+  void SetCheck(int v) {
+    SendMessageW(hwnd(), BM_SETCHECK, v ? BST_CHECKED : BST_UNCHECKED, 0);
+  }
 
   FontSpec font_;
+  int value_ = 0;  // the check until the window exists
   DragMode dragMode_ = DragMode::Manual;
 };
 
@@ -256,10 +277,9 @@ class Win32PictureButton : public ControlOf<PictureButton> {
       : ControlOf(form, args.left, args.top, args.width, args.height),
         resource_(args.picture == Picture::Settings ? IDI_SETTINGS
                                                     : IDI_TABLE) {
-    Create(BS_PUSHBUTTON | BS_ICON, L"", true, true);
     SetToolTip(args.toolTip);
     InitTabIndex(args.tabIndex);
-    LoadPicture();
+    Init(BS_PUSHBUTTON | BS_ICON, L"", true, true);
   }
   ~Win32PictureButton() override {
     if (icon_) DestroyIcon(icon_);
@@ -269,14 +289,9 @@ class Win32PictureButton : public ControlOf<PictureButton> {
     if (code == BN_CLICKED) Fire(Click);
   }
 
-  void ApplyDpi(UINT dpi) override {
-    ChildWindow::ApplyDpi(dpi);
-    LoadPicture();
-  }
-
  private:
   // The 16x16 picture at the window's dpi (the icon holds several sizes).
-  void LoadPicture() {
+  void ApplyLook() override {
     int size = MulDiv(16, static_cast<int>(form().dpi()), 96);
     HICON icon = static_cast<HICON>(
         LoadImageW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(resource_),
@@ -298,32 +313,19 @@ class Win32CommandButton : public ControlOf<CommandButton> {
  public:
   Win32CommandButton(Win32Form& form, const CommandButtonArgs& args)
       : ControlOf(form, args.left, args.top, args.width, args.height) {
-    Create(BS_PUSHBUTTON, args.caption, true, true);
     InitTabIndex(args.tabIndex);
-    ApplyFont();
+    Init(BS_PUSHBUTTON, args.caption, true, true);
   }
 
-  std::wstring Caption() const override {
-    std::wstring text(GetWindowTextLengthW(hwnd()) + 1, L'\0');
-    text.resize(
-        GetWindowTextW(hwnd(), text.data(), static_cast<int>(text.size())));
-    return text;
-  }
-  void SetCaption(const std::wstring& c) override {
-    SetWindowTextW(hwnd(), c.c_str());
-  }
+  std::wstring Caption() const override { return text(); }
+  void SetCaption(const std::wstring& c) override { SetText(c); }
 
   void OnCommand(WORD code) override {
     if (code == BN_CLICKED) Fire(Click);
   }
 
-  void ApplyDpi(UINT dpi) override {
-    ChildWindow::ApplyDpi(dpi);
-    ApplyFont();
-  }
-
  private:
-  void ApplyFont() {
+  void ApplyLook() override {
     static const FontSpec kDialogFont{L"MS UI Gothic", 9, false, 1};
     SendMessageW(hwnd(), WM_SETFONT,
                  reinterpret_cast<WPARAM>(form().FontFor(kDialogFont)), TRUE);

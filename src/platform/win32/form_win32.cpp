@@ -279,7 +279,8 @@ void Win32Form::EnableToolTips(bool on) {
 // The tab order is the z-order of the children. Changes are collected while
 // the form is hidden and applied once when it is shown; on a visible form
 // they apply at once. Only the children from the first one out of place on
-// are moved, so an unchanged order costs no window call.
+// are moved, so an unchanged order costs no window call. Controls without a
+// window yet take their place when it is made.
 void Win32Form::RestackTabOrder() {
   tabOrderDirty_ = true;
   if (IsWindowVisible(hwnd_)) ApplyTabOrder();
@@ -289,7 +290,8 @@ void Win32Form::ApplyTabOrder() {
   if (!tabOrderDirty_) return;
   tabOrderDirty_ = false;
   std::vector<ChildWindow*> order;
-  for (auto& c : controls_) order.push_back(c.get());
+  for (auto& c : controls_)
+    if (c->hwnd()) order.push_back(c.get());
   std::stable_sort(order.begin(), order.end(),
                    [](const ChildWindow* a, const ChildWindow* b) {
                      return a->tabIndex() < b->tabIndex();
@@ -321,7 +323,7 @@ DropTarget Win32Form::HitTest(POINT screen) {
   if (!PtInRect(&area, client)) return {};
   HWND child = ChildWindowFromPointEx(hwnd_, client, CWP_SKIPINVISIBLE);
   for (auto& c : controls_)
-    if (c->hwnd() == child) return {c.get(), false};
+    if (c->hwnd() && c->hwnd() == child) return {c.get(), false};
   return {nullptr, true};
 }
 
@@ -476,7 +478,7 @@ void Win32Form::OnMinMaxInfo(MINMAXINFO& info) {
 void Win32Form::OnDpiChanged(const RECT& suggested) {
   std::vector<FontEntry> old;
   old.swap(fonts_);
-  for (auto& c : controls_) c->ApplyDpi(dpi());
+  for (auto& c : controls_) c->ApplyDpi();
   for (const FontEntry& e : old) DeleteObject(e.font);
   ::SetWindowPos(hwnd_, nullptr, suggested.left, suggested.top,
                  suggested.right - suggested.left,

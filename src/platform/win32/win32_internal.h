@@ -53,6 +53,11 @@ class Win32Form;
 // The backend's side of a child control: its window, its geometry in twips
 // (the source of truth; pixels are derived at the window's dpi) and the
 // message hooks the form routes to it.
+//
+// A control made hidden has no window until it first becomes visible: every
+// property lives in members until then and is applied when the window is
+// made. Most of the bar's buttons stay hidden all run, and each window costs
+// start-up time. Once made, the window stays until the form goes.
 class ChildWindow {
  public:
   ChildWindow(Win32Form& form, float left, float top, float width,
@@ -65,8 +70,9 @@ class ChildWindow {
   // Messages of the subclassed control; true when fully handled.
   virtual bool OnMessage(UINT msg, WPARAM wp, LPARAM lp, LRESULT& result);
   // Re-applies everything that depends on the dpi (place, font, picture).
-  virtual void ApplyDpi(UINT dpi);
+  void ApplyDpi();
 
+  // The window, or null while the control has never been visible.
   HWND hwnd() const { return hwnd_; }
   Win32Form& form() const { return form_; }
   int sequence() const { return sequence_; }
@@ -78,36 +84,47 @@ class ChildWindow {
   void SetVisibleFlag(bool v);
   bool enabled() const { return enabled_; }
   void SetEnabledFlag(bool v);
-  bool tabStop() const;
+  bool tabStop() const { return tabStop_; }
   void SetTabStopFlag(bool v);
   int tabIndex() const { return tabIndex_; }
   void SetTabIndexValue(int i);
   const std::wstring& toolTip() const { return toolTip_; }
   void SetToolTip(const std::wstring& t);
+  const std::wstring& text() const { return text_; }
+  void SetText(const std::wstring& t);
   void Focus();
 
   // A point in this control's pixel coordinates as twips from its corner.
   void PixelToTwips(POINT client, float& x, float& y) const;
 
  protected:
-  // Creates the window (a "BUTTON" with the given style) and subclasses it.
-  void Create(DWORD style, const std::wstring& text, bool visible,
-              bool enabled);
+  // Sets up a "BUTTON" window of the given style; it is made at once when
+  // visible, else when it first becomes visible.
+  void Init(DWORD style, const std::wstring& text, bool visible, bool enabled);
   // The tab index given at creation (the form restacks after adding).
   void InitTabIndex(int i) { tabIndex_ = i; }
+  // What depends on the dpi beside the place (font, picture); runs on a new
+  // window and on a dpi change.
+  virtual void ApplyLook() {}
+  // The control's own state (e.g. the check) applied to a new window.
+  virtual void ApplyState() {}
 
  private:
   static LRESULT CALLBACK SubclassProc(HWND, UINT, WPARAM, LPARAM, UINT_PTR,
                                        DWORD_PTR);
+  void CreateWindowNow();
   void Place();
 
   Win32Form& form_;
   HWND hwnd_ = nullptr;
+  DWORD style_ = 0;
   float geometry_[4];  // left, top, width, height (twips)
   bool visible_ = true;
   bool enabled_ = true;
+  bool tabStop_ = true;
   int tabIndex_ = 0;
   int sequence_ = 0;
+  std::wstring text_;
   std::wstring toolTip_;
 };
 
