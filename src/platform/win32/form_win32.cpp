@@ -1,6 +1,7 @@
 // Forms: top-level windows that own their controls and timers, route the
 // controls' notifications to them, and raise Resize, Activate and Unload.
 #include <algorithm>
+#include <array>
 #include <cmath>
 
 #include "platform/win32/win32_internal.h"
@@ -70,10 +71,7 @@ Win32Form::Win32Form(const FormArgs& args) {
     left = PixelsToTwips(work.left + work.right, dpi()) / 2 - args.width / 2;
     top = PixelsToTwips(work.top + work.bottom, dpi()) / 2 - args.height / 2;
   }
-  SetWidth(args.width);
-  SetHeight(args.height);
-  SetLeft(left);
-  SetTop(top);
+  PlaceOuter({left, top, args.width, args.height});
 }
 
 Win32Form::~Win32Form() {
@@ -119,6 +117,16 @@ void Win32Form::SetOuter(int i, float twips) {
                  keep | SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
+// The first place and size in one window call.
+void Win32Form::PlaceOuter(const std::array<float, 4>& twips) {
+  UINT d = dpi();
+  for (int i = 0; i < 4; ++i)
+    outer_[i] = i >= 2 ? std::max(0.0f, twips[i]) : twips[i];
+  ::SetWindowPos(hwnd_, nullptr, TwipsToPixels(outer_[0], d),
+                 TwipsToPixels(outer_[1], d), TwipsToPixels(outer_[2], d),
+                 TwipsToPixels(outer_[3], d), SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
 float Win32Form::ScaleWidth() const {
   RECT r{};
   GetClientRect(hwnd_, &r);
@@ -153,6 +161,7 @@ void Win32Form::Show() {
   ShowWindow(hwnd_, SW_SHOW);
   showing_ = false;
   if (destroyed_) return;
+  StartToolTips();
   lastActiveForm = this;
   Fire(Activate);
 }
@@ -247,7 +256,10 @@ void Win32Form::DeleteFonts() {
   fonts_.clear();
 }
 
+// Tooltips are registered once the form is on the screen: the tooltip
+// window and its tools cost start-up time and serve no hidden form.
 void Win32Form::SetToolTip(HWND control, const std::wstring& text) {
+  if (!showTips_) return;
   if (!tooltip_) {
     tooltip_ =
         CreateWindowExW(WS_EX_TOPMOST, TOOLTIPS_CLASSW, nullptr,
@@ -268,6 +280,15 @@ void Win32Form::SetToolTip(HWND control, const std::wstring& text) {
                             reinterpret_cast<LPARAM>(&existing)) != FALSE;
   SendMessageW(tooltip_, known ? TTM_UPDATETIPTEXTW : TTM_ADDTOOLW, 0,
                reinterpret_cast<LPARAM>(&info));
+}
+
+// Registers the tooltips of the controls that have windows; those made
+// later register their own.
+void Win32Form::StartToolTips() {
+  if (showTips_) return;
+  showTips_ = true;
+  for (auto& c : controls_)
+    if (c->hwnd() && !c->toolTip().empty()) SetToolTip(c->hwnd(), c->toolTip());
 }
 
 void Win32Form::EnableToolTips(bool on) {

@@ -8,6 +8,7 @@
 #include <shellapi.h>
 #include <windowsx.h>
 
+#include <array>
 #include <memory>
 #include <string>
 #include <vector>
@@ -277,11 +278,14 @@ class Win32Form : public platform::Form {
   void OnMinMaxInfo(MINMAXINFO& info);
   float Outer(int i) const;
   void SetOuter(int i, float twips);
+  void PlaceOuter(const std::array<float, 4>& twips);
   void ReleaseModal();
   void DeleteFonts();
+  void StartToolTips();
 
   HWND hwnd_ = nullptr;
   HWND tooltip_ = nullptr;
+  bool showTips_ = false;  // set once the form has been shown
   HWND savedFocus_ = nullptr;
   // The outer geometry last set, in twips; reported back as long as the
   // window still sits on the pixels it gives at the current dpi.
