@@ -236,18 +236,19 @@ Timer& Win32Form::AddTimer() {
   return *timers_.back();
 }
 
-HFONT Win32Form::FontFor(const FontSpec& spec) {
+HFONT Win32Form::FontFor(const FontSpec& wanted) {
   for (const FontEntry& e : fonts_) {
-    if (e.spec.name == spec.name && e.spec.points == spec.points &&
-        e.spec.bold == spec.bold && e.spec.charset == spec.charset)
+    if (e.face.name == wanted.name && e.face.points == wanted.points &&
+        e.face.bold == wanted.bold && e.face.charset == wanted.charset)
       return e.font;
   }
-  int height = -static_cast<int>(std::lround(spec.points * dpi() / 72.0));
-  HFONT font = CreateFontW(
-      height, 0, 0, 0, spec.bold ? FW_BOLD : FW_NORMAL, FALSE, FALSE, FALSE,
-      static_cast<BYTE>(spec.charset), OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS,
-      DEFAULT_QUALITY, DEFAULT_PITCH | FF_DONTCARE, spec.name.c_str());
-  fonts_.push_back({spec, font});
+  int height = -static_cast<int>(std::lround(wanted.points * dpi() / 72.0));
+  HFONT font =
+      CreateFontW(height, 0, 0, 0, wanted.bold ? FW_BOLD : FW_NORMAL, FALSE,
+                  FALSE, FALSE, static_cast<BYTE>(wanted.charset),
+                  OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY,
+                  DEFAULT_PITCH | FF_DONTCARE, wanted.name.c_str());
+  fonts_.push_back({wanted, font});
   return font;
 }
 

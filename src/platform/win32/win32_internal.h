@@ -253,7 +253,7 @@ class Win32Form : public platform::Form {
   UINT dpi() const { return DpiOf(hwnd_); }
   DragTracker& drag() { return drag_; }
   int NextControlId() { return 1000 + static_cast<int>(controls_.size()); }
-  HFONT FontFor(const FontSpec& spec);
+  HFONT FontFor(const FontSpec& wanted);
   // Registers or updates a control's tooltip.
   void SetToolTip(HWND control, const std::wstring& text);
   // Tooltips stay hidden while a drag is under way.
@@ -300,7 +300,7 @@ class Win32Form : public platform::Form {
   bool tabOrderDirty_ = false;
   std::vector<std::unique_ptr<Win32Timer>> timers_;
   struct FontEntry {
-    FontSpec spec;
+    FontSpec face;
     HFONT font;
   };
   std::vector<FontEntry> fonts_;

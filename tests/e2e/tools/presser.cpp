@@ -18,7 +18,7 @@
 //   focus MS              bring the editor to the front, then wait MS
 //   front MS              bring the aimed window to the front, then wait MS
 //   type TEXT             type TEXT with Unicode key events
-//   keys SPEC             press a chord such as "ctrl+right" or "left"
+//   keys CHORD            press a chord such as "ctrl+right" or "left"
 //   click CAPTION         real left click on the child button with CAPTION
 //   clickpic LEFT TOP     real left click on the child at LEFT, TOP (twips,
 //                         inside the client area): the picture buttons
@@ -283,13 +283,13 @@ WORD KeyCode(const std::wstring& name) {
 }
 
 // "ctrl+right": every key but the last is held while the last is pressed.
-void PressChord(const std::wstring& spec) {
+void PressChord(const std::wstring& chord) {
   std::vector<WORD> keys;
   size_t start = 0;
-  for (size_t plus; (plus = spec.find(L'+', start)) != std::wstring::npos;
+  for (size_t plus; (plus = chord.find(L'+', start)) != std::wstring::npos;
        start = plus + 1)
-    keys.push_back(KeyCode(spec.substr(start, plus - start)));
-  keys.push_back(KeyCode(spec.substr(start)));
+    keys.push_back(KeyCode(chord.substr(start, plus - start)));
+  keys.push_back(KeyCode(chord.substr(start)));
   for (WORD k : keys) SendKey(k, false);
   for (auto k = keys.rbegin(); k != keys.rend(); ++k) SendKey(*k, true);
 }
