@@ -1,5 +1,6 @@
 // Modal boxes: the message box and the input box (a dialog built from an
 // in-memory template).
+#include <algorithm>
 #include <vector>
 
 #include "platform/win32/win32_internal.h"
@@ -18,7 +19,8 @@ class DialogTemplate {
     PutDword(0);
     countAt_ = words_.size();
     Put(0);
-    // x = CW_USEDEFAULT as a 16-bit value: the system picks the position.
+    // x = CW_USEDEFAULT as a 16-bit value; the box is placed at
+    // WM_INITDIALOG.
     PutShorts({static_cast<short>(0x8000), 0, cx, cy});
     Put(0);  // no menu
     Put(0);  // the standard dialog class
@@ -70,10 +72,29 @@ class DialogTemplate {
 constexpr WORD kButton = 0x80, kEdit = 0x81, kStatic = 0x82;
 constexpr WORD kPromptId = 100, kEditId = 101;
 
+// Where input boxes traditionally stand: centred across the work area of
+// the owner's monitor, a third of the way down.
+void PlaceInputBox(HWND dlg) {
+  MONITORINFO mi{};
+  mi.cbSize = sizeof mi;
+  HWND owner = GetWindow(dlg, GW_OWNER);
+  GetMonitorInfoW(
+      MonitorFromWindow(owner ? owner : dlg, MONITOR_DEFAULTTOPRIMARY), &mi);
+  RECT box{};
+  GetWindowRect(dlg, &box);
+  const RECT& work = mi.rcWork;
+  int width = box.right - box.left, height = box.bottom - box.top;
+  int x = work.left + (work.right - work.left - width) / 2;
+  int y = work.top + std::max(0L, (work.bottom - work.top) / 3 - height / 2);
+  ::SetWindowPos(dlg, nullptr, x, y, 0, 0,
+                 SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
 INT_PTR CALLBACK InputBoxProc(HWND dlg, UINT msg, WPARAM wp, LPARAM lp) {
   try {
     if (msg == WM_INITDIALOG) {
       SetWindowLongPtrW(dlg, DWLP_USER, lp);
+      PlaceInputBox(dlg);
       ::SetFocus(GetDlgItem(dlg, kEditId));
       return FALSE;  // the focus has been set here
     }
