@@ -44,13 +44,6 @@ platform::PictureButtonArgs SmallButtonArgs(float left, platform::Picture pic,
   return args;
 }
 
-platform::ToggleButton& ButtonAt(modPublic::ButtonArray& Check,
-                                 std::int16_t Index) {
-  if (Index < 0 || Index >= static_cast<int>(Check.size()))
-    vb::Raise(vb::kSubscript);
-  return *Check[Index];
-}
-
 // The text a press pastes: the start tag when the button went down, else the
 // end tag, or the start tag again for an element without an end tag.
 std::wstring TagTextFor(std::int16_t Index, int value) {

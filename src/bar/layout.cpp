@@ -18,14 +18,6 @@ constexpr int kKeyUp = 38;
 constexpr int kKeyRight = 39;
 constexpr int kKeyDown = 40;
 
-platform::ToggleButton& Button(modPublic::ButtonArray& Check, int index) {
-  if (index < 0 || index >= static_cast<int>(Check.size()) ||
-      Check[index] == nullptr) {
-    vb::Raise(vb::kSubscript);
-  }
-  return *Check[index];
-}
-
 // A control property rounded to whole twips.
 std::int16_t Twips(float value) {
   return vb::ToInt16(static_cast<double>(value));
@@ -139,7 +131,7 @@ std::int16_t ClampToBar(std::int16_t limit, std::int16_t minimum,
 
 void frmStrell::Check_KeyDown(std::int16_t Index, int KeyCode, int Shift) {
   modPublic::ErrorTrap(L"タグボタンのキーを押した時", [&] {
-    platform::ToggleButton& button = Button(Check, Index);
+    platform::ToggleButton& button = modPublic::ButtonAt(Check, Index);
     if (Shift & platform::kCtrlMask) {
       button.SetDragMode(platform::DragMode::Automatic);
     }
@@ -155,7 +147,7 @@ void frmStrell::Check_KeyDown(std::int16_t Index, int KeyCode, int Shift) {
 void frmStrell::Check_DragOver(std::int16_t Index, platform::Control& Source,
                                float X, float Y, int State) {
   modPublic::ErrorTrap(L"タグボタンのドラッグ時", [&] {
-    platform::ToggleButton& button = Button(Check, Index);
+    platform::ToggleButton& button = modPublic::ButtonAt(Check, Index);
     if (&Source != &button || State != platform::kDragEnter) return;
     const std::int16_t grabX = Twips(X);
     const std::int16_t grabY = Twips(Y);
@@ -167,7 +159,8 @@ void frmStrell::Check_DragOver(std::int16_t Index, platform::Control& Source,
 
 void frmStrell::Form_DragDrop(platform::Control& /*source*/, float x, float y) {
   modPublic::ErrorTrap(L"フォーム上でドラッグ＆ドロップした時", [&] {
-    platform::ToggleButton& dragged = Button(Check, DragButtonIndex);
+    platform::ToggleButton& dragged =
+        modPublic::ButtonAt(Check, DragButtonIndex);
     const std::int16_t left =
         ClampToBar(modPublic::BarClientWidth, 0,
                    vb::ToInt16(static_cast<double>(x) - DragGrabX),
@@ -184,7 +177,7 @@ void frmStrell::Check_DragDrop(std::int16_t Index,
                                platform::Control& /*Source*/, float X,
                                float Y) {
   modPublic::ErrorTrap(L"タグボタンをドラッグ＆ドロップの時", [&] {
-    const platform::ToggleButton& target = Button(Check, Index);
+    const platform::ToggleButton& target = modPublic::ButtonAt(Check, Index);
     const double dropX = static_cast<double>(target.Left()) + X;
     const double dropY = static_cast<double>(target.Top()) + Y;
     const std::int16_t left = FloorToGrid(dropX - DragGrabX);
@@ -196,7 +189,7 @@ void frmStrell::Check_DragDrop(std::int16_t Index,
 // Callers compute both values before this runs, so a drop that fails
 // on either leaves the table, the file and the bar as they were.
 void frmStrell::PlaceDraggedButton(std::int16_t left, std::int16_t top) {
-  platform::ToggleButton& dragged = Button(Check, DragButtonIndex);
+  platform::ToggleButton& dragged = modPublic::ButtonAt(Check, DragButtonIndex);
   modPublic::TagTable(DragButtonIndex, modPublic::colLeft) = vb::Variant(left);
   modPublic::TagTable(DragButtonIndex, modPublic::colTop) = vb::Variant(top);
   modPublic::SaveTagFile();

@@ -4,18 +4,18 @@
 namespace modPublic {
 namespace {
 
-platform::ToggleButton& ButtonAt(ButtonArray& Check, int i) {
-  if (i < 0 || i >= static_cast<int>(Check.size()) || !Check[i])
-    vb::Raise(vb::kSubscript);
-  return *Check[i];
-}
-
 void HideButton(platform::ToggleButton& button) {
   button.SetVisible(false);
   button.SetEnabled(false);
 }
 
 }  // namespace
+
+platform::ToggleButton& ButtonAt(ButtonArray& Check, int i) {
+  if (i < 0 || i >= static_cast<int>(Check.size()) || !Check[i])
+    vb::Raise(vb::kSubscript);
+  return *Check[i];
+}
 
 // The rows in use are contiguous from row 0: the first row with a blank
 // Left cell ends them. Every slot from there on is hidden, so a button whose

@@ -5,6 +5,7 @@
 
 #include <array>
 #include <cstdint>
+#include <new>
 #include <string>
 #include <vector>
 
@@ -102,6 +103,8 @@ void WritePasteSettings();
 
 // ---- bar layout ----------------------------------------------------------
 using ButtonArray = std::vector<platform::ToggleButton*>;
+// The button of slot i; a slot outside the array raises kSubscript.
+platform::ToggleButton& ButtonAt(ButtonArray& Check, int i);
 // Shows one button per used row (rows contiguous from 0); hides the slots
 // from the first empty row on.
 void ConfigureButtons(ButtonArray& Check);
@@ -117,18 +120,27 @@ void ReportError(const std::wstring& phrase, std::int32_t number,
 // box style.
 void ReportFixed(const std::wstring& line1, const std::wstring& line2);
 
+// Runs body; a run-time error in it (running out of memory included) goes
+// to onError with its number and description.
+template <class Body, class OnError>
+void CatchRuntimeError(Body&& body, OnError&& onError) {
+  try {
+    body();
+  } catch (const vb::RuntimeError& e) {
+    onError(e.Number(), e.Description());
+  } catch (const std::bad_alloc&) {
+    onError(vb::kOutOfMemory, vb::ErrorDescription(vb::kOutOfMemory));
+  }
+}
+
 // The error trap of an event handler: runs body; a run-time error in it is
 // reported with the handler's phrase and ends the handler.
 template <class Body>
 void ErrorTrap(const wchar_t* phrase, Body&& body) {
-  try {
-    body();
-  } catch (const vb::RuntimeError& e) {
-    ReportError(phrase, e.Number(), e.Description());
-  } catch (const std::bad_alloc&) {
-    ReportError(phrase, vb::kOutOfMemory,
-                vb::ErrorDescription(vb::kOutOfMemory));
-  }
+  CatchRuntimeError(
+      body, [phrase](std::int32_t number, const std::wstring& description) {
+        ReportError(phrase, number, description);
+      });
 }
 
 }  // namespace modPublic

@@ -2,7 +2,6 @@
 // rules for single keys, the table markup sections and the paste settings
 // of [MainForm].
 #include <algorithm>
-#include <new>
 
 #include "store/modPublic.h"
 
@@ -64,14 +63,11 @@ std::int32_t ShiftKeyFrom(const std::wstring& text) {
 
 void CreateSetupFile() {
   bool writing = false;
-  try {
-    WriteDefaultSetup(writing);
-  } catch (const vb::RuntimeError& e) {
-    FailAndEnd(writing, e.Number(), e.Description());
-  } catch (const std::bad_alloc&) {
-    FailAndEnd(writing, vb::kOutOfMemory,
-               vb::ErrorDescription(vb::kOutOfMemory));
-  }
+  CatchRuntimeError(
+      [&] { WriteDefaultSetup(writing); },
+      [&writing](std::int32_t number, const std::wstring& description) {
+        FailAndEnd(writing, number, description);
+      });
 }
 
 std::wstring ReadIniString(const std::string& section, const std::string& key) {

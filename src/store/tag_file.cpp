@@ -1,7 +1,6 @@
 // The tag file tag.txt: one comma-separated line per button row, in code
 // page 932 with CR LF line ends; line breaks and commas inside a field are
 // escaped as "%cr%" and "%cm%".
-#include <new>
 
 #include "store/modPublic.h"
 
@@ -47,13 +46,10 @@ std::wstring ReplaceAll(std::wstring text, const std::wstring& from,
 // process.
 template <class Body>
 void RunOrEnd(Stage& stage, Body&& body) {
-  try {
-    body();
-  } catch (const vb::RuntimeError& e) {
-    FailAndEnd(stage, e.Number(), e.Description());
-  } catch (const std::bad_alloc&) {
-    FailAndEnd(stage, vb::kOutOfMemory, vb::ErrorDescription(vb::kOutOfMemory));
-  }
+  CatchRuntimeError(
+      body, [&stage](std::int32_t number, const std::wstring& description) {
+        FailAndEnd(stage, number, description);
+      });
 }
 
 void WriteDefaultTagFile(const std::wstring& path, Stage& stage) {
