@@ -34,39 +34,18 @@
 #include <string>
 #include <vector>
 
+#include "wintools.h"
+
 namespace {
+
+using wintools::Children;
+using wintools::ClassOf;
+using wintools::DecodeArg;
+using wintools::FromUtf8;
+using wintools::ToUtf8;
 
 // ---------------------------------------------------------------------------
 // Text and JSON
-
-std::string ToUtf8(const std::wstring& w) {
-  if (w.empty()) return {};
-  int n = WideCharToMultiByte(CP_UTF8, 0, w.data(), int(w.size()), nullptr, 0,
-                              nullptr, nullptr);
-  std::string s(n, '\0');
-  WideCharToMultiByte(CP_UTF8, 0, w.data(), int(w.size()), &s[0], n, nullptr,
-                      nullptr);
-  return s;
-}
-
-std::wstring FromUtf8(const std::string& s) {
-  if (s.empty()) return {};
-  int n = MultiByteToWideChar(CP_UTF8, 0, s.data(), int(s.size()), nullptr, 0);
-  std::wstring w(n, L'\0');
-  MultiByteToWideChar(CP_UTF8, 0, s.data(), int(s.size()), &w[0], n);
-  return w;
-}
-
-// "hex:e3818b" -> the UTF-8 text it encodes; anything else as given.
-std::wstring DecodeArg(const std::wstring& arg) {
-  if (arg.compare(0, 4, L"hex:") != 0) return arg;
-  std::string bytes;
-  for (size_t i = 4; i + 1 < arg.size(); i += 2) {
-    std::wstring pair = arg.substr(i, 2);
-    bytes.push_back(char(std::wcstoul(pair.c_str(), nullptr, 16)));
-  }
-  return FromUtf8(bytes);
-}
 
 std::string Quote(const std::wstring& w) {
   std::string out = "\"";
@@ -94,12 +73,6 @@ std::string RectJson(const RECT& r) {
 
 // ---------------------------------------------------------------------------
 // Windows
-
-std::wstring ClassOf(HWND h) {
-  wchar_t buf[256] = {};
-  GetClassNameW(h, buf, 256);
-  return buf;
-}
 
 // WM_GETTEXT works across processes for every control, unlike
 // GetWindowText, which does not return another process's edit text.
@@ -202,18 +175,6 @@ std::vector<HWND> TopLevel(const Filter& f, bool visible_only) {
       },
       reinterpret_cast<LPARAM>(&ctx));
   return ctx.out;
-}
-
-std::vector<HWND> Children(HWND parent) {
-  std::vector<HWND> out;
-  EnumChildWindows(
-      parent,
-      [](HWND h, LPARAM lp) -> BOOL {
-        reinterpret_cast<std::vector<HWND>*>(lp)->push_back(h);
-        return TRUE;
-      },
-      reinterpret_cast<LPARAM>(&out));
-  return out;
 }
 
 std::string WindowList(const std::vector<HWND>& hs) {

@@ -50,28 +50,18 @@
 #include <string>
 #include <vector>
 
+#include "wintools.h"
+
 namespace {
+
+using wintools::Children;
+using wintools::ClassOf;
+using wintools::DecodeArg;
+using wintools::FromUtf8;
+using wintools::ToUtf8;
 
 // ---------------------------------------------------------------------------
 // Text helpers
-
-std::string ToUtf8(const std::wstring& w) {
-  if (w.empty()) return {};
-  int n = WideCharToMultiByte(CP_UTF8, 0, w.data(), (int)w.size(), nullptr, 0,
-                              nullptr, nullptr);
-  std::string s(n, '\0');
-  WideCharToMultiByte(CP_UTF8, 0, w.data(), (int)w.size(), &s[0], n, nullptr,
-                      nullptr);
-  return s;
-}
-
-std::wstring FromUtf8(const std::string& s) {
-  if (s.empty()) return {};
-  int n = MultiByteToWideChar(CP_UTF8, 0, s.data(), (int)s.size(), nullptr, 0);
-  std::wstring w(n, L'\0');
-  MultiByteToWideChar(CP_UTF8, 0, s.data(), (int)s.size(), &w[0], n);
-  return w;
-}
 
 std::string Hex(const std::wstring& w) {
   static const char* digits = "0123456789abcdef";
@@ -81,15 +71,6 @@ std::string Hex(const std::wstring& w) {
     out += digits[c & 15];
   }
   return out;
-}
-
-// "hex:..." arguments carry any text; others are taken as given.
-std::wstring DecodeArg(const std::wstring& arg) {
-  if (arg.rfind(L"hex:", 0) != 0) return arg;
-  std::string bytes;
-  for (size_t i = 4; i + 1 < arg.size(); i += 2)
-    bytes += (char)std::stoi(ToUtf8(arg.substr(i, 2)), nullptr, 16);
-  return FromUtf8(bytes);
 }
 
 int ToInt(const std::wstring& s) { return std::stoi(ToUtf8(s)); }
@@ -129,12 +110,6 @@ bool WaitFor(int ms, const std::function<bool()>& ready) {
 // ---------------------------------------------------------------------------
 // Windows
 
-std::wstring ClassOf(HWND h) {
-  wchar_t buf[256] = {};
-  GetClassNameW(h, buf, 256);
-  return buf;
-}
-
 // The text a window keeps itself (captions, labels); never blocks.
 std::wstring CaptionOf(HWND h) {
   wchar_t buf[4096] = {};
@@ -155,18 +130,6 @@ std::wstring EditText(HWND edit) {
     throw Failure("editor does not answer WM_GETTEXT");
   text.resize(got);
   return text;
-}
-
-std::vector<HWND> Children(HWND parent) {
-  std::vector<HWND> list;
-  EnumChildWindows(
-      parent,
-      [](HWND h, LPARAM p) -> BOOL {
-        reinterpret_cast<std::vector<HWND>*>(p)->push_back(h);
-        return TRUE;
-      },
-      (LPARAM)&list);
-  return list;
 }
 
 std::vector<HWND> TopLevelWindows() {
