@@ -6,7 +6,7 @@
 // properties of a classic form designer. Text is UTF-16 in memory; the ANSI
 // conversions below give the bytes of the system code page (932).
 //
-// Errors: every call that can fail throws vb::RuntimeError (store/vb.h) so
+// Errors: every call that can fail throws vb::RuntimeError (runtime/vb.h) so
 // the caller's error trap reports it. Nothing here includes <windows.h>.
 #pragma once
 

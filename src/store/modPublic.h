@@ -10,7 +10,7 @@
 #include <vector>
 
 #include "platform/platform.h"
-#include "store/vb.h"
+#include "runtime/vb.h"
 
 namespace modPublic {
 

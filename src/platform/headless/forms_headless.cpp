@@ -8,7 +8,7 @@
 #include "platform/headless/headless.h"
 #include "platform/headless/headless_forms.h"
 #include "platform/platform.h"
-#include "store/vb.h"
+#include "runtime/vb.h"
 
 namespace platform {
 namespace {

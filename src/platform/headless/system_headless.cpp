@@ -10,7 +10,7 @@
 
 #include "platform/headless/headless.h"
 #include "platform/platform.h"
-#include "store/vb.h"
+#include "runtime/vb.h"
 
 namespace platform::headless {
 namespace {

@@ -2,7 +2,7 @@
 // the picture button.
 #include "platform/win32/win32_internal.h"
 #include "resource.h"
-#include "store/vb.h"
+#include "runtime/vb.h"
 
 namespace platform::win32 {
 namespace {

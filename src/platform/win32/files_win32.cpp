@@ -3,7 +3,7 @@
 #include <vector>
 
 #include "platform/win32/win32_internal.h"
-#include "store/vb.h"
+#include "runtime/vb.h"
 
 namespace platform {
 namespace win32 {

@@ -6,7 +6,7 @@
 
 #include "platform/win32/win32_internal.h"
 #include "resource.h"
-#include "store/vb.h"
+#include "runtime/vb.h"
 
 namespace platform {
 namespace win32 {

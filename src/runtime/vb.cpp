@@ -1,4 +1,4 @@
-#include "store/vb.h"
+#include "runtime/vb.h"
 
 #include <charconv>
 #include <cmath>
