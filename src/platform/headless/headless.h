@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/headless/headless_files.h"
 #include "platform/platform.h"
 
 namespace platform::headless {
@@ -53,14 +54,5 @@ std::wstring ClipboardText();
 // The next `count` attempts to open the clipboard fail (another program
 // holds it).
 void HoldClipboard(int count);
-
-// Fault injection for files: the next OutputFile::Write / Commit, or the
-// next OpenOutputFile, throws a run-time error.
-enum class FileFault { None, Open, Write, Commit };
-void InjectFileFault(FileFault fault);
-
-// The path on disk of a program path: backslashes become slashes, the text
-// is UTF-8.
-std::string NativePath(const std::wstring& path);
 
 }  // namespace platform::headless

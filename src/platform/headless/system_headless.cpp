@@ -1,11 +1,6 @@
 // System services of the headless backend: message and input boxes, the
-// clipboard, desktop windows and keyboard input are recorded in a log;
-// files are real files in the application folder given to Reset.
-#include <cstdio>
+// clipboard, desktop windows and keyboard input are recorded in a log.
 #include <deque>
-#include <filesystem>
-#include <fstream>
-#include <iterator>
 #include <set>
 
 #include "platform/headless/headless.h"
@@ -16,7 +11,6 @@ namespace platform::headless {
 namespace {
 
 struct SystemState {
-  std::wstring appPath;
   std::vector<std::wstring> log;
   std::vector<MsgBoxCall> msgBoxes;
   std::deque<std::wstring> answers;
@@ -25,7 +19,6 @@ struct SystemState {
   std::set<WindowHandle> ownWindows;
   std::wstring clipboard;
   int clipboardHeld = 0;
-  FileFault fileFault = FileFault::None;
 };
 
 SystemState& State() {
@@ -35,13 +28,6 @@ SystemState& State() {
 
 void Record(const std::wstring& line) { State().log.push_back(line); }
 
-// Consumes an injected fault of the given kind: true when it applies now.
-bool TakeFault(FileFault kind) {
-  if (State().fileFault != kind) return false;
-  State().fileFault = FileFault::None;
-  return true;
-}
-
 void OpenClipboard() {
   if (State().clipboardHeld > 0) {
     --State().clipboardHeld;
@@ -49,63 +35,11 @@ void OpenClipboard() {
   }
 }
 
-void AppendUtf8(std::string& out, char32_t c) {
-  if (c < 0x80) {
-    out += static_cast<char>(c);
-  } else if (c < 0x800) {
-    out += static_cast<char>(0xC0 | (c >> 6));
-    out += static_cast<char>(0x80 | (c & 0x3F));
-  } else if (c < 0x10000) {
-    out += static_cast<char>(0xE0 | (c >> 12));
-    out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
-    out += static_cast<char>(0x80 | (c & 0x3F));
-  } else {
-    out += static_cast<char>(0xF0 | (c >> 18));
-    out += static_cast<char>(0x80 | ((c >> 12) & 0x3F));
-    out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
-    out += static_cast<char>(0x80 | (c & 0x3F));
-  }
-}
-
-// Content goes to "<target>.tmp" and is renamed over the target at Commit.
-class HeadlessOutputFile : public OutputFile {
- public:
-  explicit HeadlessOutputFile(std::string target)
-      : target_(std::move(target)), temp_(target_ + ".tmp") {
-    out_.open(temp_, std::ios::binary | std::ios::trunc);
-    if (!out_) vb::Raise(vb::kPathAccess);
-  }
-  ~HeadlessOutputFile() override {
-    if (committed_) return;
-    out_.close();
-    std::remove(temp_.c_str());
-  }
-  void Write(const std::string& bytes) override {
-    if (TakeFault(FileFault::Write)) vb::Raise(vb::kFileIo);
-    out_.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
-    if (!out_) vb::Raise(vb::kFileIo);
-  }
-  void Commit() override {
-    if (TakeFault(FileFault::Commit)) vb::Raise(vb::kFileIo);
-    out_.close();
-    if (out_.fail() || std::rename(temp_.c_str(), target_.c_str()) != 0)
-      vb::Raise(vb::kFileIo);
-    committed_ = true;
-  }
-
- private:
-  std::string target_, temp_;
-  std::ofstream out_;
-  bool committed_ = false;
-};
-
 }  // namespace
 
 void Reset(const std::wstring& appPath) {
   State() = SystemState();
-  State().appPath = appPath;
-  std::error_code ec;
-  std::filesystem::create_directories(NativePath(appPath), ec);
+  ResetFiles(appPath);
 }
 
 std::vector<std::wstring>& Log() { return State().log; }
@@ -120,13 +54,6 @@ void SetForegroundWindow(WindowHandle h) { State().foreground = h; }
 void AddOwnWindow(WindowHandle h) { State().ownWindows.insert(h); }
 std::wstring ClipboardText() { return State().clipboard; }
 void HoldClipboard(int count) { State().clipboardHeld = count; }
-void InjectFileFault(FileFault fault) { State().fileFault = fault; }
-
-std::string NativePath(const std::wstring& path) {
-  std::string out;
-  for (wchar_t c : path) AppendUtf8(out, c == L'\\' ? U'/' : char32_t(c));
-  return out;
-}
 
 }  // namespace platform::headless
 
@@ -183,30 +110,5 @@ void KeybdEvent(std::uint8_t vk, std::uint8_t, std::uint32_t flags,
 }
 
 void ShellOpen(const std::wstring& target) { Record(L"ShellOpen " + target); }
-
-std::wstring AppPath() { return State().appPath; }
-
-bool FileExists(const std::wstring& path) {
-  std::error_code ec;
-  return std::filesystem::is_regular_file(headless::NativePath(path), ec);
-}
-
-std::string ReadAllBytes(const std::wstring& path) {
-  std::string native = headless::NativePath(path);
-  std::ifstream in(native, std::ios::binary);
-  if (!in) vb::Raise(FileExists(path) ? vb::kPathAccess : vb::kFileNotFound);
-  std::string bytes((std::istreambuf_iterator<char>(in)), {});
-  if (in.bad()) vb::Raise(vb::kFileIo);
-  return bytes;
-}
-
-std::unique_ptr<OutputFile> OpenOutputFile(const std::wstring& path) {
-  if (headless::TakeFault(headless::FileFault::Open))
-    vb::Raise(vb::kPermission);
-  return std::make_unique<headless::HeadlessOutputFile>(
-      headless::NativePath(path));
-}
-
-void EndProcess() { throw headless::ProcessEnded{}; }
 
 }  // namespace platform

@@ -1,0 +1,128 @@
+// Files of the headless backend: real files in the application folder given
+// to Reset, with injectable faults.
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+
+#include "platform/headless/headless.h"
+#include "platform/platform.h"
+#include "runtime/vb.h"
+
+namespace platform::headless {
+namespace {
+
+struct FilesState {
+  std::wstring appPath;
+  FileFault fileFault = FileFault::None;
+};
+
+FilesState& Files() {
+  static FilesState state;
+  return state;
+}
+
+// Consumes an injected fault of the given kind: true when it applies now.
+bool TakeFault(FileFault kind) {
+  if (Files().fileFault != kind) return false;
+  Files().fileFault = FileFault::None;
+  return true;
+}
+
+void AppendUtf8(std::string& out, char32_t c) {
+  if (c < 0x80) {
+    out += static_cast<char>(c);
+  } else if (c < 0x800) {
+    out += static_cast<char>(0xC0 | (c >> 6));
+    out += static_cast<char>(0x80 | (c & 0x3F));
+  } else if (c < 0x10000) {
+    out += static_cast<char>(0xE0 | (c >> 12));
+    out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
+    out += static_cast<char>(0x80 | (c & 0x3F));
+  } else {
+    out += static_cast<char>(0xF0 | (c >> 18));
+    out += static_cast<char>(0x80 | ((c >> 12) & 0x3F));
+    out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
+    out += static_cast<char>(0x80 | (c & 0x3F));
+  }
+}
+
+// Content goes to "<target>.tmp" and is renamed over the target at Commit.
+class HeadlessOutputFile : public OutputFile {
+ public:
+  explicit HeadlessOutputFile(std::string target)
+      : target_(std::move(target)), temp_(target_ + ".tmp") {
+    out_.open(temp_, std::ios::binary | std::ios::trunc);
+    if (!out_) vb::Raise(vb::kPathAccess);
+  }
+  ~HeadlessOutputFile() override {
+    if (committed_) return;
+    out_.close();
+    std::remove(temp_.c_str());
+  }
+  void Write(const std::string& bytes) override {
+    if (TakeFault(FileFault::Write)) vb::Raise(vb::kFileIo);
+    out_.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+    if (!out_) vb::Raise(vb::kFileIo);
+  }
+  void Commit() override {
+    if (TakeFault(FileFault::Commit)) vb::Raise(vb::kFileIo);
+    out_.close();
+    if (out_.fail() || std::rename(temp_.c_str(), target_.c_str()) != 0)
+      vb::Raise(vb::kFileIo);
+    committed_ = true;
+  }
+
+ private:
+  std::string target_, temp_;
+  std::ofstream out_;
+  bool committed_ = false;
+};
+
+}  // namespace
+
+void ResetFiles(const std::wstring& appPath) {
+  Files() = FilesState();
+  Files().appPath = appPath;
+  std::error_code ec;
+  std::filesystem::create_directories(NativePath(appPath), ec);
+}
+
+void InjectFileFault(FileFault fault) { Files().fileFault = fault; }
+
+std::string NativePath(const std::wstring& path) {
+  std::string out;
+  for (wchar_t c : path) AppendUtf8(out, c == L'\\' ? U'/' : char32_t(c));
+  return out;
+}
+
+}  // namespace platform::headless
+
+namespace platform {
+
+std::wstring AppPath() { return headless::Files().appPath; }
+
+bool FileExists(const std::wstring& path) {
+  std::error_code ec;
+  return std::filesystem::is_regular_file(headless::NativePath(path), ec);
+}
+
+std::string ReadAllBytes(const std::wstring& path) {
+  std::string native = headless::NativePath(path);
+  std::ifstream in(native, std::ios::binary);
+  if (!in) vb::Raise(FileExists(path) ? vb::kPathAccess : vb::kFileNotFound);
+  std::string bytes((std::istreambuf_iterator<char>(in)), {});
+  if (in.bad()) vb::Raise(vb::kFileIo);
+  return bytes;
+}
+
+std::unique_ptr<OutputFile> OpenOutputFile(const std::wstring& path) {
+  if (headless::TakeFault(headless::FileFault::Open))
+    vb::Raise(vb::kPermission);
+  return std::make_unique<headless::HeadlessOutputFile>(
+      headless::NativePath(path));
+}
+
+void EndProcess() { throw headless::ProcessEnded{}; }
+
+}  // namespace platform
