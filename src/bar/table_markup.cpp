@@ -59,10 +59,23 @@ std::wstring Row(const std::wstring& cell, std::int16_t cols,
   return row;
 }
 
+// A Japanese input method types full-width digits and the ideographic
+// space by default; they count as their ASCII forms.
+std::wstring NarrowDigitsAndSpaces(std::wstring text) {
+  for (wchar_t& c : text) {
+    if (c >= L'\uFF10' && c <= L'\uFF19')
+      c = static_cast<wchar_t>(L'0' + (c - L'\uFF10'));
+    else if (c == L'\u3000')
+      c = L' ';
+  }
+  return text;
+}
+
 }  // namespace
 
 std::optional<std::int16_t> AcceptCount(const std::wstring& answer) {
-  const std::optional<double> value = vb::ParseNumber(answer);
+  const std::optional<double> value =
+      vb::ParseNumber(NarrowDigitsAndSpaces(answer));
   if (!value) return std::nullopt;
   const double count = vb::RoundHalfEven(*value);
   if (!(count >= kMinCount && count <= kMaxCount)) return std::nullopt;

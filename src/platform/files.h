@@ -1,5 +1,5 @@
 // Files in the application folder, text in the system ANSI code page (932)
-// and private-profile (INI) files.
+// and the write of private-profile (INI) files.
 //
 // Errors: every call that can fail throws vb::RuntimeError
 // (runtime/vb.h) so the caller's error trap reports it.
@@ -46,23 +46,17 @@ std::string ToAnsi(const std::wstring& text);
 std::wstring FromAnsi(const std::string& bytes);
 
 // ---------------------------------------------------------------------------
-// Private-profile (INI) files, with the rules of the system's own calls.
-// Section, key, value and path are ANSI bytes.
+// Private-profile (INI) files. Reads parse the file's bytes (ReadAllBytes)
+// with the reader shared by both platforms (store/ini_file.h); only the
+// write is the platform's.
 
-// Returns the whole buffer of `size` bytes as the call leaves it: the value
-// (cut to size - 1 bytes) followed by NUL fill.
-std::string GetPrivateProfileStringA(const std::string& section,
-                                     const std::string& key,
-                                     const std::string& def, unsigned size,
-                                     const std::string& path);
-// Leading optionally signed decimal digits, as a 32-bit value; def when the
-// key is missing. (A value that does not start with a number gives 0.)
-std::int32_t GetPrivateProfileIntA(const std::string& section,
-                                   const std::string& key, std::int32_t def,
-                                   const std::string& path);
-bool WritePrivateProfileStringA(const std::string& section,
-                                const std::string& key,
-                                const std::string& value,
-                                const std::string& path);
+// Writes one key with the system's rules: the key's line in its section
+// becomes KEY=VALUE, a missing key is added to the end of its section and a
+// missing section to the end of the file, and every other line stays as it
+// was. Section, key and value are bytes in the ANSI code page, as the file
+// keeps them; the path is wide, so any folder name works. False when the
+// file could not be written (a read-only file is not written).
+bool WriteIniEntry(const std::string& section, const std::string& key,
+                   const std::string& value, const std::wstring& path);
 
 }  // namespace platform

@@ -5,12 +5,17 @@
 
 #include <array>
 #include <cstdint>
+#include <memory>
 #include <new>
 #include <string>
 #include <vector>
 
 #include "platform/platform.h"
 #include "runtime/vb.h"
+
+namespace ini {
+class IniFile;
+}
 
 namespace modPublic {
 
@@ -84,6 +89,22 @@ std::wstring UnescapeField(const vb::Variant& value);
 std::wstring EscapeField(const vb::Variant& value);
 
 // ---- settings file -------------------------------------------------------
+// While one exists, ReadIniString and ReadIniInteger (and so every read
+// below) answer from the one read of setup.ini that it made when it was
+// created, with the same rules as a read of the file for each key. Writes
+// still go to the file.
+class SetupSnapshot {
+ public:
+  SetupSnapshot();
+  ~SetupSnapshot();
+  SetupSnapshot(const SetupSnapshot&) = delete;
+  SetupSnapshot& operator=(const SetupSnapshot&) = delete;
+
+ private:
+  std::unique_ptr<const ini::IniFile> file_;
+  const ini::IniFile* previous_;
+};
+
 // Creates setup.ini with the 30 default lines when it is missing. Ends the
 // process after a message when it fails.
 void CreateSetupFile();

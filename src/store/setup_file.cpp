@@ -3,6 +3,8 @@
 // of [MainForm].
 #include <algorithm>
 
+#include "store/ansi_text.h"
+#include "store/ini_file.h"
 #include "store/modPublic.h"
 
 namespace modPublic {
@@ -29,7 +31,28 @@ const wchar_t kDefaultSetup[] =
     L"[TR]\r\nquality=\r\nVisible=-1\r\nEnter=0\r\n"
     L"[TD]\r\nquality=\r\nVisible=-1\r\nEnter=0\r\n";
 
-std::string AnsiIniPath() { return platform::ToAnsi(IniPath()); }
+// The settings as one read of setup.ini finds them. A file that is missing
+// or cannot be read gives every key its default, as the system's reads do.
+ini::IniFile ReadSetupFile() {
+  std::wstring path = IniPath();
+  if (!platform::FileExists(path)) return ini::IniFile();
+  try {
+    return ini::IniFile(platform::ReadAllBytes(path));
+  } catch (const vb::RuntimeError&) {
+    return ini::IniFile();
+  }
+}
+
+// The one read that a SetupSnapshot holds, if any.
+const ini::IniFile* g_snapshot = nullptr;
+
+// Answers `read` from the snapshot when there is one, else from a fresh read
+// of the file.
+template <class Read>
+auto WithSetupFile(Read&& read) {
+  if (g_snapshot) return read(*g_snapshot);
+  return read(ReadSetupFile());
+}
 
 [[noreturn]] void FailAndEnd(bool writing, std::int32_t number,
                              const std::wstring& description) {
@@ -72,18 +95,20 @@ void CreateSetupFile() {
 
 std::wstring ReadIniString(const std::string& section, const std::string& key) {
   const unsigned kSize = 256;
-  std::string buffer = platform::GetPrivateProfileStringA(section, key, "",
-                                                          kSize, AnsiIniPath());
+  std::string buffer = WithSetupFile([&](const ini::IniFile& file) {
+    return file.GetString(section, key, "", kSize);
+  });
   // The value ends at the first pair of NULs; a value that fills the buffer
   // has no pair and ends at its single NUL.
   std::size_t end = buffer.find(std::string(2, '\0'));
   if (end == std::string::npos) end = buffer.find('\0');
-  return platform::FromAnsi(buffer.substr(0, end));
+  return ansi::Decode(buffer.substr(0, end));
 }
 
 std::int32_t ReadIniInteger(const std::string& section,
                             const std::string& key) {
-  return platform::GetPrivateProfileIntA(section, key, 0, AnsiIniPath());
+  return WithSetupFile(
+      [&](const ini::IniFile& file) { return file.GetInt(section, key, 0); });
 }
 
 std::int16_t ReadIniInteger16(const std::string& section,
@@ -94,9 +119,16 @@ std::int16_t ReadIniInteger16(const std::string& section,
 
 void WriteIniString(const std::string& section, const std::string& key,
                     const std::wstring& value) {
-  platform::WritePrivateProfileStringA(section, key, platform::ToAnsi(value),
-                                       AnsiIniPath());
+  platform::WriteIniEntry(section, key, ansi::Encode(value), IniPath());
 }
+
+SetupSnapshot::SetupSnapshot()
+    : file_(std::make_unique<ini::IniFile>(ReadSetupFile())),
+      previous_(g_snapshot) {
+  g_snapshot = file_.get();
+}
+
+SetupSnapshot::~SetupSnapshot() { g_snapshot = previous_; }
 
 void ReadTableSettings() {
   for (int e = elTable; e <= elTD; ++e) {

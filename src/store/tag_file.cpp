@@ -1,7 +1,11 @@
 // The tag file tag.txt: one comma-separated line per button row, in code
 // page 932 with CR LF line ends; line breaks and commas inside a field are
-// escaped as "%cr%" and "%cm%".
+// escaped as "%cr%" and "%cm%". The file is split into lines on its bytes
+// before any decoding, and bytes that the code page does not define are
+// carried through memory unchanged (store/ansi_text.h), so a save writes
+// back every byte that the load read.
 
+#include "store/ansi_text.h"
 #include "store/modPublic.h"
 
 namespace modPublic {
@@ -90,17 +94,22 @@ void StoreRow(int n, const std::wstring& line) {
   TagTable(n, colTagE) = UnescapeField(Field(fields, colTagE));
 }
 
-// Reads line by line: a line ends at CR, and a LF right after it belongs to
-// the line break; a lone LF stays part of the line.
-std::int16_t StoreRows(const std::wstring& text) {
+// Reads line by line on the file's bytes: a line ends at CR, and a LF right
+// after it belongs to the line break; a lone LF stays part of the line. A
+// file with no CR at all but with LF bytes (saved by an editor that ends
+// lines with LF alone) ends its lines at LF instead.
+std::int16_t StoreRows(const std::string& bytes) {
+  const char lineEnd =
+      bytes.find('\r') == bytes.npos && bytes.find('\n') != bytes.npos ? '\n'
+                                                                       : '\r';
   std::int16_t n = 0;
   std::size_t pos = 0;
-  while (pos < text.size()) {
-    std::size_t cr = text.find(L'\r', pos);
-    std::size_t end = cr == text.npos ? text.size() : cr;
-    StoreRow(n, text.substr(pos, end - pos));
+  while (pos < bytes.size()) {
+    std::size_t cut = bytes.find(lineEnd, pos);
+    std::size_t end = cut == bytes.npos ? bytes.size() : cut;
+    StoreRow(n, ansi::Decode(bytes.substr(pos, end - pos)));
     pos = end + 1;
-    if (pos < text.size() && text[pos] == L'\n') ++pos;
+    if (lineEnd == '\r' && pos < bytes.size() && bytes[pos] == '\n') ++pos;
     n = vb::Add16(n, 1);
   }
   return n;
@@ -136,7 +145,7 @@ void LoadTagFile() {
     if (!platform::FileExists(path)) WriteDefaultTagFile(path, stage);
     std::string bytes = platform::ReadAllBytes(path);
     stage.fixedLine1 = L"データの読み込みに失敗しました。";
-    std::int16_t n = StoreRows(platform::FromAnsi(bytes));
+    std::int16_t n = StoreRows(bytes);
     stage.fixedLine1 = nullptr;
     TagCount = n;
     TagTableLoaded = true;
@@ -153,7 +162,7 @@ void SaveTagFile() {
   RunOrEnd(stage, [&] {
     auto out = platform::OpenOutputFile(TagPath());
     for (int row = 0; row < TagCount; ++row) {
-      std::string bytes = platform::ToAnsi(RowLine(row) + kCrLf);
+      std::string bytes = ansi::Encode(RowLine(row) + kCrLf);
       stage.fixedLine1 = L"データの書き込みに失敗しました。";
       out->Write(bytes);
       stage.fixedLine1 = nullptr;

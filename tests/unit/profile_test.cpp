@@ -1,27 +1,31 @@
-// The headless private-profile calls against the system's rules.
+// The shared INI reader and the headless private-profile write against the
+// system's rules.
 #include <gtest/gtest.h>
 
 #include "platform/platform.h"
+#include "store/ini_file.h"
 #include "test_support.h"
 
 namespace {
 
 class ProfileTest : public testing_support::AppFolderTest {
  protected:
-  std::string Path() const { return PathOf("p.ini").string(); }
+  std::wstring Path() const {
+    return testing_support::Widen(PathOf("p.ini").string());
+  }
+  ini::IniFile File() const { return ini::IniFile(ReadBytes("p.ini")); }
   std::string Get(const std::string& section, const std::string& key,
                   const std::string& def = "") {
-    std::string buf =
-        platform::GetPrivateProfileStringA(section, key, def, 256, Path());
+    std::string buf = File().GetString(section, key, def, 256);
     EXPECT_EQ(buf.size(), 256u);
     return buf.substr(0, buf.find('\0'));
   }
   int GetInt(const std::string& section, const std::string& key, int def) {
-    return platform::GetPrivateProfileIntA(section, key, def, Path());
+    return File().GetInt(section, key, def);
   }
   bool Put(const std::string& section, const std::string& key,
            const std::string& value) {
-    return platform::WritePrivateProfileStringA(section, key, value, Path());
+    return platform::WriteIniEntry(section, key, value, Path());
   }
 };
 
@@ -57,8 +61,7 @@ TEST_F(ProfileTest, MissingFileGivesDefaultsAndLongValuesAreCut) {
   EXPECT_EQ(Get("A", "b", "dflt"), "dflt");
   EXPECT_EQ(GetInt("A", "b", 7), 7);
   WriteBytes("p.ini", "[A]\r\nlong=" + std::string(400, 'z') + "\r\n");
-  std::string buf =
-      platform::GetPrivateProfileStringA("A", "long", "", 256, Path());
+  std::string buf = File().GetString("A", "long", "", 256);
   EXPECT_EQ(buf, std::string(255, 'z') + '\0');
 }
 

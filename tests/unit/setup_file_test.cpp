@@ -96,6 +96,44 @@ TEST_F(SetupFileTest, OutOfRangeIntegersAreClampedNotRaised) {
             vb::Variant(std::int16_t{32767}));
 }
 
+// One parser on every platform: no 32-bit wrap-around, no hexadecimal.
+TEST_F(SetupFileTest, IntegersReadAlikeOnEveryPlatform) {
+  WriteBytes("setup.ini",
+             "[MainForm]\r\nHeight=3000000000\r\nWidth=4294967295\r\n"
+             "Top=0x10\r\nLeft=-4294967296\r\nGTime=  +12 ms\r\n");
+  struct Case {
+    const char* key;
+    std::int16_t expected;
+  } cases[] = {{"Height", 32767}, {"Width", 32767}, {"Top", 0},
+               {"Left", -32768},  {"GTime", 12},    {"Delay0", 0}};
+  for (const auto& c : cases)
+    EXPECT_EQ(ReadIniInteger16("MainForm", c.key), c.expected) << c.key;
+}
+
+// The settings are found, read and written whatever characters the
+// application folder's name holds.
+TEST_F(SetupFileTest, FolderNameOutsideTheCodePage) {
+  for (const wchar_t* name : {L"caf\u00e9", L"Zo\u00eb", L"\u8868"}) {
+    std::wstring folder = testing_support::Widen(dir_.string()) + L"\\" + name;
+    platform::headless::Reset(folder);
+    CreateSetupFile();
+    ReadPasteSettings();
+    EXPECT_EQ(GetWindowTime, 100);
+    WriteIniString("MainForm", "GTime", L"55");
+    ReadPasteSettings();
+    EXPECT_EQ(GetWindowTime, 55);
+  }
+}
+
+TEST_F(SetupFileTest, UndefinedBytesInAValueAreWrittenBackUnchanged) {
+  std::string file = kDefaultSetup;
+  file.replace(file.find("[TD]\r\nquality="), 14, "[TD]\r\nquality=\x81<\xff>");
+  WriteBytes("setup.ini", file);
+  ReadTableSettings();
+  WriteTableSettings();
+  EXPECT_EQ(ReadBytes("setup.ini"), file);
+}
+
 TEST_F(SetupFileTest, ReadIniStringTrimsQuotesAndCutsLongValues) {
   std::string long300(300, 'x');
   WriteBytes("setup.ini", "[TH]\r\nquality=  \"border='1' \"  \r\n" +

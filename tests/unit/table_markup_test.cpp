@@ -175,6 +175,10 @@ TEST(AcceptCount, AcceptsRoundedCountsFromOneToHundred) {
       {L"", 0},
       {L" ", 0},
       {L"7x", 0},
+      {L"\uFF17", 7},              // full-width digits of an input method
+      {L"\u3000\uFF17\u3000", 7},  // and its ideographic space
+      {L"\uFF11\uFF10\uFF10", 100},
+      {L"\uFF11\uFF10\uFF11", 0},
       {L"99999999999999999999999999999999999999999999999999", 0},
       {L"-99999999999999999999999999999999999999999999999999", 0},
   };

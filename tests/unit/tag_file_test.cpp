@@ -205,6 +205,104 @@ TEST_F(TagFileTest, FailedSaveKeepsThePreviousFile) {
   }
 }
 
+TEST_F(TagFileTest, BytesTheCodePageLacksAreKeptByteForByte) {
+  std::string defaults = kDefaultTagFile;
+  struct Case {
+    const char* name;
+    std::string file;
+    int rows;
+  } cases[] = {
+      {"lead byte before CR LF",
+       std::string(defaults).insert(defaults.find("\r\n"), "\x81"), 5},
+      {"lead byte at the end of OL's row",
+       std::string(defaults).insert(defaults.find("\r\n2,"), "\x81"), 5},
+      {"bytes in captions",
+       "0,0,0,1,1,\x81 a\xff\xfd\xa0,<b>,\x80\r\n"
+       "1,0,0,1,1,\x85\x40\x82\xa0,\x81%cm%,\x81\r\n",
+       2},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    testing_support::ResetSharedState();
+    Load(c.file);
+    EXPECT_EQ(TagCount, c.rows);
+    EXPECT_TRUE(MsgBoxes().empty());
+    modPublic::SaveTagFile();
+    EXPECT_EQ(ReadBytes("tag.txt"), c.file);
+  }
+  // The blank and the bytes after an undefined byte are not swallowed.
+  EXPECT_EQ(vb::CStr(TagTable(0, modPublic::colCaption)).substr(1, 2), L" a");
+  EXPECT_EQ(vb::CStr(TagTable(1, modPublic::colTagS)).substr(1), L",");
+}
+
+TEST_F(TagFileTest, LfOnlyFilesReadLfAsTheLineEnd) {
+  std::string lf = kDefaultTagFile;
+  for (std::size_t p; (p = lf.find("\r\n")) != std::string::npos;)
+    lf.replace(p, 2, "\n");
+  Load(lf);
+  EXPECT_EQ(TagCount, 5);
+  EXPECT_EQ(TagTable(4, modPublic::colCaption), vb::Variant(L"IMG"));
+  modPublic::SaveTagFile();
+  EXPECT_EQ(ReadBytes("tag.txt"), kDefaultTagFile);  // written with CR LF
+
+  testing_support::ResetSharedState();
+  MsgBoxes().clear();
+  WriteBytes("tag.txt", Lines(1).substr(0, Lines(1).size() - 2) + "\n\n");
+  ExpectEndsWith(modPublic::LoadTagFile, kReadFailed);  // an empty line
+}
+
+// A save that fails at any point where a disk can fail leaves the previous
+// file byte for byte, reports by the stage and ends the process.
+TEST_F(TagFileTest, SaveFailingAtEveryPointKeepsThePreviousFile) {
+  const std::wstring kReported =
+      L"データを読み込んだ時でエラーが発生しました。\r\n";
+  struct Point {
+    std::string name;
+    FileFault fault;
+    int nth;
+    std::wstring prompt;
+  };
+  std::vector<Point> points = {
+      {"open", FileFault::Open, 1,
+       kReported + L"書き込みできません。(No.70)\r\n"},
+      {"flush", FileFault::Flush, 1,
+       kReported + L"デバイス I/O エラーです。(No.57)\r\n"},
+      {"replace", FileFault::Replace, 1,
+       kReported + L"デバイス I/O エラーです。(No.57)\r\n"},
+  };
+  for (int n = 1; n <= 5; ++n)
+    points.push_back(
+        {"write " + std::to_string(n), FileFault::Write, n, kWriteFailed});
+  modPublic::LoadTagFile();
+  TagTable(0, modPublic::colCaption) = L"changed";
+  for (const auto& p : points) {
+    SCOPED_TRACE(p.name);
+    MsgBoxes().clear();
+    platform::headless::InjectFileFault(p.fault, p.nth);
+    ExpectEndsWith(modPublic::SaveTagFile, p.prompt);
+    EXPECT_EQ(ReadBytes("tag.txt"), kDefaultTagFile);
+    EXPECT_EQ(EntryCount(), 1) << "temporary file left behind";
+  }
+}
+
+TEST_F(TagFileTest, ReadOnlyFileIsRefusedAndOtherModesAreKept) {
+  namespace fs = std::filesystem;
+  modPublic::LoadTagFile();
+  fs::permissions(PathOf("tag.txt"), fs::perms::owner_read);
+  TagTable(0, modPublic::colCaption) = L"changed";
+  ExpectEndsWith(modPublic::SaveTagFile, kWriteFailed);
+  EXPECT_EQ(ReadBytes("tag.txt"), kDefaultTagFile);
+  EXPECT_EQ(fs::status(PathOf("tag.txt")).permissions(), fs::perms::owner_read);
+  EXPECT_EQ(EntryCount(), 1);
+
+  const auto kept =
+      fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read;
+  fs::permissions(PathOf("tag.txt"), kept);
+  modPublic::SaveTagFile();
+  EXPECT_NE(ReadBytes("tag.txt"), kDefaultTagFile);
+  EXPECT_EQ(fs::status(PathOf("tag.txt")).permissions(), kept);
+}
+
 TEST_F(TagFileTest, NothingIsSavedBeforeALoadCompleted) {
   WriteBytes("tag.txt", kDefaultTagFile);
   modPublic::SaveTagFile();  // load never ran: TagCount 0, empty table

@@ -15,6 +15,7 @@ namespace {
 struct FilesState {
   std::wstring appPath;
   FileFault fileFault = FileFault::None;
+  int faultCountdown = 0;  // the fault applies when this reaches 0
 };
 
 FilesState& Files() {
@@ -24,9 +25,18 @@ FilesState& Files() {
 
 // Consumes an injected fault of the given kind: true when it applies now.
 bool TakeFault(FileFault kind) {
-  if (Files().fileFault != kind) return false;
+  if (Files().fileFault != kind || --Files().faultCountdown > 0) return false;
   Files().fileFault = FileFault::None;
   return true;
+}
+
+namespace fs = std::filesystem;
+
+// A file without write permission is read-only, as the system sees it
+// (whoever runs the tests, root included).
+bool IsReadOnly(const fs::file_status& st) {
+  return fs::exists(st) &&
+         (st.permissions() & fs::perms::owner_write) == fs::perms::none;
 }
 
 void AppendUtf8(std::string& out, char32_t c) {
@@ -48,10 +58,15 @@ void AppendUtf8(std::string& out, char32_t c) {
 }
 
 // Content goes to "<target>.tmp" and is renamed over the target at Commit.
+// A read-only target refuses every write, as the system's own write to it
+// would, and is left as it was; the replacing file gets the target's
+// permissions.
 class HeadlessOutputFile : public OutputFile {
  public:
   explicit HeadlessOutputFile(std::string target)
       : target_(std::move(target)), temp_(target_ + ".tmp") {
+    std::error_code ec;
+    targetStatus_ = fs::status(target_, ec);
     out_.open(temp_, std::ios::binary | std::ios::trunc);
     if (!out_) vb::Raise(vb::kPathAccess);
   }
@@ -61,20 +76,29 @@ class HeadlessOutputFile : public OutputFile {
     std::remove(temp_.c_str());
   }
   void Write(const std::string& bytes) override {
+    if (IsReadOnly(targetStatus_)) vb::Raise(vb::kPermission);
     if (TakeFault(FileFault::Write)) vb::Raise(vb::kFileIo);
     out_.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
     if (!out_) vb::Raise(vb::kFileIo);
   }
   void Commit() override {
-    if (TakeFault(FileFault::Commit)) vb::Raise(vb::kFileIo);
+    if (IsReadOnly(targetStatus_)) vb::Raise(vb::kPermission);
+    if (TakeFault(FileFault::Flush)) vb::Raise(vb::kFileIo);
     out_.close();
-    if (out_.fail() || std::rename(temp_.c_str(), target_.c_str()) != 0)
+    if (out_.fail()) vb::Raise(vb::kFileIo);
+    if (fs::exists(targetStatus_)) {
+      std::error_code ec;
+      fs::permissions(temp_, targetStatus_.permissions(), ec);
+    }
+    if (TakeFault(FileFault::Replace) ||
+        std::rename(temp_.c_str(), target_.c_str()) != 0)
       vb::Raise(vb::kFileIo);
     committed_ = true;
   }
 
  private:
   std::string target_, temp_;
+  fs::file_status targetStatus_;
   std::ofstream out_;
   bool committed_ = false;
 };
@@ -88,7 +112,10 @@ void ResetFiles(const std::wstring& appPath) {
   std::filesystem::create_directories(NativePath(appPath), ec);
 }
 
-void InjectFileFault(FileFault fault) { Files().fileFault = fault; }
+void InjectFileFault(FileFault fault, int nth) {
+  Files().fileFault = fault;
+  Files().faultCountdown = nth;
+}
 
 std::string NativePath(const std::wstring& path) {
   std::string out;

@@ -10,10 +10,13 @@ namespace platform::headless {
 // injected fault; Reset calls it.
 void ResetFiles(const std::wstring& appPath);
 
-// Fault injection for files: the next OutputFile::Write / Commit, or the
-// next OpenOutputFile, throws a run-time error.
-enum class FileFault { None, Open, Write, Commit };
-void InjectFileFault(FileFault fault);
+// Fault injection for the replace-on-commit writes, one fault at a time,
+// at each point where a real disk can fail: the next OpenOutputFile, the
+// nth OutputFile::Write from now (1 for the next one), or the flush or the
+// replace of the next Commit. The fault raises a run-time error there.
+// Commit names the replace, as it always did.
+enum class FileFault { None, Open, Write, Flush, Replace, Commit = Replace };
+void InjectFileFault(FileFault fault, int nth = 1);
 
 // The path on disk of a program path: backslashes become slashes, the text
 // is UTF-8.

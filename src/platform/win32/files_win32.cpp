@@ -35,11 +35,20 @@ std::wstring FolderOf(const std::wstring& path) {
   return cut == std::wstring::npos ? L"." : path.substr(0, cut);
 }
 
+// The attributes that the replacing file takes over from the target.
+constexpr DWORD kKeptAttributes =
+    FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM | FILE_ATTRIBUTE_ARCHIVE |
+    FILE_ATTRIBUTE_NOT_CONTENT_INDEXED;
+
 // Writes to a temporary file beside the target; Commit moves it over the
 // target in one step, so a failed write never leaves a half-written target.
+// A read-only target is refused as the system's own write to it would be:
+// the first write fails with "permission denied" and the target stays. The
+// replacing file keeps the target's attributes (hidden, system, archive).
 class Win32OutputFile : public OutputFile {
  public:
-  explicit Win32OutputFile(const std::wstring& target) : target_(target) {
+  explicit Win32OutputFile(const std::wstring& target)
+      : target_(target), targetAttributes_(GetFileAttributesW(target.c_str())) {
     wchar_t temp[MAX_PATH + 1];
     if (!GetTempFileNameW(FolderOf(target).c_str(), L"pnr", 0, temp))
       RaiseFileError(vb::kPathAccess);
@@ -59,6 +68,7 @@ class Win32OutputFile : public OutputFile {
   }
 
   void Write(const std::string& bytes) override {
+    RefuseReadOnlyTarget();
     const char* data = bytes.data();
     size_t left = bytes.size();
     while (left > 0) {
@@ -73,9 +83,12 @@ class Win32OutputFile : public OutputFile {
   }
 
   void Commit() override {
+    RefuseReadOnlyTarget();
     if (file_ == INVALID_HANDLE_VALUE || !FlushFileBuffers(file_))
       RaiseFileError(vb::kFileIo);
     CloseFile();
+    if (TargetExisted())
+      SetFileAttributesW(temp_.c_str(), targetAttributes_ & kKeptAttributes);
     if (!MoveFileExW(temp_.c_str(), target_.c_str(),
                      MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
       RaiseFileError(vb::kPathAccess);
@@ -83,12 +96,20 @@ class Win32OutputFile : public OutputFile {
   }
 
  private:
+  bool TargetExisted() const {
+    return targetAttributes_ != INVALID_FILE_ATTRIBUTES;
+  }
+  void RefuseReadOnlyTarget() const {
+    if (TargetExisted() && (targetAttributes_ & FILE_ATTRIBUTE_READONLY))
+      vb::Raise(vb::kPermission);
+  }
   void CloseFile() {
     if (file_ != INVALID_HANDLE_VALUE) CloseHandle(file_);
     file_ = INVALID_HANDLE_VALUE;
   }
 
   std::wstring target_;
+  DWORD targetAttributes_;
   std::wstring temp_;
   HANDLE file_ = INVALID_HANDLE_VALUE;
   bool committed_ = false;

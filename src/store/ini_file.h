@@ -1,0 +1,71 @@
+// A private-profile (INI) file parsed from its bytes, with the read rules of
+// the system's own calls, the same on every platform: section and key names
+// match without regard to case, blanks around names and values are ignored,
+// a value in a pair of quotation marks loses them, and a missing file,
+// section or key gives the caller's default.
+//
+// The rest is this reader's own choice: lines end at LF (a CR before it is
+// dropped); a line that starts with ";" is a comment; a line without "=" in
+// a section is ignored; of sections or keys with the same name the first
+// one counts. Letter case is folded for ASCII letters only. Names and values
+// are bytes in code page 932, walked unit by unit, so a trail byte is never
+// taken for "]" and never changes case.
+//
+// One object answers any number of reads from a single read of the file.
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace ini {
+
+class IniFile {
+ public:
+  IniFile() = default;  // an empty or missing file
+  explicit IniFile(const std::string& bytes);
+
+  // The key's value, blanks and one pair of quotation marks removed;
+  // nothing when the section or the key is missing.
+  std::optional<std::string> Value(const std::string& section,
+                                   const std::string& key) const;
+
+  // A string read into a buffer of `size` bytes, as the system leaves it:
+  // the value (or `def`) cut to size - 1 bytes, then NUL fill.
+  std::string GetString(const std::string& section, const std::string& key,
+                        const std::string& def, unsigned size) const;
+
+  // Leading decimal digits after an optional sign, as a 32-bit value
+  // (clamped, never wrapped; no other number forms); `def` when the key is
+  // missing, 0 when the value does not start with a number.
+  std::int32_t GetInt(const std::string& section, const std::string& key,
+                      std::int32_t def) const;
+
+ private:
+  struct Entry {
+    std::string name, value;
+  };
+  struct Section {
+    std::string name;
+    std::vector<Entry> entries;
+  };
+  std::vector<Section> sections_;
+};
+
+// One line of an INI file as the reader sees it.
+enum class LineKind { Section, Entry, Other };
+struct Line {
+  LineKind kind = LineKind::Other;
+  std::string name;   // section or key name, trimmed
+  std::string value;  // an entry's value, trimmed (quotes kept)
+};
+Line ParseLine(const std::string& raw);
+
+// The file's lines without their line breaks.
+std::vector<std::string> SplitLines(const std::string& bytes);
+
+// Names compare equal without regard to the case of ASCII letters.
+bool SameName(const std::string& a, const std::string& b);
+
+}  // namespace ini
