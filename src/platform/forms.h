@@ -3,6 +3,30 @@
 //
 // Errors: every call that can fail throws vb::RuntimeError
 // (runtime/vb.h) so the caller's error trap reports it.
+//
+// The event contract (both backends keep it; tests/contract checks it):
+// - Setting a property from code fires no event, with one exception: a
+//   scroll bar whose Value changes (set by code, or clamped by a new Min or
+//   Max) fires Change, once, after the new value is in place.
+// - User actions fire their events after the control's state has changed:
+//   a press toggles a ToggleButton's Value before Click; a scroll bar's
+//   Value is updated before Change; a text box has the focus when GotFocus
+//   runs.
+// - A value outside what a property accepts raises kInvalidPropertyValue
+//   and leaves the property unchanged (a ToggleButton or CheckBox Value
+//   other than 0 or 1, a scroll bar Value outside Min..Max, a list index
+//   outside -1..ListCount-1). A negative timer interval stops the timer
+//   and reads back as 0.
+// - A disabled control keeps its value: a disabled CheckBox still takes
+//   and returns Value.
+// - Visible and Enabled are each control's own flags; a control inside a
+//   hidden or disabled frame or tab page is unreachable but keeps them.
+// - hWnd() of a control is non-zero from its creation on.
+// - Show fires Activate when the form becomes the program's active form,
+//   not when it already was.
+// - Controls of a container stack in the order they were added, later ones
+//   on top; the tab order (TabIndex, then the order of adding) is
+//   independent of the stacking.
 #pragma once
 
 #include <cstdint>
@@ -10,6 +34,8 @@
 #include <memory>
 #include <string>
 #include <vector>
+
+#include "runtime/vb.h"
 
 namespace platform {
 
@@ -25,11 +51,41 @@ enum DragState : int { kDragEnter = 0, kDragLeave = 1, kDragOver = 2 };
 enum class DragMode : int { Manual = 0, Automatic = 1 };
 
 struct FontSpec {
-  std::wstring name;  // e.g. L"ＭＳ Ｐゴシック"
+  std::wstring name;  // e.g. L"ＭＳ Ｐゴシック"; empty: the form's font
   float points = 9;
   bool bold = false;
   int charset = 1;  // 1 = default, 128 = Shift-JIS
+  int weight = 0;   // 0: 400 or, when bold, 700; else this weight
+  bool underline = false;
 };
+
+// A colour as the classic properties hold it: 0x00BBGGRR for a colour of
+// its own, 0x800000nn for system colour nn (which follows the user's
+// colour scheme).
+struct Color {
+  std::uint32_t value = 0;
+  static constexpr Color Rgb(int r, int g, int b) {
+    return {static_cast<std::uint32_t>(r | (g << 8) | (b << 16))};
+  }
+  static constexpr Color System(int index) {
+    return {0x80000000u | static_cast<std::uint32_t>(index)};
+  }
+  bool IsSystem() const { return (value & 0x80000000u) != 0; }
+  int SystemIndex() const { return static_cast<int>(value & 0xFFu); }
+  bool operator==(const Color& o) const { return value == o.value; }
+  bool operator!=(const Color& o) const { return value != o.value; }
+};
+
+// System colour indexes used by the program.
+enum SystemColorIndex : int {
+  kColorWindow = 5,
+  kColorWindowText = 8,
+  kColorCaptionText = 9,
+  kColorHighlight = 13,
+  kColorButtonFace = 15,
+};
+
+enum class Align : int { Left = 0, Right = 1, Center = 2 };
 
 // ---------------------------------------------------------------------------
 // Controls
@@ -38,6 +94,7 @@ class Control {
  public:
   virtual ~Control() = default;
 
+  // Position inside the control's container, size; twips.
   virtual float Left() const = 0;
   virtual float Top() const = 0;
   virtual float Width() const = 0;
@@ -58,6 +115,8 @@ class Control {
   virtual std::wstring ToolTipText() const = 0;
   virtual void SetToolTipText(const std::wstring& t) = 0;
   virtual WindowHandle hWnd() const = 0;
+  // Raises kInvalidCall when the control can't take the focus (hidden,
+  // disabled, or in a hidden or disabled container).
   virtual void SetFocus() = 0;
 
   // Drag and drop. `source` is the control being dragged; x, y are twips
@@ -92,12 +151,237 @@ class PictureButton : public Control {
   std::function<void()> Click;
 };
 
-// A plain push button with a text caption (a dialog's close button).
+// A plain push button with a text caption.
 class CommandButton : public Control {
  public:
   virtual std::wstring Caption() const = 0;
   virtual void SetCaption(const std::wstring& c) = 0;
   std::function<void()> Click;
+};
+
+// A text the user does not edit, in the container's background.
+class Label : public Control {
+ public:
+  virtual std::wstring Caption() const = 0;
+  virtual void SetCaption(const std::wstring& c) = 0;
+  std::function<void()> Click;
+};
+
+// A single- or multi-line edit field. Locked: read-only (the user can still
+// select and copy). With ansiOnly (TextBoxArgs) the user can type or paste
+// only characters the system code page holds; any other is refused at once
+// with a visible notice, so what the field shows is what a file can store.
+class TextBox : public Control {
+ public:
+  virtual std::wstring Text() const = 0;
+  virtual void SetText(const std::wstring& t) = 0;
+  virtual bool Locked() const = 0;
+  virtual void SetLocked(bool v) = 0;
+  virtual Color BackColor() const = 0;
+  virtual void SetBackColor(Color c) = 0;
+  virtual Color ForeColor() const = 0;
+  virtual void SetForeColor(Color c) = 0;
+  std::function<void()> GotFocus;
+};
+
+// A vertical scroll bar. Min is the value at the top end and Max the value
+// at the bottom end; either may be the larger. The arrows move Value by
+// SmallChange towards their end, a click on the track by LargeChange.
+class VScrollBar : public Control {
+ public:
+  virtual int Min() const = 0;
+  virtual int Max() const = 0;
+  virtual void SetMin(int v) = 0;
+  virtual void SetMax(int v) = 0;
+  virtual int SmallChange() const = 0;
+  virtual int LargeChange() const = 0;
+  virtual void SetSmallChange(int v) = 0;
+  virtual void SetLargeChange(int v) = 0;
+  virtual int Value() const = 0;
+  virtual void SetValue(int v) = 0;
+  std::function<void()> Change;
+};
+
+// A drop-down list the user chooses from (no typing). ListIndex -1: no
+// item chosen; Text is then empty.
+class DropDownList : public Control {
+ public:
+  virtual void AddItem(const std::wstring& item) = 0;
+  virtual int ListCount() const = 0;
+  virtual std::wstring List(int index) const = 0;
+  virtual int ListIndex() const = 0;
+  virtual void SetListIndex(int index) = 0;
+  virtual std::wstring Text() const = 0;
+};
+
+// A check box: Value 0 (clear) or 1 (ticked).
+class CheckBox : public Control {
+ public:
+  virtual std::wstring Caption() const = 0;
+  virtual int Value() const = 0;
+  virtual void SetValue(int v) = 0;
+};
+
+// A rectangle drawn on its container's background (no window, no input).
+class Shape : public Control {};
+
+enum class Picture { Settings, Table, AppIcon };
+
+// A picture drawn on its container's background (no input).
+class Image : public Control {};
+
+class Frame;
+class TabControl;
+
+// Arguments every control kind starts from. tabIndex -1: the order in which
+// controls were added to the form.
+struct ControlArgs {
+  float left = 0, top = 0, width = 0, height = 0;
+  bool visible = true;
+  bool enabled = true;
+  bool tabStop = true;
+  int tabIndex = -1;
+  FontSpec font;  // empty name: the form's font
+  std::wstring toolTip;
+};
+
+struct ToggleButtonArgs : ControlArgs {
+  ToggleButtonArgs() { width = 1200, height = 400; }
+  std::wstring caption;
+};
+
+struct CommandButtonArgs : ControlArgs {
+  CommandButtonArgs() { width = 1215, height = 375; }
+  std::wstring caption;
+  // Enter anywhere in the form presses the default button (unless the
+  // focused control takes Enter itself); Esc presses the cancel button.
+  bool isDefault = false;
+  bool isCancel = false;
+};
+
+struct PictureButtonArgs : ControlArgs {
+  PictureButtonArgs() { width = 400, height = 400; }
+  Picture picture = Picture::Settings;
+};
+
+// width 0: as wide as the caption (one line); height 0: as high as the
+// caption's lines at that width.
+struct LabelArgs : ControlArgs {
+  LabelArgs() { tabStop = false; }
+  std::wstring caption;
+  Align alignment = Align::Left;
+  bool wordWrap = false;
+  Color foreColor = Color::System(kColorWindowText);
+  // Opaque: the label fills its area with backColor; otherwise the
+  // container's background shows.
+  bool opaque = false;
+  Color backColor = Color::System(kColorButtonFace);
+  bool handCursor = false;  // a link: the hand pointer over the label
+};
+
+struct TextBoxArgs : ControlArgs {
+  std::wstring text;
+  bool multiLine = false;
+  bool verticalScrollBar = false;
+  bool locked = false;
+  Align alignment = Align::Left;
+  Color backColor = Color::System(kColorWindow);
+  Color foreColor = Color::System(kColorWindowText);
+  bool ansiOnly = false;
+};
+
+struct VScrollBarArgs : ControlArgs {
+  int min = 0, max = 32767;
+  int smallChange = 1, largeChange = 1;
+  int value = 0;
+};
+
+struct DropDownListArgs : ControlArgs {};
+
+// width 0: as wide as the caption and its box.
+struct CheckBoxArgs : ControlArgs {
+  std::wstring caption;
+  bool boxOnRight = false;
+  int value = 0;
+};
+
+struct FrameArgs : ControlArgs {
+  FrameArgs() { tabStop = false; }
+  std::wstring caption;
+};
+
+struct ShapeArgs : ControlArgs {
+  ShapeArgs() { tabStop = false; }
+};
+
+struct ImageArgs : ControlArgs {
+  ImageArgs() { tabStop = false; }
+  Picture picture = Picture::AppIcon;
+};
+
+struct TabControlArgs : ControlArgs {
+  std::vector<std::wstring> captions;  // one page per caption
+};
+
+// Something that holds controls: the form, a frame, a tab page. A control's
+// Left and Top are relative to its container's origin: the form's client
+// area, the frame's corner, or, for a tab page, the tab control's corner.
+class Container {
+ public:
+  virtual ~Container() = default;
+  virtual ToggleButton& AddToggleButton(const ToggleButtonArgs& args) = 0;
+  virtual PictureButton& AddPictureButton(const PictureButtonArgs& args) = 0;
+  virtual CommandButton& AddCommandButton(const CommandButtonArgs& args) = 0;
+  virtual Label& AddLabel(const LabelArgs& args) = 0;
+  virtual TextBox& AddTextBox(const TextBoxArgs& args) = 0;
+  virtual VScrollBar& AddVScrollBar(const VScrollBarArgs& args) = 0;
+  virtual DropDownList& AddDropDownList(const DropDownListArgs& args) = 0;
+  virtual CheckBox& AddCheckBox(const CheckBoxArgs& args) = 0;
+  virtual Frame& AddFrame(const FrameArgs& args) = 0;
+  virtual Shape& AddShape(const ShapeArgs& args) = 0;
+  virtual Image& AddImage(const ImageArgs& args) = 0;
+  virtual TabControl& AddTabControl(const TabControlArgs& args) = 0;
+};
+
+// A captioned group box that holds controls.
+class Frame : public Control, public Container {
+ public:
+  virtual std::wstring Caption() const = 0;
+};
+
+// Captioned pages of which one shows at a time. The pages hold controls;
+// the user switches pages with the tabs or Ctrl+Tab / Ctrl+Shift+Tab.
+class TabControl : public Control {
+ public:
+  virtual int Tabs() const = 0;
+  virtual Container& Page(int index) = 0;
+  // The page shown.
+  virtual int Tab() const = 0;
+  virtual void SetTab(int index) = 0;
+};
+
+// A fixed array of controls addressed by index, as control arrays are:
+// Check(0) .. Check(30), txtListNo(0) .. txtListNo(4). An index outside
+// raises kSubscript.
+template <class T>
+class ControlArray {
+ public:
+  void push_back(T* control) { items_.push_back(control); }
+  T& operator()(int index) const {
+    if (index < 0 || index >= static_cast<int>(items_.size()) ||
+        !items_[static_cast<std::size_t>(index)])
+      vb::Raise(vb::kSubscript);
+    return *items_[static_cast<std::size_t>(index)];
+  }
+  T* operator[](std::size_t index) const { return items_[index]; }
+  std::size_t size() const { return items_.size(); }
+  int UBound() const { return static_cast<int>(items_.size()) - 1; }
+  auto begin() const { return items_.begin(); }
+  auto end() const { return items_.end(); }
+  T* back() const { return items_.back(); }
+
+ private:
+  std::vector<T*> items_;
 };
 
 class Timer {
@@ -107,29 +391,6 @@ class Timer {
   virtual int Interval() const = 0;
   virtual void SetInterval(int ms) = 0;
   std::function<void()> Tick;
-};
-
-struct ToggleButtonArgs {
-  float left = 0, top = 0, width = 1200, height = 400;
-  std::wstring caption;
-  bool visible = true;
-  bool enabled = true;
-  FontSpec font;
-};
-
-struct CommandButtonArgs {
-  float left = 0, top = 0, width = 1215, height = 375;
-  std::wstring caption;
-  int tabIndex = 0;
-};
-
-enum class Picture { Settings, Table };
-
-struct PictureButtonArgs {
-  float left = 0, top = 0, width = 400, height = 400;
-  Picture picture = Picture::Settings;
-  std::wstring toolTip;
-  int tabIndex = 0;
 };
 
 // ---------------------------------------------------------------------------
@@ -144,12 +405,12 @@ struct FormArgs {
   // A small floating tool window (narrow caption, fixed single border).
   bool toolWindow = false;
   bool centerOnScreen = false;
+  // The font of every control that names none.
+  FontSpec font{L"ＭＳ Ｐゴシック", 9, false, 128};
 };
 
-class Form {
+class Form : public Container {
  public:
-  virtual ~Form() = default;
-
   virtual std::wstring Caption() const = 0;
   // Outer geometry, twips (screen coordinates for Left/Top).
   virtual float Left() const = 0;
@@ -168,16 +429,16 @@ class Form {
   virtual WindowHandle hWnd() const = 0;
 
   // Shows the form modelessly (fires Resize for its first size, then
-  // Activate).
+  // Activate). A form that would lie wholly outside every monitor's work
+  // area is first moved onto the nearest one.
   virtual void Show() = 0;
-  // Shows the form modally without an owner and returns when it is closed.
-  virtual void ShowModal() = 0;
+  // Shows the form modally and returns when it is closed. While it is open
+  // the program's other forms take no input. With an owner the form stays
+  // in front of it.
+  virtual void ShowModal(Form* owner = nullptr) = 0;
   // Closes the form: fires Unload, then destroys the window.
   virtual void Close() = 0;
 
-  virtual ToggleButton& AddToggleButton(const ToggleButtonArgs& args) = 0;
-  virtual PictureButton& AddPictureButton(const PictureButtonArgs& args) = 0;
-  virtual CommandButton& AddCommandButton(const CommandButtonArgs& args) = 0;
   virtual Timer& AddTimer() = 0;
 
   // Resize fires on every change of the size, nested when a handler changes

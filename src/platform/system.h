@@ -46,7 +46,19 @@ void Sleep(int ms);
 void KeybdEvent(std::uint8_t vk, std::uint8_t scan, std::uint32_t flags,
                 std::uintptr_t extra);
 
-// Opens a document or web address with the shell.
-void ShellOpen(const std::wstring& target);
+// Asks the shell for its default action on a document or web address,
+// shown normally, with `owner` as the window of any message it shows and
+// `directory` as the working folder. The outcome is not examined.
+void ShellOpen(WindowHandle owner, const std::wstring& target,
+               const std::wstring& directory);
+
+// The program's own version number and the texts of its version resource.
+struct VersionInfo {
+  int major = 0, minor = 0, revision = 0;
+  std::wstring company;    // the maker
+  std::wstring copyright;  // the copyright line
+  std::wstring webAddress;
+};
+VersionInfo AppVersionInfo();
 
 }  // namespace platform

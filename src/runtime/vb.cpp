@@ -27,6 +27,8 @@ std::wstring ErrorDescription(std::int32_t number) {
       return L"書き込みできません。";
     case kPathAccess:
       return L"パス名が無効です。";
+    case kInvalidPropertyValue:
+      return L"プロパティの値が不正です。";
     case kClipboard:
       return L"クリップボードを開けません。";
     default:

@@ -27,16 +27,17 @@ class RuntimeError : public std::exception {
 
 // The program's error numbers (with their descriptions in vb.cpp).
 enum ErrorNumber : std::int32_t {
-  kInvalidCall = 5,      // invalid procedure call or argument
-  kOverflow = 6,         // overflow
-  kOutOfMemory = 7,      // out of memory
-  kSubscript = 9,        // subscript out of range
-  kTypeMismatch = 13,    // type mismatch
-  kFileNotFound = 53,    // file not found
-  kFileIo = 57,          // device I/O error
-  kPermission = 70,      // permission denied
-  kPathAccess = 75,      // path/file access error
-  kClipboard = 521,      // can't open clipboard
+  kInvalidCall = 5,             // invalid procedure call or argument
+  kOverflow = 6,                // overflow
+  kOutOfMemory = 7,             // out of memory
+  kSubscript = 9,               // subscript out of range
+  kTypeMismatch = 13,           // type mismatch
+  kFileNotFound = 53,           // file not found
+  kFileIo = 57,                 // device I/O error
+  kPermission = 70,             // permission denied
+  kPathAccess = 75,             // path/file access error
+  kInvalidPropertyValue = 380,  // invalid property value
+  kClipboard = 521,             // can't open clipboard
 };
 
 // Throws RuntimeError(number, the standard description of number).
@@ -48,7 +49,7 @@ class Variant {
  public:
   Variant() = default;
   Variant(std::int16_t n) : v_(n) {}  // NOLINT: cells take numbers as is
-  Variant(std::wstring s) : v_(std::move(s)) {}  // NOLINT
+  Variant(std::wstring s) : v_(std::move(s)) {}       // NOLINT
   Variant(const wchar_t* s) : v_(std::wstring(s)) {}  // NOLINT
 
   bool IsEmpty() const { return v_.index() == 0; }

@@ -27,7 +27,7 @@ void Reset(const std::wstring& appPath);
 //   "ClipboardClear"          "ClipboardSetText <text>"
 //   "SetWindowPos <h> <insertAfter> <flags>"
 //   "Sleep <ms>"              "keybd_event <vk> <flags>"
-//   "DoEvents"                "ShellOpen <target>"
+//   "DoEvents"                "ShellOpen <owner> <target> <directory>"
 std::vector<std::wstring>& Log();
 
 struct MsgBoxCall {

@@ -1,6 +1,7 @@
 // Test hooks of the headless forms: the in-memory windows and controls that
 // platform::CreateForm gives in the unit tests, and the user actions a test
-// plays on them (clicks, keys, drags, timer ticks, resizing, activation).
+// plays on them (clicks, keys, typing, scrolling, drags, timer ticks,
+// resizing, activation).
 //
 // Frame model: a form's client area is its outer size less a fixed frame,
 // and no outer size goes below the minimum the system allows. Every form and
@@ -10,6 +11,11 @@
 // Showing, activating or clicking a form makes it the foreground window, as
 // the window system does; closing the active form gives the foreground and
 // the activation back to the form that was active before it.
+//
+// User actions reach a control only when it is reachable: visible and
+// enabled, in visible and enabled containers (a tab page is visible while
+// its tab control shows it), on a form that takes input (no modal form of
+// the program is open above it). An unreachable control ignores them.
 #pragma once
 
 #include <functional>
@@ -28,9 +34,11 @@ constexpr float kFrameHeight = 480;
 // The smallest outer size the system allows.
 constexpr float kMinOuterWidth = 1020;
 constexpr float kMinOuterHeight = 390;
-// The screen that centred forms are centred on, twips (1280 x 800 pixels).
+// The screen that centred forms are centred on, twips (1280 x 800 pixels),
+// with its work area (the screen less a task bar of 40 pixels at the bottom).
 constexpr float kScreenWidth = 19200;
 constexpr float kScreenHeight = 12000;
+constexpr float kWorkAreaHeight = 11400;
 
 // ---- finding what the program created -------------------------------------
 
@@ -47,13 +55,32 @@ Form* ActiveForm();
 
 const FormArgs& ArgsOf(const Form& form);
 bool IsModal(const Form& form);
+// The owner a modal form was shown with, or nullptr.
+Form* OwnerOf(const Form& form);
 bool IsClosed(const Form& form);
 // How often Unload has fired.
 int UnloadCount(const Form& form);
-FontSpec FontOf(const ToggleButton& button);
-Picture PictureOf(const PictureButton& button);
+// The font the control shows its text in (the form's font when it names
+// none).
+FontSpec FontOf(const Control& control);
+Picture PictureOf(const Control& pictureButtonOrImage);
+Align AlignmentOf(const Control& labelOrTextBox);
+// The creation arguments of a control of that kind, as given.
+const LabelArgs& LabelArgsOf(const Label& label);
+const TextBoxArgs& TextBoxArgsOf(const TextBox& box);
+const CheckBoxArgs& CheckBoxArgsOf(const CheckBox& box);
+const CommandButtonArgs& CommandButtonArgsOf(const CommandButton& button);
+// The container a control was added to: the form, a frame or a tab page.
+Container& ContainerOf(const Control& control);
+// The control's position in the form's client area, twips.
+float FormLeft(const Control& control);
+float FormTop(const Control& control);
+// Whether the user can reach the control now (see above).
+bool Reachable(const Control& control);
 // The control that last took the focus on its form, or nullptr.
 Control* FocusedControl(const Form& form);
+// How often a text box refused a typed or pasted character.
+int RefusedCount(const TextBox& box);
 
 // ---- modal dialogs ---------------------------------------------------------
 
@@ -70,15 +97,43 @@ void ResetForms();
 
 // A mouse click on a tag button: in automatic drag mode nothing (the press
 // would start a drag); otherwise Value toggles 0 <-> 1, then Click fires.
-// A hidden or disabled button takes no click.
 void Press(ToggleButton& button);
 void PressPictureButton(PictureButton& button);
 void PressCommandButton(CommandButton& button);
+void ClickLabel(Label& label);
+// A click on a check box toggles its Value.
+void ClickCheckBox(CheckBox& box);
 void KeyDown(ToggleButton& button, int keyCode, int shift);
 void KeyUp(ToggleButton& button, int keyCode, int shift);
 // A mouse press without the click; fires MouseDown in manual drag mode.
 void MouseDown(ToggleButton& button, int mouseButton, int shift, float x,
                float y);
+// The user moves the focus to the control (a click or the Tab key); a text
+// box fires GotFocus.
+void Focus(Control& control);
+// The user types (or pastes) text at the end of a text box, which takes the
+// focus first. A locked box takes nothing; an ansiOnly box refuses each
+// character the code page can't hold (counted by RefusedCount).
+void Type(TextBox& box, const std::wstring& text);
+// The user selects all of a text box's text and types over it.
+void Retype(TextBox& box, const std::wstring& text);
+
+enum class ScrollAction { LineUp, LineDown, PageUp, PageDown };
+// A click on an arrow (Line*) or on the track (Page*) of a scroll bar: Up
+// moves towards the top end (Min), Down towards the bottom end (Max), each
+// stopping at the end.
+void Scroll(VScrollBar& bar, ScrollAction action);
+// The thumb dragged to a value between Min and Max and released.
+void DragThumb(VScrollBar& bar, int value);
+// The user chooses an item of a drop-down list.
+void Choose(DropDownList& list, int index);
+// The user clicks a tab of a tab control.
+void ClickTab(TabControl& tabs, int index);
+// Esc and Enter pressed on a form: its cancel or default button is pressed.
+void PressEscape(Form& form);
+void PressEnter(Form& form);
+// A click on the form's close box.
+void CloseBox(Form& form);
 
 // A whole drag of `source`. BeginDrag fires DragOver(source, x, y, enter) on
 // the source itself. MoveOver a control fires leave on the control the

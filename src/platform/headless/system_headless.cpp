@@ -109,6 +109,23 @@ void KeybdEvent(std::uint8_t vk, std::uint8_t, std::uint32_t flags,
   Record(L"keybd_event " + std::to_wstring(vk) + L" " + std::to_wstring(flags));
 }
 
-void ShellOpen(const std::wstring& target) { Record(L"ShellOpen " + target); }
+void ShellOpen(WindowHandle owner, const std::wstring& target,
+               const std::wstring& directory) {
+  Record(L"ShellOpen " + std::to_wstring(owner) + L" " + target + L" " +
+         directory);
+}
+
+// The version the build gives (the project's version) and this project's
+// own texts, as the version resource of the exe holds them.
+VersionInfo AppVersionInfo() {
+  VersionInfo v;
+  v.major = PINROW_VERSION_MAJOR;
+  v.minor = PINROW_VERSION_MINOR;
+  v.revision = PINROW_VERSION_PATCH;
+  v.company = L"headless maker";
+  v.copyright = L"headless copyright";
+  v.webAddress = L"https://headless.invalid/";
+  return v;
+}
 
 }  // namespace platform

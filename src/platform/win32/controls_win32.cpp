@@ -181,6 +181,7 @@ class Win32ToggleButton : public ControlOf<ToggleButton> {
   Win32ToggleButton(Win32Form& form, const ToggleButtonArgs& args)
       : ControlOf(form, args.left, args.top, args.width, args.height),
         font_(args.font) {
+    if (args.tabIndex >= 0) InitTabIndex(args.tabIndex);
     Init(BS_AUTOCHECKBOX | BS_PUSHLIKE | BS_MULTILINE, args.caption,
          args.visible, args.enabled);
   }
@@ -278,7 +279,7 @@ class Win32PictureButton : public ControlOf<PictureButton> {
         resource_(args.picture == Picture::Settings ? IDI_SETTINGS
                                                     : IDI_TABLE) {
     SetToolTip(args.toolTip);
-    InitTabIndex(args.tabIndex);
+    if (args.tabIndex >= 0) InitTabIndex(args.tabIndex);
     Init(BS_PUSHBUTTON | BS_ICON, L"", true, true);
   }
   ~Win32PictureButton() override {
@@ -313,7 +314,7 @@ class Win32CommandButton : public ControlOf<CommandButton> {
  public:
   Win32CommandButton(Win32Form& form, const CommandButtonArgs& args)
       : ControlOf(form, args.left, args.top, args.width, args.height) {
-    InitTabIndex(args.tabIndex);
+    if (args.tabIndex >= 0) InitTabIndex(args.tabIndex);
     Init(BS_PUSHBUTTON, args.caption, true, true);
   }
 

@@ -166,7 +166,7 @@ void Win32Form::Show() {
   Fire(Activate);
 }
 
-void Win32Form::ShowModal() {
+void Win32Form::ShowModal(Form*) {
   activeBeforeModal_ = GetActiveWindow();
   for (Win32Form* f : OpenForms()) {
     if (f != this && IsWindowEnabled(f->hwnd_)) {
@@ -229,6 +229,27 @@ CommandButton& Win32Form::AddCommandButton(const CommandButtonArgs& args) {
   controls_.push_back(MakeCommandButton(*this, args));
   RestackTabOrder();
   return AsCommand(*controls_.back());
+}
+
+// Interim: the dialog's control kinds are being brought to this backend.
+Label& Win32Form::AddLabel(const LabelArgs&) { vb::Raise(vb::kInvalidCall); }
+TextBox& Win32Form::AddTextBox(const TextBoxArgs&) {
+  vb::Raise(vb::kInvalidCall);
+}
+VScrollBar& Win32Form::AddVScrollBar(const VScrollBarArgs&) {
+  vb::Raise(vb::kInvalidCall);
+}
+DropDownList& Win32Form::AddDropDownList(const DropDownListArgs&) {
+  vb::Raise(vb::kInvalidCall);
+}
+CheckBox& Win32Form::AddCheckBox(const CheckBoxArgs&) {
+  vb::Raise(vb::kInvalidCall);
+}
+Frame& Win32Form::AddFrame(const FrameArgs&) { vb::Raise(vb::kInvalidCall); }
+Shape& Win32Form::AddShape(const ShapeArgs&) { vb::Raise(vb::kInvalidCall); }
+Image& Win32Form::AddImage(const ImageArgs&) { vb::Raise(vb::kInvalidCall); }
+TabControl& Win32Form::AddTabControl(const TabControlArgs&) {
+  vb::Raise(vb::kInvalidCall);
 }
 
 Timer& Win32Form::AddTimer() {

@@ -100,7 +100,7 @@ void KeybdEvent(std::uint8_t vk, std::uint8_t scan, std::uint32_t flags,
 
 // The shell is loaded on first use: it is large, and the bar needs it only
 // when the user opens a web address, not to start.
-void ShellOpen(const std::wstring& target) {
+void ShellOpen(WindowHandle, const std::wstring& target, const std::wstring&) {
   using ShellExecuteFn =
       HINSTANCE(WINAPI*)(HWND, LPCWSTR, LPCWSTR, LPCWSTR, LPCWSTR, INT);
   static HMODULE shell = LoadLibraryW(L"shell32.dll");
@@ -115,6 +115,8 @@ void ShellOpen(const std::wstring& target) {
     vb::Raise(result == SE_ERR_FNF || result == SE_ERR_PNF ? vb::kFileNotFound
                                                            : vb::kInvalidCall);
 }
+
+VersionInfo AppVersionInfo() { return {}; }
 
 void DoEvents() {
   MSG msg;

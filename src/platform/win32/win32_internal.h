@@ -242,7 +242,16 @@ class Win32Form : public platform::Form {
     return reinterpret_cast<WindowHandle>(hwnd_);
   }
   void Show() override;
-  void ShowModal() override;
+  void ShowModal(Form* owner) override;
+  Label& AddLabel(const LabelArgs& args) override;
+  TextBox& AddTextBox(const TextBoxArgs& args) override;
+  VScrollBar& AddVScrollBar(const VScrollBarArgs& args) override;
+  DropDownList& AddDropDownList(const DropDownListArgs& args) override;
+  CheckBox& AddCheckBox(const CheckBoxArgs& args) override;
+  Frame& AddFrame(const FrameArgs& args) override;
+  Shape& AddShape(const ShapeArgs& args) override;
+  Image& AddImage(const ImageArgs& args) override;
+  TabControl& AddTabControl(const TabControlArgs& args) override;
   void Close() override;
   ToggleButton& AddToggleButton(const ToggleButtonArgs& args) override;
   PictureButton& AddPictureButton(const PictureButtonArgs& args) override;
