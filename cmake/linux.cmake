@@ -21,3 +21,18 @@ if(benchmark_FOUND AND PINROW_BENCHES)
   add_executable(logic_bench ${PINROW_BENCHES})
   target_link_libraries(logic_bench PRIVATE pinrow_headless benchmark::benchmark benchmark::benchmark_main)
 endif()
+
+# libFuzzer targets (tests/fuzz/*_fuzz.cpp), built by the clang "sanitize"
+# preset, which also instruments the library for them.
+option(PINROW_FUZZ "Build the libFuzzer targets (clang only)" OFF)
+if(PINROW_FUZZ)
+  file(GLOB PINROW_FUZZ_TARGETS CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/tests/fuzz/*_fuzz.cpp)
+  foreach(fuzz_src ${PINROW_FUZZ_TARGETS})
+    get_filename_component(fuzz ${fuzz_src} NAME_WE)
+    add_executable(${fuzz} ${fuzz_src})
+    target_include_directories(${fuzz} PRIVATE ${CMAKE_SOURCE_DIR}/tests)
+    target_link_libraries(${fuzz} PRIVATE pinrow_headless)
+    target_compile_options(${fuzz} PRIVATE -fsanitize=fuzzer)
+    target_link_options(${fuzz} PRIVATE -fsanitize=fuzzer)
+  endforeach()
+endif()

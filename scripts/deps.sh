@@ -1,12 +1,13 @@
 #!/usr/bin/env bash
 # Installs what building and running Pinrow needs on Debian 12, and only
-# what is missing: the native toolchain and GoogleTest, the MinGW-w64 cross
-# compiler, Wine with Xvfb and a Japanese font, and the ja_JP.UTF-8 locale
+# what is missing: the native toolchain and GoogleTest, clang with its
+# sanitizer and libFuzzer runtimes, the MinGW-w64 cross compiler, Wine with Xvfb and a Japanese font, and the ja_JP.UTF-8 locale
 # (Wine takes its ANSI code page, 932, from it).
 set -euo pipefail
 
 PACKAGES=(
   cmake make g++ libgtest-dev python3
+  clang libclang-rt-14-dev
   g++-mingw-w64-x86-64 wine wine64 xvfb
   locales fonts-ipafont-gothic imagemagick
 )

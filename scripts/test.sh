@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Builds everything and runs every test: the native build with the unit
-# tests (ctest), the Windows build, then the end-to-end tests under
-# Wine/Xvfb. Installs what is missing first. Exits non-zero on any failure;
+# tests (ctest), the unit tests again under AddressSanitizer and
+# UndefinedBehaviorSanitizer with a short run of each fuzz target (clang),
+# the Windows build, then the end-to-end tests under Wine/Xvfb. Installs what is missing first. Exits non-zero on any failure;
 # the last line is the summary "N passed, N failed" over all tests.
 set -uo pipefail
 cd "$(dirname "$0")/.."
@@ -46,6 +47,28 @@ if cmake --preset linux >/dev/null && cmake --build --preset linux -j2; then
   fi
 else
   step_failed "the native build"
+fi
+
+echo "== unit tests under the sanitizers, short fuzz runs"
+if cmake --preset sanitize >/dev/null && cmake --build --preset sanitize -j2; then
+  ctest --preset sanitize -j2 2>&1 | tee "$LOG_DIR/ctest-sanitize.log"
+  total=$(sed -n 's/.*tests failed out of \([0-9]\+\).*/\1/p' "$LOG_DIR/ctest-sanitize.log")
+  bad=$(sed -n 's/.*passed, \([0-9]\+\) tests failed out of.*/\1/p' "$LOG_DIR/ctest-sanitize.log")
+  if [ -z "$total" ]; then
+    step_failed "ctest under the sanitizers"
+  else
+    passed=$((passed + total - bad))
+    failed=$((failed + bad))
+  fi
+  # Each target counts as one test; about 30 s each.
+  bash scripts/fuzz.sh 30 --no-build 2>&1 | tee "$LOG_DIR/fuzz.log"
+  if grep -q '^fuzz: [0-9]* passed, [0-9]* failed' "$LOG_DIR/fuzz.log"; then
+    count "$LOG_DIR/fuzz.log"
+  else
+    step_failed "the fuzz run"
+  fi
+else
+  step_failed "the sanitizer build"
 fi
 
 echo "== Windows build"

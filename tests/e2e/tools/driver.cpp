@@ -24,6 +24,12 @@
 //   launch EXE TIMEOUT_MS             starts EXE, times it to a visible
 //                                     window, reads its working set, closes
 //                                     it and waits for its exit
+//   resources PID                     working set, GDI and USER object
+//                                     counts and the number of windows of
+//                                     a process
+//   keystate                          the modifier keys that are down
+//   attrib PATH VALUE                 the file's attributes, after setting
+//                                     them to VALUE unless it is "-"
 #include <windows.h>
 // psapi after windows.h
 #include <psapi.h>
@@ -338,6 +344,49 @@ std::string CmdLaunch(const Args& a) {
          ",\"exited\":" + (exited ? "true" : "false") + "}";
 }
 
+// Windows of a process: its top-level windows and all their children.
+long long WindowCount(DWORD pid) {
+  Filter f;
+  f.any_pid = false;
+  f.pid = pid;
+  long long n = 0;
+  for (HWND h : TopLevel(f, false)) n += 1 + (long long)Children(h).size();
+  return n;
+}
+
+std::string CmdResources(const Args& a) {
+  DWORD pid = DWORD(std::wcstoul(a[0].c_str(), nullptr, 0));
+  HANDLE p =
+      OpenProcess(PROCESS_QUERY_INFORMATION | PROCESS_VM_READ, FALSE, pid);
+  if (!p) return "null";
+  std::string out = "{\"working_set\":" + Num((long long)WorkingSet(p)) +
+                    ",\"gdi\":" + Num(GetGuiResources(p, GR_GDIOBJECTS)) +
+                    ",\"user\":" + Num(GetGuiResources(p, GR_USEROBJECTS)) +
+                    ",\"windows\":" + Num(WindowCount(pid)) + "}";
+  CloseHandle(p);
+  return out;
+}
+
+// A key left down by a paste would change every later key the user types.
+std::string CmdKeyState(const Args&) {
+  const int keys[] = {VK_SHIFT,    VK_LSHIFT,   VK_RSHIFT, VK_CONTROL,
+                      VK_LCONTROL, VK_RCONTROL, VK_MENU,   VK_LMENU,
+                      VK_RMENU,    VK_LWIN,     VK_RWIN};
+  std::string down = "[";
+  for (int vk : keys)
+    if (GetAsyncKeyState(vk) & 0x8000)
+      down += (down.size() > 1 ? "," : "") + Num(vk);
+  return "{\"down\":" + down + "]}";
+}
+
+std::string CmdAttrib(const Args& a) {
+  std::wstring path = DecodeArg(a[0]);
+  if (a[1] != L"-" &&
+      !SetFileAttributesW(path.c_str(), std::wcstoul(a[1].c_str(), 0, 0)))
+    return "{\"error\":\"SetFileAttributes " + Num(GetLastError()) + "\"}";
+  return "{\"attributes\":" + Num(GetFileAttributesW(path.c_str())) + "}";
+}
+
 struct Command {
   const wchar_t* name;
   size_t argc;
@@ -345,12 +394,14 @@ struct Command {
 };
 
 const Command kCommands[] = {
-    {L"windows", 3, CmdWindows},   {L"wait", 4, CmdWait},
-    {L"gone", 2, CmdGone},         {L"info", 1, CmdInfo},
-    {L"children", 1, CmdChildren}, {L"dialog", 2, CmdDialog},
-    {L"command", 2, CmdCommand},   {L"click", 1, CmdClick},
-    {L"close", 1, CmdClose},       {L"move", 5, CmdMove},
-    {L"memory", 1, CmdMemory},     {L"launch", 2, CmdLaunch},
+    {L"windows", 3, CmdWindows},     {L"wait", 4, CmdWait},
+    {L"gone", 2, CmdGone},           {L"info", 1, CmdInfo},
+    {L"children", 1, CmdChildren},   {L"dialog", 2, CmdDialog},
+    {L"command", 2, CmdCommand},     {L"click", 1, CmdClick},
+    {L"close", 1, CmdClose},         {L"move", 5, CmdMove},
+    {L"memory", 1, CmdMemory},       {L"launch", 2, CmdLaunch},
+    {L"resources", 1, CmdResources}, {L"keystate", 0, CmdKeyState},
+    {L"attrib", 2, CmdAttrib},
 };
 
 void Write(const std::wstring& path, const std::string& text) {
