@@ -1,0 +1,141 @@
+"""The files survive what a hostile user or a failing disk does to them:
+bytes the code page lacks, LF line ends, a folder name outside the code
+page, other number forms in setup.ini, a read-only or hidden tag.txt and a
+full disk."""
+
+import os
+import shutil
+import subprocess
+import unittest
+
+import harness
+from test_startup import (DEFAULT_CAPTIONS, DEFAULT_SETUP, DEFAULT_TAGS,
+                          is_toggle_button, main_form_lines)
+
+WRITE_FAILED = "データの書き込みに失敗しました。\r\n強制終了します。"
+FILE_ATTRIBUTE_READONLY = 0x1
+FILE_ATTRIBUTE_HIDDEN = 0x2
+
+
+class FilesTest(harness.BarTestCase):
+
+    def start_shown(self, app=None):
+        bar = self.start_bar(app)
+        bar.wait_shown()
+        return bar
+
+    def captions(self, bar):
+        shown = sorted((c for c in bar.children()
+                        if is_toggle_button(c) and c["visible"]),
+                       key=lambda c: c["rect"][1])
+        return [c["text"] for c in shown]
+
+    def close_and_wait(self, bar):
+        bar.close()
+        self.assertEqual(bar.wait_exit(), 0)
+
+    def expect_write_failure(self, bar):
+        bar.close()
+        box = bar.wait_dialog()
+        self.assertEqual((box.caption, box.text),
+                         ("Pinrow：エラー", WRITE_FAILED))
+        box.press()
+        bar.wait_exit()
+
+    def test_undefined_bytes_and_lf_line_ends_keep_every_row(self):
+        first_break = DEFAULT_TAGS.index(b"\r\n")
+        odd = DEFAULT_TAGS[:first_break] + b"\x81" + DEFAULT_TAGS[first_break:]
+        for name, file, saved in (
+                ("undefined byte", odd, odd),
+                ("LF only", DEFAULT_TAGS.replace(b"\r\n", b"\n"),
+                 DEFAULT_TAGS)):
+            with self.subTest(name):
+                app = self.wine.new_app(files={"tag.txt": file})
+                bar = self.start_shown(app)
+                self.assertEqual(len(self.captions(bar)), 5)
+                self.assertEqual(self.captions(bar)[1:], DEFAULT_CAPTIONS[1:])
+                self.close_and_wait(bar)
+                self.assertEqual(app.read("tag.txt"), saved)
+
+    def test_folder_name_outside_the_code_page(self):
+        # Top and Left of 600 twips are 40 pixels: the settings were read.
+        app = harness.AppFolder(self.wine.run_dir / "café Zoë",
+                                self.wine.tool("pinrow.exe"))
+        app.write("setup.ini", DEFAULT_SETUP.replace(b"Top = 300", b"Top = 600")
+                  .replace(b"Left = 300", b"Left = 600"))
+        bar = self.start_shown(app)
+        self.assertEqual(bar.window["rect"][:2], [40, 40])
+        # The system writes the file only when a value changes.
+        self.wine.move(bar.window["hwnd"], 60, 30, 170, 260)
+        self.close_and_wait(bar)
+        lines = main_form_lines(app.read("setup.ini"))
+        self.assertEqual(lines[2:], ["Top=450", "Left=900", "PShiftKey=162",
+                                     "PKey=V", "GTime=100", "Delay0=200",
+                                     "Delay1=200"])
+
+    def test_integers_are_read_as_in_the_unit_tests(self):
+        # The system's own read takes "0x1000" as 4096; the shared reader
+        # reads the leading digits, 0.
+        self.app.write("setup.ini", DEFAULT_SETUP.replace(
+            b"Top = 300", b"Top = 0x1000").replace(b"Left = 300", b"Left=0x800"))
+        bar = self.start_shown()
+        self.assertEqual(bar.window["rect"][:2], [0, 0])
+        self.close_and_wait(bar)
+
+    def test_read_only_tag_file_is_refused_and_kept(self):
+        self.app.write("tag.txt", DEFAULT_TAGS.replace(b"UL", b"U1"))
+        os.chmod(self.app.file("tag.txt"), 0o444)
+        bar = self.start_shown()
+        self.expect_write_failure(bar)
+        self.assertEqual(self.app.read("tag.txt"),
+                         DEFAULT_TAGS.replace(b"UL", b"U1"))
+        self.assertEqual(os.stat(self.app.file("tag.txt")).st_mode & 0o777,
+                         0o444)
+        self.assertEqual(sorted(p.name for p in self.app.path.iterdir()),
+                         ["pinrow.exe", "setup.ini", "tag.txt"])
+
+    def test_hidden_tag_file_stays_hidden(self):
+        self.app.write("tag.txt", DEFAULT_TAGS)
+        path = harness._arg(harness.winpath(self.app.file("tag.txt")))
+        hidden = self.wine.driver("attrib", path, FILE_ATTRIBUTE_HIDDEN)
+        if not hidden["attributes"] & FILE_ATTRIBUTE_HIDDEN:
+            self.skipTest("this file system keeps no hidden attribute")
+        bar = self.start_shown()
+        self.close_and_wait(bar)
+        attributes = self.wine.driver("attrib", path, "-")["attributes"]
+        self.assertTrue(attributes & FILE_ATTRIBUTE_HIDDEN)
+        self.assertEqual(self.app.read("tag.txt"), DEFAULT_TAGS)
+
+    def test_full_disk_keeps_the_previous_tag_file(self):
+        mount = self.wine.run_dir / "small-disk"
+        mount.mkdir()
+        done = subprocess.run(["mount", "-t", "tmpfs", "-o", "size=2m",
+                               "tmpfs", str(mount)], capture_output=True)
+        if done.returncode != 0:
+            self.skipTest("mounting a small tmpfs is not permitted here: "
+                          + done.stderr.decode(errors="replace").strip())
+        self.addCleanup(subprocess.run, ["umount", "-l", str(mount)])
+        app = harness.AppFolder(mount / "app", self.wine.tool("pinrow.exe"))
+        old = DEFAULT_TAGS.replace(b"IMG", b"IMAGE")
+        app.write("tag.txt", old)
+        bar = self.start_shown(app)
+        # A new position, so the close writes setup.ini too.
+        self.wine.move(bar.window["hwnd"], 60, 30, 170, 260)
+        filler = mount / "filler"
+        with open(filler, "wb", buffering=0) as out:
+            try:
+                while out.write(b"\0" * 4096):
+                    pass
+            except OSError:
+                pass
+        self.expect_write_failure(bar)
+        self.assertEqual(app.read("tag.txt"), old)
+        self.assertEqual(sorted(p.name for p in app.path.iterdir()),
+                         ["pinrow.exe", "setup.ini", "tag.txt"])
+        # The system rewrites setup.ini in place; here its old page was
+        # enough for the new content, so no line was lost.
+        self.assertEqual(app.read("setup.ini").count(b"\r\n"), 30)
+
+
+if __name__ == "__main__":
+    unittest.main()
