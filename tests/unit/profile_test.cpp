@@ -112,6 +112,14 @@ TEST_F(ProfileTest, WriteCreatesAMissingFile) {
   EXPECT_EQ(ReadBytes("p.ini"), "[MainForm]\r\nPKey=V\r\n");
 }
 
+TEST_F(ProfileTest, ReadOnlyFileIsNotWritten) {
+  WriteBytes("p.ini", "[S]\r\nk = 1\r\n");
+  std::filesystem::permissions(PathOf("p.ini"),
+                               std::filesystem::perms::owner_read);
+  EXPECT_FALSE(Put("S", "k", "2"));
+  EXPECT_EQ(ReadBytes("p.ini"), "[S]\r\nk = 1\r\n");
+}
+
 TEST_F(ProfileTest, DoubleByteNamesAndValues) {
   // "ソ" is 0x83 0x5C in code page 932: its trail byte is a backslash, and
   // "]" (0x5D) and "=" never split a character.
