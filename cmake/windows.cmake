@@ -8,15 +8,19 @@ set(CMAKE_RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR})
 set(PINROW_SIZE_FLAGS -Os -ffunction-sections -fdata-sections)
 set(PINROW_LINK_FLAGS -static -municode -mwindows -Wl,--gc-sections -s)
 
+# The resource script takes the project's version.
+set(PINROW_RES ${CMAKE_SOURCE_DIR}/res)
+configure_file(${PINROW_RES}/pinrow.rc.in ${CMAKE_BINARY_DIR}/pinrow.rc @ONLY)
+
 add_executable(pinrow WIN32
   ${CMAKE_SOURCE_DIR}/src/app/main.cpp
   ${PINROW_LOGIC_SOURCES} ${PINROW_WIN32_SOURCES}
-  ${CMAKE_SOURCE_DIR}/res/pinrow.rc)
+  ${CMAKE_BINARY_DIR}/pinrow.rc)
 target_include_directories(pinrow PRIVATE ${CMAKE_SOURCE_DIR}/src ${CMAKE_SOURCE_DIR}/res)
 target_compile_definitions(pinrow PRIVATE UNICODE _UNICODE WIN32_LEAN_AND_MEAN NOMINMAX _WIN32_WINNT=0x0A00)
 target_compile_options(pinrow PRIVATE -Wall -Wextra ${PINROW_SIZE_FLAGS})
 target_link_options(pinrow PRIVATE ${PINROW_LINK_FLAGS})
-target_link_libraries(pinrow PRIVATE comctl32 user32 gdi32 kernel32)
+target_link_libraries(pinrow PRIVATE comctl32 uxtheme user32 gdi32 kernel32)
 
 # Test tools (not shipped): the driver that plays the user under Wine and
 # the bare baseline program for the benchmarks.

@@ -296,7 +296,9 @@ struct VScrollBarArgs : ControlArgs {
   int value = 0;
 };
 
-struct DropDownListArgs : ControlArgs {};
+struct DropDownListArgs : ControlArgs {
+  DropDownListArgs() { height = 300; }
+};
 
 // width 0: as wide as the caption and its box.
 struct CheckBoxArgs : ControlArgs {

@@ -1,5 +1,6 @@
-// Forms: top-level windows that own their controls and timers, route the
-// controls' notifications to them, and raise Resize, Activate and Unload.
+// Forms: top-level windows that own their controls and timers, reflect the
+// controls' notifications to them, keep a dialog's keyboard interface, and
+// raise Resize, Activate and Unload.
 #include <algorithm>
 #include <array>
 #include <cmath>
@@ -13,6 +14,13 @@ namespace win32 {
 namespace {
 
 constexpr wchar_t kFormClass[] = L"PinrowForm";
+constexpr UINT_PTR kNoticeTimer = 0x7001;
+constexpr UINT kNoticeMs = 3500;
+
+ATOM& FormClassAtom() {
+  static ATOM atom = 0;
+  return atom;
+}
 
 std::vector<Win32Form*>& OpenForms() {
   static std::vector<Win32Form*> forms;
@@ -24,9 +32,9 @@ std::vector<Win32Form*>& OpenForms() {
 Win32Form* lastActiveForm = nullptr;
 
 void RegisterFormClass(WNDPROC proc) {
-  static bool done = false;
-  if (done) return;
-  INITCOMMONCONTROLSEX icc{sizeof icc, ICC_STANDARD_CLASSES | ICC_BAR_CLASSES};
+  if (FormClassAtom()) return;
+  INITCOMMONCONTROLSEX icc{
+      sizeof icc, ICC_STANDARD_CLASSES | ICC_BAR_CLASSES | ICC_TAB_CLASSES};
   InitCommonControlsEx(&icc);
   HINSTANCE instance = GetModuleHandleW(nullptr);
   WNDCLASSEXW wc{};
@@ -41,8 +49,7 @@ void RegisterFormClass(WNDPROC proc) {
   wc.hCursor = LoadCursorW(nullptr, IDC_ARROW);
   wc.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
   wc.lpszClassName = kFormClass;
-  RegisterClassExW(&wc);
-  done = true;
+  FormClassAtom() = RegisterClassExW(&wc);
 }
 
 DWORD FormStyle(const FormArgs& args) {
@@ -51,9 +58,17 @@ DWORD FormStyle(const FormArgs& args) {
          (args.maxButton ? WS_MAXIMIZEBOX : 0);
 }
 
+bool KeyHeld(int vk) { return GetKeyState(vk) < 0; }
+
+// Whether a window's drop-down list is open (Esc then closes the list).
+bool ListDropped(HWND h) {
+  return h && SendMessageW(h, CB_GETDROPPEDSTATE, 0, 0) != 0;
+}
+
 }  // namespace
 
-Win32Form::Win32Form(const FormArgs& args) {
+Win32Form::Win32Form(const FormArgs& args)
+    : Win32Container(*this), args_(args) {
   RegisterFormClass(&WndProc);
   DWORD exStyle =
       WS_EX_CONTROLPARENT | (args.toolWindow ? WS_EX_TOOLWINDOW : 0);
@@ -80,16 +95,23 @@ Win32Form::~Win32Form() {
     ReleaseModal();
     DestroyWindow(hwnd_);
   }
-  DeleteFonts();  // the controls that used them are gone now
+  // The windows are gone; the controls go last-made first, so no container
+  // goes before what it holds.
+  while (!controls_.empty()) controls_.pop_back();
 }
 
 Win32Form* Win32Form::FromWindow(HWND hwnd) {
-  for (Win32Form* f : OpenForms())
-    if (f->hwnd_ == hwnd) return f;
-  return nullptr;
+  if (!hwnd || GetClassLongPtrW(hwnd, GCW_ATOM) != FormClassAtom())
+    return nullptr;
+  return reinterpret_cast<Win32Form*>(GetWindowLongPtrW(hwnd, GWLP_USERDATA));
 }
 
 bool Win32Form::AnyOpen() { return !OpenForms().empty(); }
+
+int Win32Form::Keep(std::unique_ptr<ChildWindow> control) {
+  controls_.push_back(std::move(control));
+  return static_cast<int>(controls_.size()) - 1;
+}
 
 // ---- geometry
 // ----------------------------------------------------------------
@@ -127,6 +149,45 @@ void Win32Form::PlaceOuter(const std::array<float, 4>& twips) {
                  TwipsToPixels(outer_[3], d), SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
+// A window that no monitor's work area shows any part of (a position saved
+// on a monitor since unplugged) moves onto the nearest monitor, by the
+// least way; a window partly on screen stays where it is.
+void Win32Form::KeepOnScreen() {
+  struct Search {
+    RECT window;
+    bool seen = false;
+  } search{};
+  GetWindowRect(hwnd_, &search.window);
+  EnumDisplayMonitors(
+      nullptr, nullptr,
+      [](HMONITOR m, HDC, LPRECT, LPARAM lp) -> BOOL {
+        auto* s = reinterpret_cast<Search*>(lp);
+        MONITORINFO mi{};
+        mi.cbSize = sizeof mi;
+        RECT both{};
+        if (GetMonitorInfoW(m, &mi) &&
+            IntersectRect(&both, &mi.rcWork, &s->window))
+          s->seen = true;
+        return !s->seen;
+      },
+      reinterpret_cast<LPARAM>(&search));
+  if (search.seen) return;
+  MONITORINFO mi{};
+  mi.cbSize = sizeof mi;
+  GetMonitorInfoW(MonitorFromRect(&search.window, MONITOR_DEFAULTTONEAREST),
+                  &mi);
+  const RECT& work = mi.rcWork;
+  const RECT& w = search.window;
+  const int x = std::max<int>(
+      work.left, std::min<int>(w.left, work.right - (w.right - w.left)));
+  const int y = std::max<int>(
+      work.top, std::min<int>(w.top, work.bottom - (w.bottom - w.top)));
+  outer_[0] = PixelsToTwips(x, dpi());
+  outer_[1] = PixelsToTwips(y, dpi());
+  ::SetWindowPos(hwnd_, nullptr, x, y, 0, 0,
+                 SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
 float Win32Form::ScaleWidth() const {
   RECT r{};
   GetClientRect(hwnd_, &r);
@@ -156,18 +217,22 @@ void Win32Form::Show() {
   // The first Resize runs before the window appears, so it is never seen
   // at a size that the handler is about to correct.
   showing_ = true;
-  ApplyTabOrder();
+  KeepOnScreen();
   Fire(Resize);
   ShowWindow(hwnd_, SW_SHOW);
   showing_ = false;
   if (destroyed_) return;
   StartToolTips();
+  if (lastActiveForm == this) return;
   lastActiveForm = this;
   Fire(Activate);
 }
 
-void Win32Form::ShowModal(Form*) {
+void Win32Form::ShowModal(Form* owner) {
   activeBeforeModal_ = GetActiveWindow();
+  if (auto* o = dynamic_cast<Win32Form*>(owner))
+    SetWindowLongPtrW(hwnd_, GWLP_HWNDPARENT,
+                      reinterpret_cast<LONG_PTR>(o->hwnd_));
   for (Win32Form* f : OpenForms()) {
     if (f != this && IsWindowEnabled(f->hwnd_)) {
       EnableWindow(f->hwnd_, FALSE);
@@ -210,72 +275,32 @@ void Win32Form::Close() {
   DestroyWindow(hwnd_);
 }
 
-// ---- controls
-// ------------------------------------------------------------------
-
-ToggleButton& Win32Form::AddToggleButton(const ToggleButtonArgs& args) {
-  controls_.push_back(MakeToggleButton(*this, args));
-  RestackTabOrder();
-  return AsToggle(*controls_.back());
-}
-
-PictureButton& Win32Form::AddPictureButton(const PictureButtonArgs& args) {
-  controls_.push_back(MakePictureButton(*this, args));
-  RestackTabOrder();
-  return AsPicture(*controls_.back());
-}
-
-CommandButton& Win32Form::AddCommandButton(const CommandButtonArgs& args) {
-  controls_.push_back(MakeCommandButton(*this, args));
-  RestackTabOrder();
-  return AsCommand(*controls_.back());
-}
-
-// Interim: the dialog's control kinds are being brought to this backend.
-Label& Win32Form::AddLabel(const LabelArgs&) { vb::Raise(vb::kInvalidCall); }
-TextBox& Win32Form::AddTextBox(const TextBoxArgs&) {
-  vb::Raise(vb::kInvalidCall);
-}
-VScrollBar& Win32Form::AddVScrollBar(const VScrollBarArgs&) {
-  vb::Raise(vb::kInvalidCall);
-}
-DropDownList& Win32Form::AddDropDownList(const DropDownListArgs&) {
-  vb::Raise(vb::kInvalidCall);
-}
-CheckBox& Win32Form::AddCheckBox(const CheckBoxArgs&) {
-  vb::Raise(vb::kInvalidCall);
-}
-Frame& Win32Form::AddFrame(const FrameArgs&) { vb::Raise(vb::kInvalidCall); }
-Shape& Win32Form::AddShape(const ShapeArgs&) { vb::Raise(vb::kInvalidCall); }
-Image& Win32Form::AddImage(const ImageArgs&) { vb::Raise(vb::kInvalidCall); }
-TabControl& Win32Form::AddTabControl(const TabControlArgs&) {
-  vb::Raise(vb::kInvalidCall);
-}
-
 Timer& Win32Form::AddTimer() {
   timers_.push_back(std::make_unique<Win32Timer>(hwnd_, timers_.size() + 1));
   return *timers_.back();
 }
 
+// ---- fonts, tooltips, notices
+// -------------------------------------------------
+
 HFONT Win32Form::FontFor(const FontSpec& wanted) {
   for (const FontEntry& e : fonts_) {
     if (e.face.name == wanted.name && e.face.points == wanted.points &&
-        e.face.bold == wanted.bold && e.face.charset == wanted.charset)
-      return e.font;
+        e.face.bold == wanted.bold && e.face.charset == wanted.charset &&
+        e.face.weight == wanted.weight && e.face.underline == wanted.underline)
+      return e.font.get();
   }
   int height = -static_cast<int>(std::lround(wanted.points * dpi() / 72.0));
-  HFONT font =
-      CreateFontW(height, 0, 0, 0, wanted.bold ? FW_BOLD : FW_NORMAL, FALSE,
-                  FALSE, FALSE, static_cast<BYTE>(wanted.charset),
-                  OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY,
-                  DEFAULT_PITCH | FF_DONTCARE, wanted.name.c_str());
-  fonts_.push_back({wanted, font});
-  return font;
-}
-
-void Win32Form::DeleteFonts() {
-  for (const FontEntry& e : fonts_) DeleteObject(e.font);
-  fonts_.clear();
+  int weight = wanted.weight ? wanted.weight
+               : wanted.bold ? FW_BOLD
+                             : FW_NORMAL;
+  FontHandle font(CreateFontW(height, 0, 0, 0, weight, FALSE, wanted.underline,
+                              FALSE, static_cast<BYTE>(wanted.charset),
+                              OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS,
+                              DEFAULT_QUALITY, DEFAULT_PITCH | FF_DONTCARE,
+                              wanted.name.c_str()));
+  fonts_.push_back({wanted, std::move(font)});
+  return fonts_.back().font.get();
 }
 
 // Tooltips are registered once the form is on the screen: the tooltip
@@ -293,7 +318,7 @@ void Win32Form::SetToolTip(HWND control, const std::wstring& text) {
   TOOLINFOW info{};
   info.cbSize = sizeof info;
   info.uFlags = TTF_IDISHWND | TTF_SUBCLASS;
-  info.hwnd = hwnd_;
+  info.hwnd = GetParent(control);
   info.uId = reinterpret_cast<UINT_PTR>(control);
   info.lpszText = const_cast<wchar_t*>(text.c_str());
   TOOLINFOW existing = info;
@@ -319,38 +344,34 @@ void Win32Form::EnableToolTips(bool on) {
   SendMessageW(tooltip_, TTM_ACTIVATE, on, 0);
 }
 
-// The tab order is the z-order of the children. Changes are collected while
-// the form is hidden and applied once when it is shown; on a visible form
-// they apply at once. Only the children from the first one out of place on
-// are moved, so an unchanged order costs no window call. Controls without a
-// window yet take their place when it is made.
-void Win32Form::RestackTabOrder() {
-  tabOrderDirty_ = true;
-  if (IsWindowVisible(hwnd_)) ApplyTabOrder();
-}
-
-void Win32Form::ApplyTabOrder() {
-  if (!tabOrderDirty_) return;
-  tabOrderDirty_ = false;
-  std::vector<ChildWindow*> order;
-  for (auto& c : controls_)
-    if (c->hwnd()) order.push_back(c.get());
-  std::stable_sort(order.begin(), order.end(),
-                   [](const ChildWindow* a, const ChildWindow* b) {
-                     return a->tabIndex() < b->tabIndex();
-                   });
-  std::size_t same = 0;
-  while (same < order.size() && same < stacked_.size() &&
-         order[same]->hwnd() == stacked_[same])
-    ++same;
-  HWND after = same == 0 ? HWND_TOP : order[same - 1]->hwnd();
-  for (std::size_t i = same; i < order.size(); ++i) {
-    ::SetWindowPos(order[i]->hwnd(), after, 0, 0, 0, 0,
-                   SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
-    after = order[i]->hwnd();
+// A balloon below the control for a few seconds.
+void Win32Form::ShowNotice(HWND control, const std::wstring& title,
+                           const std::wstring& text) {
+  TOOLINFOW info{};
+  info.cbSize = sizeof info;
+  info.uFlags = TTF_TRACK | TTF_ABSOLUTE | TTF_IDISHWND;
+  info.hwnd = hwnd_;
+  info.uId = reinterpret_cast<UINT_PTR>(hwnd_);
+  info.lpszText = const_cast<wchar_t*>(text.c_str());
+  if (!notice_) {
+    notice_ = CreateWindowExW(
+        WS_EX_TOPMOST, TOOLTIPS_CLASSW, nullptr,
+        WS_POPUP | TTS_ALWAYSTIP | TTS_NOPREFIX | TTS_BALLOON, CW_USEDEFAULT,
+        CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, hwnd_, nullptr,
+        GetModuleHandleW(nullptr), nullptr);
+    SendMessageW(notice_, TTM_SETMAXTIPWIDTH, 0, 400);
+    SendMessageW(notice_, TTM_ADDTOOLW, 0, reinterpret_cast<LPARAM>(&info));
   }
-  stacked_.clear();
-  for (ChildWindow* c : order) stacked_.push_back(c->hwnd());
+  SendMessageW(notice_, TTM_UPDATETIPTEXTW, 0, reinterpret_cast<LPARAM>(&info));
+  SendMessageW(notice_, TTM_SETTITLEW, TTI_WARNING,
+               reinterpret_cast<LPARAM>(title.c_str()));
+  RECT r{};
+  GetWindowRect(control, &r);
+  SendMessageW(notice_, TTM_TRACKPOSITION, 0,
+               MAKELPARAM(r.left + (r.right - r.left) / 4, r.bottom));
+  SendMessageW(notice_, TTM_TRACKACTIVATE, TRUE,
+               reinterpret_cast<LPARAM>(&info));
+  SetTimer(hwnd_, kNoticeTimer, kNoticeMs, nullptr);
 }
 
 // What lies under a screen point: one of this form's visible controls, its
@@ -365,9 +386,102 @@ DropTarget Win32Form::HitTest(POINT screen) {
   GetClientRect(hwnd_, &area);
   if (!PtInRect(&area, client)) return {};
   HWND child = ChildWindowFromPointEx(hwnd_, client, CWP_SKIPINVISIBLE);
-  for (auto& c : controls_)
-    if (c->hwnd() && c->hwnd() == child) return {c.get(), false};
+  ChildWindow* c = child != hwnd_ ? ChildOf(child) : nullptr;
+  if (c && &c->form() == this) return {c, false};
   return {nullptr, true};
+}
+
+// ---- keyboard --------------------------------------------------------------
+
+// The controls the Tab key visits, in tab order: TabIndex, then the order
+// of adding. The stacking of the windows plays no part.
+std::vector<ChildWindow*> Win32Form::TabOrder() const {
+  std::vector<ChildWindow*> order;
+  for (const auto& c : controls_)
+    if (c->tabStop() && c->Reachable()) order.push_back(c.get());
+  std::stable_sort(order.begin(), order.end(),
+                   [](const ChildWindow* a, const ChildWindow* b) {
+                     return a->tabIndex() < b->tabIndex();
+                   });
+  return order;
+}
+
+ChildWindow* Win32Form::FocusedChild() const {
+  for (HWND h = GetFocus(); h && h != hwnd_; h = GetParent(h)) {
+    ChildWindow* c = ChildOf(h);
+    if (c && &c->form() == this) return c;
+  }
+  return nullptr;
+}
+
+void Win32Form::FocusFirst() {
+  std::vector<ChildWindow*> order = TabOrder();
+  ::SetFocus(order.empty() ? hwnd_ : order.front()->hwnd());
+}
+
+bool Win32Form::TabTo(bool backwards) {
+  std::vector<ChildWindow*> order = TabOrder();
+  if (order.empty()) return false;
+  auto at = std::find(order.begin(), order.end(), FocusedChild());
+  std::size_t n = order.size(), i;
+  if (at == order.end())
+    i = backwards ? n - 1 : 0;
+  else
+    i = (static_cast<std::size_t>(at - order.begin()) +
+         (backwards ? n - 1 : 1)) %
+        n;
+  HWND next = order[i]->hwnd();
+  SendMessageW(hwnd_, WM_CHANGEUISTATE, MAKEWPARAM(UIS_CLEAR, UISF_HIDEFOCUS),
+               0);
+  ::SetFocus(next);
+  if (SendMessageW(next, WM_GETDLGCODE, 0, 0) & DLGC_HASSETSEL)
+    SendMessageW(next, EM_SETSEL, 0, -1);
+  return true;
+}
+
+// Ctrl+Tab and Ctrl+Shift+Tab (or Ctrl+PgDn and Ctrl+PgUp) go to the next
+// or previous page of the form's tab control.
+bool Win32Form::CycleTabPages(bool backwards) {
+  for (const auto& c : controls_) {
+    auto* tabs = dynamic_cast<TabControl*>(&c->AsControl());
+    if (!tabs || !c->Reachable() || tabs->Tabs() == 0) continue;
+    const int n = tabs->Tabs();
+    tabs->SetTab((tabs->Tab() + (backwards ? n - 1 : 1)) % n);
+    SendMessageW(hwnd_, WM_CHANGEUISTATE, MAKEWPARAM(UIS_CLEAR, UISF_HIDEFOCUS),
+                 0);
+    return true;
+  }
+  return false;
+}
+
+ChildWindow* Win32Form::ButtonWithRole(bool cancel) const {
+  for (const auto& c : controls_)
+    if (IsRoleButton(*c, cancel) && c->Reachable()) return c.get();
+  return nullptr;
+}
+
+bool Win32Form::PressRole(bool cancel) {
+  ChildWindow* b = ButtonWithRole(cancel);
+  if (!b) return false;
+  Fire(static_cast<CommandButton&>(b->AsControl()).Click);
+  return true;
+}
+
+bool Win32Form::PreTranslate(const MSG& msg) {
+  if (msg.message != WM_KEYDOWN || drag_.Active()) return false;
+  if (KeyHeld(VK_MENU)) return false;
+  const bool ctrl = KeyHeld(VK_CONTROL), shift = KeyHeld(VK_SHIFT);
+  switch (msg.wParam) {
+    case VK_TAB:
+      return ctrl ? CycleTabPages(shift) : TabTo(shift);
+    case VK_PRIOR:
+    case VK_NEXT:
+      return ctrl && CycleTabPages(msg.wParam == VK_PRIOR);
+    case VK_ESCAPE:
+      return !ListDropped(GetFocus()) && PressRole(true);
+    default:
+      return false;
+  }
 }
 
 // ---- messages
@@ -387,13 +501,15 @@ LRESULT CALLBACK Win32Form::WndProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
   try {
     return form->HandleMessage(msg, wp, lp);
   } catch (...) {
-    // Event handlers trap their own errors; nothing may cross this point.
+    ReportStray("a form's window procedure");
     return 0;
   }
 }
 
 LRESULT Win32Form::HandleMessage(UINT msg, WPARAM wp, LPARAM lp) {
   if (HandleDragMessage(msg, wp, lp)) return 0;
+  LRESULT reflected = 0;
+  if (Reflect(msg, wp, lp, reflected)) return reflected;
   switch (msg) {
     case WM_SIZE:
       if (wp != SIZE_MINIMIZED) Fire(Resize);
@@ -408,8 +524,12 @@ LRESULT Win32Form::HandleMessage(UINT msg, WPARAM wp, LPARAM lp) {
     case WM_DESTROY:
       OnDestroy();
       return 0;
-    case WM_COMMAND:
-      OnCommand(wp, lp);
+    case WM_PAINT:
+      PaintContainer(*this, hwnd_);
+      return 0;
+    case DM_GETDEFID:
+      if (ChildWindow* b = ButtonWithRole(false))
+        return MAKELRESULT(GetDlgCtrlID(b->hwnd()), DC_HASDEFID);
       return 0;
     case WM_TIMER:
       OnTimer(wp);
@@ -462,13 +582,15 @@ void Win32Form::OnActivate(bool active) {
   if (!active) {
     HWND focus = GetFocus();
     if (focus && IsChild(hwnd_, focus)) savedFocus_ = focus;
+    if (notice_) SendMessageW(notice_, TTM_TRACKACTIVATE, FALSE, 0);
     return;
   }
   HWND focus = savedFocus_;
-  if (!focus || !IsWindow(focus) || !IsWindowVisible(focus) ||
-      !IsWindowEnabled(focus))
-    focus = GetNextDlgTabItem(hwnd_, nullptr, FALSE);
-  ::SetFocus(focus ? focus : hwnd_);
+  if (focus && IsWindow(focus) && IsWindowVisible(focus) &&
+      IsWindowEnabled(focus))
+    ::SetFocus(focus);
+  else
+    FocusFirst();
   if (showing_ || lastActiveForm == this) return;
   lastActiveForm = this;
   Fire(Activate);
@@ -485,18 +607,12 @@ void Win32Form::OnDestroy() {
   if (forms.empty()) PostQuitMessage(0);
 }
 
-void Win32Form::OnCommand(WPARAM wp, LPARAM lp) {
-  HWND sender = reinterpret_cast<HWND>(lp);
-  if (!sender) return;
-  for (auto& c : controls_) {
-    if (c->hwnd() == sender) {
-      c->OnCommand(HIWORD(wp));
-      return;
-    }
-  }
-}
-
 void Win32Form::OnTimer(UINT_PTR id) {
+  if (id == kNoticeTimer) {
+    KillTimer(hwnd_, kNoticeTimer);
+    if (notice_) SendMessageW(notice_, TTM_TRACKACTIVATE, FALSE, 0);
+    return;
+  }
   for (auto& t : timers_) {
     if (t->id() == id) {
       Fire(t->Tick);
@@ -517,16 +633,16 @@ void Win32Form::OnMinMaxInfo(MINMAXINFO& info) {
 
 // A move to a monitor of another dpi: every control is placed again from its
 // twips, with fonts and pictures at the new dpi, and the window takes the
-// rectangle the system suggests, so the bar keeps its physical size.
+// rectangle the system suggests, so the form keeps its physical size.
 void Win32Form::OnDpiChanged(const RECT& suggested) {
   std::vector<FontEntry> old;
   old.swap(fonts_);
   for (auto& c : controls_) c->ApplyDpi();
-  for (const FontEntry& e : old) DeleteObject(e.font);
   ::SetWindowPos(hwnd_, nullptr, suggested.left, suggested.top,
                  suggested.right - suggested.left,
                  suggested.bottom - suggested.top,
                  SWP_NOZORDER | SWP_NOACTIVATE);
+  InvalidateRect(hwnd_, nullptr, TRUE);
 }
 
 }  // namespace win32

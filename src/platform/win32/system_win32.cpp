@@ -50,8 +50,8 @@ HGLOBAL CopyToGlobal(const std::wstring& text) {
 
 void DispatchOne(MSG& msg) {
   HWND root = msg.hwnd ? GetAncestor(msg.hwnd, GA_ROOT) : nullptr;
-  if (root && Win32Form::FromWindow(root) && IsDialogMessageW(root, &msg))
-    return;
+  Win32Form* form = Win32Form::FromWindow(root);
+  if (form && (form->PreTranslate(msg) || IsDialogMessageW(root, &msg))) return;
   TranslateMessage(&msg);
   DispatchMessageW(&msg);
 }
@@ -98,9 +98,11 @@ void KeybdEvent(std::uint8_t vk, std::uint8_t scan, std::uint32_t flags,
   keybd_event(vk, scan, flags, extra);
 }
 
-// The shell is loaded on first use: it is large, and the bar needs it only
-// when the user opens a web address, not to start.
-void ShellOpen(WindowHandle, const std::wstring& target, const std::wstring&) {
+// The shell is loaded on first use: it is large, and the program needs it
+// only when the user opens a web address, not to start. The wide-character
+// call takes any folder name, also one the code page can't hold.
+void ShellOpen(WindowHandle owner, const std::wstring& target,
+               const std::wstring& directory) {
   using ShellExecuteFn =
       HINSTANCE(WINAPI*)(HWND, LPCWSTR, LPCWSTR, LPCWSTR, LPCWSTR, INT);
   static HMODULE shell = LoadLibraryW(L"shell32.dll");
@@ -108,15 +110,10 @@ void ShellOpen(WindowHandle, const std::wstring& target, const std::wstring&) {
                      ? reinterpret_cast<ShellExecuteFn>(reinterpret_cast<void*>(
                            GetProcAddress(shell, "ShellExecuteW")))
                      : nullptr;
-  if (!execute) vb::Raise(vb::kFileNotFound);
-  auto result = reinterpret_cast<INT_PTR>(execute(
-      nullptr, L"open", target.c_str(), nullptr, nullptr, SW_SHOWNORMAL));
-  if (result <= 32)
-    vb::Raise(result == SE_ERR_FNF || result == SE_ERR_PNF ? vb::kFileNotFound
-                                                           : vb::kInvalidCall);
+  if (!execute) return;
+  execute(reinterpret_cast<HWND>(owner), nullptr, target.c_str(), nullptr,
+          directory.c_str(), SW_SHOWNORMAL);
 }
-
-VersionInfo AppVersionInfo() { return {}; }
 
 void DoEvents() {
   MSG msg;

@@ -1,5 +1,16 @@
 // Private pieces of the Win32 backend shared by its files: unit conversion,
-// the form and control wrappers, the drag tracker and the message pump.
+// containers, the control and form wrappers, the drag tracker and the
+// message pump.
+//
+// Every control is a ChildWindow: it keeps its properties in members (twips
+// are the truth; pixels follow at the form's dpi) and has a window while it
+// is visible in a shown container. A control made hidden, or added to a
+// container not yet shown (a frame, a tab page), gets its window when it is
+// first shown, with every stored property applied at creation: hidden
+// windows cost start-up time and serve nobody. The object behind a window
+// is the pointer stored in it at creation; notifications a child sends to
+// its parent (WM_COMMAND, WM_NOTIFY, WM_VSCROLL, WM_CTLCOLOR*) are reflected
+// to that object.
 #pragma once
 
 #include <windows.h>
@@ -14,6 +25,7 @@
 #include <vector>
 
 #include "platform/platform.h"
+#include "platform/win32/gdi_win32.h"
 
 namespace platform::win32 {
 
@@ -37,6 +49,10 @@ PixelRect PlaceTwips(float left, float top, float width, float height,
 int FileErrorNumber(DWORD systemError, int fallback);
 [[noreturn]] void RaiseFileError(int fallback);
 
+// Event handlers trap their own errors; what still reaches a window
+// procedure is written to the debug output here, and nothing crosses it.
+void ReportStray(const char* where) noexcept;
+
 // Runs an event handler; an empty handler does nothing.
 template <class Fn, class... Args>
 void Fire(const Fn& fn, Args&&... args) {
@@ -45,38 +61,114 @@ void Fire(const Fn& fn, Args&&... args) {
 
 // ---- message pump (system_win32.cpp) -------------------------------------
 // Translates and dispatches one message, giving the form that owns it a
-// chance at dialog navigation (Tab) first.
+// chance at its keyboard interface (Tab, Ctrl+Tab, Enter, Esc) first.
 void DispatchOne(MSG& msg);
 
 class Win32Form;
+class ChildWindow;
 
-// ---- controls (controls_win32.cpp) ---------------------------------------
-// The backend's side of a child control: its window, its geometry in twips
-// (the source of truth; pixels are derived at the window's dpi) and the
-// message hooks the form routes to it.
-//
-// A control made hidden has no window until it first becomes visible: every
-// property lives in members until then and is applied when the window is
-// made. Most of the bar's buttons stay hidden all run, and each window costs
-// start-up time. Once made, the window stays until the form goes.
-class ChildWindow {
+// ---- reflection (child_win32.cpp) ----------------------------------------
+// The control object behind a window, or null for windows of others.
+ChildWindow* ChildOf(HWND hwnd);
+// Gives a notification that a child sent to its parent to the child's own
+// object; true when that object handled it (result set).
+bool Reflect(UINT msg, WPARAM wp, LPARAM lp, LRESULT& result);
+
+// ---- containers (container_win32.cpp) --------------------------------------
+// A window among its siblings: a control's or a tab page's. Later-added ones
+// lie on top of earlier ones (StackKey grows with the order of adding).
+class Stacked {
  public:
-  ChildWindow(Win32Form& form, float left, float top, float width,
-              float height);
-  virtual ~ChildWindow() = default;
+  virtual ~Stacked() = default;
+  virtual HWND StackWindow() const = 0;
+  virtual double StackKey() const = 0;
+};
+
+// Holds controls: the form, a frame or a tab page. Controls' positions are
+// twips from the container's origin; the host window parents their windows.
+class Win32Container {
+ public:
+  explicit Win32Container(Win32Form& form) : form_(form) {}
+  virtual ~Win32Container() = default;
+
+  Win32Form& form() const { return form_; }
+  // The container's origin in the form's client area, twips.
+  virtual float OriginLeft() const = 0;
+  virtual float OriginTop() const = 0;
+  // The window that parents the children's windows, made (hidden) when it
+  // has none yet.
+  virtual HWND Host() = 0;
+  // Pixels of the host's client origin in the form's client area.
+  virtual POINT HostOrigin() const = 0;
+  // Whether the host is shown, so visible children have their windows.
+  virtual bool Realized() const = 0;
+  // What the container draws beneath its children (a frame's outline).
+  virtual void PaintBackground(HDC dc, const RECT& client) {
+    (void)dc;
+    (void)client;
+  }
+
+  void Adopt(ChildWindow& child) { children_.push_back(&child); }
+  const std::vector<ChildWindow*>& children() const { return children_; }
+  // Makes the windows of visible children that have none.
+  void RealizeChildren();
+  // Places every child's window again (after the container moved).
+  void PlaceChildren();
+  // Draws the windowless children (shapes, images) over the background.
+  void PaintWindowless(HDC dc);
+  // Registers a window in the host's stacking and puts it in its place.
+  void Stack(Stacked& s);
+  void Unstack(Stacked& s);
+
+ private:
+  Win32Form& form_;
+  std::vector<ChildWindow*> children_;
+  std::vector<Stacked*> stacked_;
+};
+
+// Paints a container's background and windowless children; the window
+// procedure of the frames' and tab pages' host windows.
+HWND CreatePane(Win32Container& container, HWND parent, const RECT& r,
+                bool visible);
+// Fills a pane or form client with the dialog background.
+void PaintContainer(Win32Container& container, HWND hwnd);
+
+// ---- controls (child_win32.cpp and the kinds' files) -----------------------
+class ChildWindow : public Stacked {
+ public:
+  ChildWindow(Win32Container& parent, const ControlArgs& args);
+  ~ChildWindow() override;
 
   virtual platform::Control& AsControl() = 0;
-  // Notification code of a WM_COMMAND sent by this control.
-  virtual void OnCommand(WORD code) { (void)code; }
-  // Messages of the subclassed control; true when fully handled.
+  // A notification this control sent to its parent; true when handled.
+  virtual bool OnReflect(UINT msg, WPARAM wp, LPARAM lp, LRESULT& result);
+  // Messages of the control's own window; true when fully handled.
   virtual bool OnMessage(UINT msg, WPARAM wp, LPARAM lp, LRESULT& result);
+  // A windowless control draws itself on its container's background.
+  virtual void PaintWindowless(HDC dc, const RECT& r) {
+    (void)dc;
+    (void)r;
+  }
   // Re-applies everything that depends on the dpi (place, font, picture).
   void ApplyDpi();
+  // Hands the control to its form and makes its window when it shows.
+  void Attach(std::unique_ptr<ChildWindow> self);
+  // Places the window again from the twips (after its container moved).
+  void PlaceAgain();
+  // The control's rectangle in its host window's client area, pixels.
+  RECT HostRect() const;
 
-  // The window, or null while the control has never been visible.
+  // The window, or null while the control has none yet.
   HWND hwnd() const { return hwnd_; }
-  Win32Form& form() const { return form_; }
+  // The window, made now (hidden if the control is) when it has none yet.
+  HWND EnsureWindow();
+  Win32Container& parent() const { return parent_; }
+  Win32Form& form() const { return parent_.form(); }
   int sequence() const { return sequence_; }
+  bool windowless() const { return windowClass_ == nullptr; }
+
+  HWND StackWindow() const override { return hwnd_; }
+  double StackKey() const override { return sequence_; }
 
   // Shared property plumbing for the Control overrides.
   float geometry(int i) const { return geometry_[i]; }
@@ -93,22 +185,45 @@ class ChildWindow {
   void SetToolTip(const std::wstring& t);
   const std::wstring& text() const { return text_; }
   void SetText(const std::wstring& t);
+  const FontSpec& font() const { return font_; }
+  HFONT Font() const;
   void Focus();
+  // Whether the user can reach the control: its window and every
+  // container's shown and enabled.
+  bool Reachable() const;
 
+  // The control's rectangle in the form's client area: twips, pixels.
+  float AbsLeft() const;
+  float AbsTop() const;
+  PixelRect FormPixels() const;
   // A point in this control's pixel coordinates as twips from its corner.
   void PixelToTwips(POINT client, float& x, float& y) const;
 
  protected:
-  // Sets up a "BUTTON" window of the given style; it is made at once when
-  // visible, else when it first becomes visible.
-  void Init(DWORD style, const std::wstring& text, bool visible, bool enabled);
-  // The tab index given at creation (the form restacks after adding).
-  void InitTabIndex(int i) { tabIndex_ = i; }
-  // What depends on the dpi beside the place (font, picture); runs on a new
-  // window and on a dpi change.
-  virtual void ApplyLook() {}
-  // The control's own state (e.g. the check) applied to a new window.
+  // Sets up the window class and styles (a null class: a windowless
+  // control). The window is made at Attach when the control is visible in a
+  // shown container, else when it first is.
+  void Init(const wchar_t* windowClass, DWORD style, DWORD exStyle,
+            const std::wstring& text);
+  // What depends on the dpi beside the place (font, picture, autosize);
+  // runs on a new window and on a dpi change.
+  virtual void ApplyLook();
+  // The control's own state (a check, items, a range) applied to a new
+  // window.
   virtual void ApplyState() {}
+  // After the window was placed anew (containers place their children).
+  virtual void OnPlaced() {}
+  // After the visible flag changed on an existing window.
+  virtual void OnShown(bool shown) { (void)shown; }
+  // Extra pixels of window height beyond the control's own (a drop-down
+  // list's list).
+  virtual int ExtraWindowHeight() const { return 0; }
+  // Sets an autosized width or height (twips) measured by ApplyLook.
+  void SetMeasured(int i, float twips) { geometry_[i] = twips; }
+  bool autoWidth() const { return autoWidth_; }
+  bool autoHeight() const { return autoHeight_; }
+  // Redraws the area of a windowless control.
+  void InvalidateArea() const;
 
  private:
   static LRESULT CALLBACK SubclassProc(HWND, UINT, WPARAM, LPARAM, UINT_PTR,
@@ -116,10 +231,14 @@ class ChildWindow {
   void CreateWindowNow();
   void Place();
 
-  Win32Form& form_;
+  Win32Container& parent_;
   HWND hwnd_ = nullptr;
+  const wchar_t* windowClass_ = nullptr;
   DWORD style_ = 0;
+  DWORD exStyle_ = 0;
   float geometry_[4];  // left, top, width, height (twips)
+  bool autoWidth_ = false;
+  bool autoHeight_ = false;
   bool visible_ = true;
   bool enabled_ = true;
   bool tabStop_ = true;
@@ -127,6 +246,7 @@ class ChildWindow {
   int sequence_ = 0;
   std::wstring text_;
   std::wstring toolTip_;
+  FontSpec font_;
 };
 
 // Implements the Control interface on top of ChildWindow.
@@ -155,20 +275,87 @@ class ControlOf : public Base, public ChildWindow {
   std::wstring ToolTipText() const override { return toolTip(); }
   void SetToolTipText(const std::wstring& t) override { SetToolTip(t); }
   WindowHandle hWnd() const override {
-    return reinterpret_cast<WindowHandle>(ChildWindow::hwnd());
+    if (windowless()) return 0;
+    return reinterpret_cast<WindowHandle>(
+        const_cast<ControlOf*>(this)->EnsureWindow());
   }
   void SetFocus() override { Focus(); }
 };
 
-std::unique_ptr<ChildWindow> MakeToggleButton(Win32Form& form,
-                                              const ToggleButtonArgs& args);
-std::unique_ptr<ChildWindow> MakePictureButton(Win32Form& form,
-                                               const PictureButtonArgs& args);
-std::unique_ptr<ChildWindow> MakeCommandButton(Win32Form& form,
-                                               const CommandButtonArgs& args);
-ToggleButton& AsToggle(ChildWindow& child);
-CommandButton& AsCommand(ChildWindow& child);
-PictureButton& AsPicture(ChildWindow& child);
+// Makes a control of kind T and hands it to its form.
+template <class T, class Args>
+T& Install(Win32Container& container, const Args& args) {
+  auto owned = std::make_unique<T>(container, args);
+  T& control = *owned;
+  control.Attach(std::move(owned));
+  return control;
+}
+
+// One factory per control kind; each returns the control it made, owned by
+// the form.
+ToggleButton& MakeToggleButton(Win32Container& c, const ToggleButtonArgs& a);
+PictureButton& MakePictureButton(Win32Container& c, const PictureButtonArgs& a);
+CommandButton& MakeCommandButton(Win32Container& c, const CommandButtonArgs& a);
+CheckBox& MakeCheckBox(Win32Container& c, const CheckBoxArgs& a);
+Label& MakeLabel(Win32Container& c, const LabelArgs& a);
+TextBox& MakeTextBox(Win32Container& c, const TextBoxArgs& a);
+VScrollBar& MakeVScrollBar(Win32Container& c, const VScrollBarArgs& a);
+DropDownList& MakeDropDownList(Win32Container& c, const DropDownListArgs& a);
+Frame& MakeFrame(Win32Container& c, const FrameArgs& a);
+TabControl& MakeTabControl(Win32Container& c, const TabControlArgs& a);
+Shape& MakeShape(Win32Container& c, const ShapeArgs& a);
+Image& MakeImage(Win32Container& c, const ImageArgs& a);
+
+// The resource id of a picture.
+int ResourceOf(Picture picture);
+// Whether a control is the form's default (or, with cancel, its cancel)
+// command button.
+bool IsRoleButton(ChildWindow& child, bool cancel);
+
+// The colour's value now (a system colour as the scheme has it).
+COLORREF ColorRefOf(Color c);
+// A brush of the colour: the system's own for a system colour, else `own`,
+// made anew when the colour changed.
+HBRUSH BrushOf(Color c, BrushHandle& own, COLORREF& ownColor);
+
+// The container interface on top of a Win32Container (the form, frames and
+// tab pages share it).
+template <class Base>
+class AddsControls : public Base {
+ public:
+  using Base::Base;
+  ToggleButton& AddToggleButton(const ToggleButtonArgs& a) override {
+    return MakeToggleButton(Self(), a);
+  }
+  PictureButton& AddPictureButton(const PictureButtonArgs& a) override {
+    return MakePictureButton(Self(), a);
+  }
+  CommandButton& AddCommandButton(const CommandButtonArgs& a) override {
+    return MakeCommandButton(Self(), a);
+  }
+  Label& AddLabel(const LabelArgs& a) override { return MakeLabel(Self(), a); }
+  TextBox& AddTextBox(const TextBoxArgs& a) override {
+    return MakeTextBox(Self(), a);
+  }
+  VScrollBar& AddVScrollBar(const VScrollBarArgs& a) override {
+    return MakeVScrollBar(Self(), a);
+  }
+  DropDownList& AddDropDownList(const DropDownListArgs& a) override {
+    return MakeDropDownList(Self(), a);
+  }
+  CheckBox& AddCheckBox(const CheckBoxArgs& a) override {
+    return MakeCheckBox(Self(), a);
+  }
+  Frame& AddFrame(const FrameArgs& a) override { return MakeFrame(Self(), a); }
+  Shape& AddShape(const ShapeArgs& a) override { return MakeShape(Self(), a); }
+  Image& AddImage(const ImageArgs& a) override { return MakeImage(Self(), a); }
+  TabControl& AddTabControl(const TabControlArgs& a) override {
+    return MakeTabControl(Self(), a);
+  }
+
+ protected:
+  virtual Win32Container& Self() = 0;
+};
 
 // ---- drag and drop (drag_win32.cpp) --------------------------------------
 // Where the pointer is during a drag: a control of the form, the form's
@@ -221,7 +408,7 @@ class Win32Timer : public platform::Timer {
 };
 
 // ---- the form (form_win32.cpp) -------------------------------------------
-class Win32Form : public platform::Form {
+class Win32Form : public AddsControls<platform::Form>, public Win32Container {
  public:
   explicit Win32Form(const FormArgs& args);
   ~Win32Form() override;
@@ -243,37 +430,39 @@ class Win32Form : public platform::Form {
   }
   void Show() override;
   void ShowModal(Form* owner) override;
-  Label& AddLabel(const LabelArgs& args) override;
-  TextBox& AddTextBox(const TextBoxArgs& args) override;
-  VScrollBar& AddVScrollBar(const VScrollBarArgs& args) override;
-  DropDownList& AddDropDownList(const DropDownListArgs& args) override;
-  CheckBox& AddCheckBox(const CheckBoxArgs& args) override;
-  Frame& AddFrame(const FrameArgs& args) override;
-  Shape& AddShape(const ShapeArgs& args) override;
-  Image& AddImage(const ImageArgs& args) override;
-  TabControl& AddTabControl(const TabControlArgs& args) override;
   void Close() override;
-  ToggleButton& AddToggleButton(const ToggleButtonArgs& args) override;
-  PictureButton& AddPictureButton(const PictureButtonArgs& args) override;
-  CommandButton& AddCommandButton(const CommandButtonArgs& args) override;
   Timer& AddTimer() override;
+
+  // Win32Container: the form's client area.
+  float OriginLeft() const override { return 0; }
+  float OriginTop() const override { return 0; }
+  HWND Host() override { return hwnd_; }
+  POINT HostOrigin() const override { return {0, 0}; }
+  bool Realized() const override { return true; }
 
   HWND hwnd() const { return hwnd_; }
   UINT dpi() const { return DpiOf(hwnd_); }
   DragTracker& drag() { return drag_; }
-  int NextControlId() { return 1000 + static_cast<int>(controls_.size()); }
+  const FontSpec& defaultFont() const { return args_.font; }
+  // Takes over a control made for this form; returns its sequence number.
+  int Keep(std::unique_ptr<ChildWindow> control);
   HFONT FontFor(const FontSpec& wanted);
   // Registers or updates a control's tooltip.
   void SetToolTip(HWND control, const std::wstring& text);
   // Tooltips stay hidden while a drag is under way.
   void EnableToolTips(bool on);
-  // Tab order follows z-order: restacks the controls by TabIndex.
-  void RestackTabOrder();
-  void ApplyTabOrder();
+  // Shows the notice of a refused character below a control.
+  void ShowNotice(HWND control, const std::wstring& title,
+                  const std::wstring& text);
   DropTarget HitTest(POINT screen);
+  // The keyboard interface of a dialog; true when the key was used.
+  bool PreTranslate(const MSG& msg);
   // The form that owns a window (itself or a child), or null.
   static Win32Form* FromWindow(HWND hwnd);
   static bool AnyOpen();
+
+ protected:
+  Win32Container& Self() override { return *this; }
 
  private:
   static LRESULT CALLBACK WndProc(HWND, UINT, WPARAM, LPARAM);
@@ -282,18 +471,27 @@ class Win32Form : public platform::Form {
   void OnActivate(bool active);
   void OnDestroy();
   void OnDpiChanged(const RECT& suggested);
-  void OnCommand(WPARAM wp, LPARAM lp);
   void OnTimer(UINT_PTR id);
   void OnMinMaxInfo(MINMAXINFO& info);
   float Outer(int i) const;
   void SetOuter(int i, float twips);
   void PlaceOuter(const std::array<float, 4>& twips);
+  void KeepOnScreen();
   void ReleaseModal();
-  void DeleteFonts();
   void StartToolTips();
+  // Keyboard: the tab order, page switching, Enter and Esc.
+  std::vector<ChildWindow*> TabOrder() const;
+  ChildWindow* FocusedChild() const;
+  void FocusFirst();
+  bool TabTo(bool backwards);
+  bool CycleTabPages(bool backwards);
+  bool PressRole(bool cancel);
+  ChildWindow* ButtonWithRole(bool cancel) const;
 
+  const FormArgs args_;
   HWND hwnd_ = nullptr;
   HWND tooltip_ = nullptr;
+  HWND notice_ = nullptr;
   bool showTips_ = false;  // set once the form has been shown
   HWND savedFocus_ = nullptr;
   // The outer geometry last set, in twips; reported back as long as the
@@ -305,12 +503,10 @@ class Win32Form : public platform::Form {
   std::vector<HWND> disabledForModal_;
   HWND activeBeforeModal_ = nullptr;
   std::vector<std::unique_ptr<ChildWindow>> controls_;
-  std::vector<HWND> stacked_;  // the children's z-order as last applied
-  bool tabOrderDirty_ = false;
   std::vector<std::unique_ptr<Win32Timer>> timers_;
   struct FontEntry {
     FontSpec face;
-    HFONT font;
+    FontHandle font;
   };
   std::vector<FontEntry> fonts_;
   DragTracker drag_{*this};

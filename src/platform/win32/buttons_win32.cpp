@@ -1,0 +1,276 @@
+// Buttons: the toggle button, the picture button, the command button and
+// the check box.
+#include "platform/win32/win32_internal.h"
+#include "resource.h"
+#include "runtime/vb.h"
+
+namespace platform::win32 {
+
+int ResourceOf(Picture picture) {
+  switch (picture) {
+    case Picture::Settings:
+      return IDI_SETTINGS;
+    case Picture::Table:
+      return IDI_TABLE;
+    default:
+      return IDI_PINROW;
+  }
+}
+
+namespace {
+
+int ShiftMaskNow() {
+  return (GetKeyState(VK_SHIFT) < 0 ? kShiftMask : 0) |
+         (GetKeyState(VK_CONTROL) < 0 ? kCtrlMask : 0) |
+         (GetKeyState(VK_MENU) < 0 ? kAltMask : 0);
+}
+
+int MouseShiftMask(WPARAM keys) {
+  return ((keys & MK_SHIFT) ? kShiftMask : 0) |
+         ((keys & MK_CONTROL) ? kCtrlMask : 0) |
+         (GetKeyState(VK_MENU) < 0 ? kAltMask : 0);
+}
+
+void RequireZeroOrOne(int v) {
+  if (v != 0 && v != 1) vb::Raise(vb::kInvalidPropertyValue);
+}
+
+bool Clicked(UINT msg, WPARAM wp) {
+  return msg == WM_COMMAND && HIWORD(wp) == BN_CLICKED;
+}
+
+// ---- ToggleButton
+// ------------------------------------------------------------
+
+class Win32ToggleButton final : public ControlOf<ToggleButton> {
+ public:
+  Win32ToggleButton(Win32Container& parent, const ToggleButtonArgs& args)
+      : ControlOf(parent, args) {
+    Init(L"BUTTON", BS_AUTOCHECKBOX | BS_PUSHLIKE | BS_MULTILINE, 0,
+         args.caption);
+  }
+
+  std::wstring Caption() const override { return text(); }
+  void SetCaption(const std::wstring& c) override { SetText(c); }
+  // A press changes the check of the window itself, so a window is asked.
+  int Value() const override {
+    if (!hwnd()) return value_;
+    return SendMessageW(hwnd(), BM_GETCHECK, 0, 0) == BST_CHECKED ? 1 : 0;
+  }
+  void SetValue(int v) override {
+    RequireZeroOrOne(v);
+    value_ = v;
+    if (hwnd()) SetCheck(v);
+  }
+  DragMode GetDragMode() const override { return dragMode_; }
+  void SetDragMode(DragMode m) override { dragMode_ = m; }
+
+  bool OnReflect(UINT msg, WPARAM wp, LPARAM, LRESULT& result) override {
+    if (!Clicked(msg, wp)) return false;
+    Fire(Click);
+    result = 0;
+    return true;
+  }
+
+  bool OnMessage(UINT msg, WPARAM wp, LPARAM lp, LRESULT& result) override {
+    if (ChildWindow::OnMessage(msg, wp, lp, result)) return true;
+    switch (msg) {
+      case WM_GETDLGCODE:  // the arrow keys belong to the key handlers
+        result = DefSubclassProc(hwnd(), msg, wp, lp) | DLGC_WANTARROWS;
+        return true;
+      case WM_KEYDOWN:
+      case WM_SYSKEYDOWN:
+        Fire(KeyDown, static_cast<int>(wp), ShiftMaskNow());
+        return false;
+      case WM_KEYUP:
+      case WM_SYSKEYUP:
+        Fire(KeyUp, static_cast<int>(wp), ShiftMaskNow());
+        return false;
+      case WM_LBUTTONDOWN:
+      case WM_LBUTTONDBLCLK:
+        return OnLeftPress(wp, lp, result);
+      case WM_RBUTTONDOWN:
+        FireMouseDown(2, wp, lp);
+        return false;
+      case WM_MBUTTONDOWN:
+        FireMouseDown(4, wp, lp);
+        return false;
+      default:
+        return false;
+    }
+  }
+
+ protected:
+  // A new window starts unchecked.
+  void ApplyState() override {
+    if (value_) SetCheck(value_);
+  }
+
+ private:
+  // In automatic drag mode a left press drags the button instead of
+  // pressing it. A MouseDown handler that switches to automatic mode makes
+  // this very press the start of the drag (Shift + drag in one gesture).
+  bool OnLeftPress(WPARAM wp, LPARAM lp, LRESULT& result) {
+    if (dragMode_ != DragMode::Automatic) FireMouseDown(1, wp, lp);
+    if (dragMode_ != DragMode::Automatic || !IsWindowVisible(hwnd()))
+      return false;
+    form().drag().Start(*this, {GET_X_LPARAM(lp), GET_Y_LPARAM(lp)});
+    result = 0;
+    return true;
+  }
+
+  void FireMouseDown(int button, WPARAM wp, LPARAM lp) {
+    float x = 0, y = 0;
+    PixelToTwips({GET_X_LPARAM(lp), GET_Y_LPARAM(lp)}, x, y);
+    Fire(MouseDown, button, MouseShiftMask(wp), x, y);
+  }
+
+  void SetCheck(int v) {
+    SendMessageW(hwnd(), BM_SETCHECK, v ? BST_CHECKED : BST_UNCHECKED, 0);
+  }
+
+  int value_ = 0;  // the check until the window exists
+  DragMode dragMode_ = DragMode::Manual;
+};
+
+// ---- PictureButton
+// -----------------------------------------------------------
+
+class Win32PictureButton final : public ControlOf<PictureButton> {
+ public:
+  Win32PictureButton(Win32Container& parent, const PictureButtonArgs& args)
+      : ControlOf(parent, args), resource_(ResourceOf(args.picture)) {
+    Init(L"BUTTON", BS_PUSHBUTTON | BS_ICON, 0, L"");
+  }
+
+  bool OnReflect(UINT msg, WPARAM wp, LPARAM, LRESULT& result) override {
+    if (!Clicked(msg, wp)) return false;
+    Fire(Click);
+    result = 0;
+    return true;
+  }
+
+ protected:
+  // The 16x16 picture at the window's dpi (the icon holds several sizes).
+  void ApplyLook() override {
+    int size = MulDiv(16, static_cast<int>(form().dpi()), 96);
+    IconHandle icon(static_cast<HICON>(
+        LoadImageW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(resource_),
+                   IMAGE_ICON, size, size, LR_DEFAULTCOLOR)));
+    SendMessageW(hwnd(), BM_SETIMAGE, IMAGE_ICON,
+                 reinterpret_cast<LPARAM>(icon.get()));
+    icon_ = std::move(icon);
+  }
+
+ private:
+  int resource_;
+  IconHandle icon_;
+};
+
+// ---- CommandButton
+// -----------------------------------------------------------
+
+class Win32CommandButton final : public ControlOf<CommandButton> {
+ public:
+  Win32CommandButton(Win32Container& parent, const CommandButtonArgs& args)
+      : ControlOf(parent, args),
+        isDefault_(args.isDefault),
+        isCancel_(args.isCancel) {
+    Init(L"BUTTON", args.isDefault ? BS_DEFPUSHBUTTON : BS_PUSHBUTTON, 0,
+         args.caption);
+  }
+
+  std::wstring Caption() const override { return text(); }
+  void SetCaption(const std::wstring& c) override { SetText(c); }
+
+  bool OnReflect(UINT msg, WPARAM wp, LPARAM, LRESULT& result) override {
+    if (!Clicked(msg, wp)) return false;
+    Fire(Click);
+    result = 0;
+    return true;
+  }
+
+  bool isDefault() const { return isDefault_; }
+  bool isCancel() const { return isCancel_; }
+
+ private:
+  bool isDefault_, isCancel_;
+};
+
+// ---- CheckBox
+// ----------------------------------------------------------------
+
+class Win32CheckBox final : public ControlOf<CheckBox> {
+ public:
+  Win32CheckBox(Win32Container& parent, const CheckBoxArgs& args)
+      : ControlOf(parent, args), value_(args.value) {
+    RequireZeroOrOne(args.value);
+    Init(L"BUTTON", BS_AUTOCHECKBOX | (args.boxOnRight ? BS_LEFTTEXT : 0), 0,
+         args.caption);
+  }
+
+  std::wstring Caption() const override { return text(); }
+  // A click changes the check of the window itself, so a window is asked;
+  // a disabled box keeps and returns its value all the same.
+  int Value() const override {
+    if (!hwnd()) return value_;
+    return SendMessageW(hwnd(), BM_GETCHECK, 0, 0) == BST_CHECKED ? 1 : 0;
+  }
+  void SetValue(int v) override {
+    RequireZeroOrOne(v);
+    value_ = v;
+    if (hwnd())
+      SendMessageW(hwnd(), BM_SETCHECK, v ? BST_CHECKED : BST_UNCHECKED, 0);
+  }
+
+ protected:
+  void ApplyState() override {
+    if (value_) SendMessageW(hwnd(), BM_SETCHECK, BST_CHECKED, 0);
+  }
+  // A box without a given size is as large as its caption and its box.
+  void ApplyLook() override {
+    ChildWindow::ApplyLook();
+    if (!autoWidth() && !autoHeight()) return;
+    const UINT dpi = form().dpi();
+    WindowDc dc(hwnd());
+    Selected font(dc.get(), Font());
+    SIZE text{};
+    GetTextExtentPoint32W(dc.get(), this->text().c_str(),
+                          static_cast<int>(this->text().size()), &text);
+    const int box = GetSystemMetricsForDpi(SM_CXMENUCHECK, dpi);
+    const int gap = MulDiv(6, static_cast<int>(dpi), 96);
+    if (autoWidth()) SetMeasured(2, PixelsToTwips(text.cx + box + gap, dpi));
+    if (autoHeight())
+      SetMeasured(3, PixelsToTwips(std::max<int>(text.cy, box) + 2, dpi));
+  }
+
+ private:
+  int value_;
+};
+
+}  // namespace
+
+ToggleButton& MakeToggleButton(Win32Container& c, const ToggleButtonArgs& a) {
+  return Install<Win32ToggleButton>(c, a);
+}
+
+PictureButton& MakePictureButton(Win32Container& c,
+                                 const PictureButtonArgs& a) {
+  return Install<Win32PictureButton>(c, a);
+}
+
+CommandButton& MakeCommandButton(Win32Container& c,
+                                 const CommandButtonArgs& a) {
+  return Install<Win32CommandButton>(c, a);
+}
+
+CheckBox& MakeCheckBox(Win32Container& c, const CheckBoxArgs& a) {
+  return Install<Win32CheckBox>(c, a);
+}
+
+bool IsRoleButton(ChildWindow& child, bool cancel) {
+  auto* b = dynamic_cast<Win32CommandButton*>(&child);
+  return b && (cancel ? b->isCancel() : b->isDefault());
+}
+
+}  // namespace platform::win32

@@ -1,0 +1,286 @@
+// Text controls: the label (a static text, optionally a link) and the text
+// box (an edit field with its own colours, and an optional guard that
+// refuses characters the system code page can't hold).
+#include "platform/win32/win32_internal.h"
+#include "runtime/vb.h"
+
+namespace platform::win32 {
+
+COLORREF ColorRefOf(Color c) {
+  return c.IsSystem() ? GetSysColor(c.SystemIndex())
+                      : static_cast<COLORREF>(c.value);
+}
+
+HBRUSH BrushOf(Color c, BrushHandle& own, COLORREF& ownColor) {
+  if (c.IsSystem()) return GetSysColorBrush(c.SystemIndex());
+  const COLORREF want = static_cast<COLORREF>(c.value);
+  if (!own || ownColor != want) {
+    own.Reset(CreateSolidBrush(want));
+    ownColor = want;
+  }
+  return own.get();
+}
+
+namespace {
+
+DWORD LabelAlignStyle(Align a, bool wordWrap) {
+  switch (a) {
+    case Align::Center:
+      return SS_CENTER;
+    case Align::Right:
+      return SS_RIGHT;
+    default:
+      return wordWrap ? SS_LEFT : SS_LEFTNOWORDWRAP;
+  }
+}
+
+DWORD EditAlignStyle(Align a) {
+  switch (a) {
+    case Align::Center:
+      return ES_CENTER;
+    case Align::Right:
+      return ES_RIGHT;
+    default:
+      return ES_LEFT;
+  }
+}
+
+std::wstring WindowText(HWND hwnd) {
+  std::wstring text(static_cast<std::size_t>(GetWindowTextLengthW(hwnd)) + 1,
+                    L'\0');
+  text.resize(static_cast<std::size_t>(
+      GetWindowTextW(hwnd, text.data(), static_cast<int>(text.size()))));
+  return text;
+}
+
+// A character (or surrogate pair) the system code page holds: it converts
+// without a substitute and back to itself.
+bool Storable(const wchar_t* unit, int n) {
+  char bytes[8];
+  BOOL usedDefault = FALSE;
+  int m = WideCharToMultiByte(CP_ACP, WC_NO_BEST_FIT_CHARS, unit, n, bytes,
+                              sizeof bytes, nullptr, &usedDefault);
+  if (m <= 0 || usedDefault) return false;
+  wchar_t back[4];
+  int k = MultiByteToWideChar(CP_ACP, 0, bytes, m, back, 4);
+  return k == n && std::wstring(back, k) == std::wstring(unit, n);
+}
+
+// ---- Label
+// -------------------------------------------------------------------
+
+class Win32Label final : public ControlOf<Label> {
+ public:
+  Win32Label(Win32Container& parent, const LabelArgs& args)
+      : ControlOf(parent, args), args_(args) {
+    Init(L"STATIC",
+         SS_NOTIFY | SS_NOPREFIX |
+             LabelAlignStyle(args.alignment, args.wordWrap),
+         0, args.caption);
+  }
+
+  std::wstring Caption() const override { return text(); }
+  void SetCaption(const std::wstring& c) override {
+    SetText(c);
+    if (hwnd() && (autoWidth() || autoHeight())) ApplyDpi();
+  }
+
+  bool OnReflect(UINT msg, WPARAM wp, LPARAM lp, LRESULT& result) override {
+    if (msg == WM_COMMAND && HIWORD(wp) == STN_CLICKED) {
+      Fire(Click);
+      result = 0;
+      return true;
+    }
+    if (msg != WM_CTLCOLORSTATIC) return false;
+    HDC dc = reinterpret_cast<HDC>(wp);
+    SetTextColor(dc, ColorRefOf(args_.foreColor));
+    if (args_.opaque) {
+      SetBkColor(dc, ColorRefOf(args_.backColor));
+      result = reinterpret_cast<LRESULT>(
+          BrushOf(args_.backColor, brush_, brushColor_));
+    } else {
+      SetBkMode(dc, TRANSPARENT);
+      result = reinterpret_cast<LRESULT>(GetSysColorBrush(COLOR_BTNFACE));
+    }
+    (void)lp;
+    return true;
+  }
+
+  bool OnMessage(UINT msg, WPARAM wp, LPARAM lp, LRESULT& result) override {
+    if (msg == WM_SETCURSOR && args_.handCursor) {
+      SetCursor(LoadCursorW(nullptr, IDC_HAND));
+      result = TRUE;
+      return true;
+    }
+    return ChildWindow::OnMessage(msg, wp, lp, result);
+  }
+
+ protected:
+  // A label without a given width (or height) is as large as its caption.
+  void ApplyLook() override {
+    ChildWindow::ApplyLook();
+    if (!autoWidth() && !autoHeight()) return;
+    const UINT dpi = form().dpi();
+    WindowDc dc(hwnd());
+    Selected font(dc.get(), Font());
+    RECT r{0, 0, autoWidth() ? 32767 : FormPixels().cx, 0};
+    UINT format = DT_CALCRECT | DT_NOPREFIX |
+                  (args_.wordWrap && !autoWidth() ? DT_WORDBREAK : 0);
+    DrawTextW(dc.get(), text().c_str(), static_cast<int>(text().size()), &r,
+              format);
+    if (autoWidth()) SetMeasured(2, PixelsToTwips(r.right, dpi));
+    if (autoHeight()) SetMeasured(3, PixelsToTwips(r.bottom, dpi));
+  }
+
+ private:
+  LabelArgs args_;
+  BrushHandle brush_;
+  COLORREF brushColor_ = 0;
+};
+
+// ---- TextBox
+// -----------------------------------------------------------------
+
+DWORD EditStyle(const TextBoxArgs& a) {
+  DWORD style = EditAlignStyle(a.alignment) | (a.locked ? ES_READONLY : 0);
+  if (!a.multiLine) return style | ES_AUTOHSCROLL;
+  return style | ES_MULTILINE | ES_AUTOVSCROLL | ES_WANTRETURN |
+         (a.verticalScrollBar ? WS_VSCROLL : 0);
+}
+
+class Win32TextBox final : public ControlOf<TextBox> {
+ public:
+  Win32TextBox(Win32Container& parent, const TextBoxArgs& args)
+      : ControlOf(parent, args),
+        locked_(args.locked),
+        back_(args.backColor),
+        fore_(args.foreColor),
+        ansiOnly_(args.ansiOnly),
+        accepted_(args.text) {
+    Init(L"EDIT", EditStyle(args), WS_EX_CLIENTEDGE, args.text);
+  }
+
+  // The user edits the window's text, so a window is asked.
+  std::wstring Text() const override {
+    return hwnd() ? WindowText(hwnd()) : text();
+  }
+  void SetText(const std::wstring& t) override {
+    accepted_ = t;
+    guard_ = true;
+    ChildWindow::SetText(t);
+    if (hwnd() && WindowText(hwnd()) != t) SetWindowTextW(hwnd(), t.c_str());
+    guard_ = false;
+  }
+  bool Locked() const override { return locked_; }
+  void SetLocked(bool v) override {
+    locked_ = v;
+    if (hwnd()) SendMessageW(hwnd(), EM_SETREADONLY, v, 0);
+  }
+  Color BackColor() const override { return back_; }
+  void SetBackColor(Color c) override {
+    if (back_ == c) return;
+    back_ = c;
+    if (hwnd()) InvalidateRect(hwnd(), nullptr, TRUE);
+  }
+  Color ForeColor() const override { return fore_; }
+  void SetForeColor(Color c) override {
+    if (fore_ == c) return;
+    fore_ = c;
+    if (hwnd()) InvalidateRect(hwnd(), nullptr, TRUE);
+  }
+
+  // Read-only and disabled fields ask with WM_CTLCOLORSTATIC, editable ones
+  // with WM_CTLCOLOREDIT; both take the box's own colours.
+  bool OnReflect(UINT msg, WPARAM wp, LPARAM, LRESULT& result) override {
+    if (msg == WM_COMMAND && HIWORD(wp) == EN_CHANGE) {
+      if (!guard_) Guard();
+      result = 0;
+      return true;
+    }
+    if (msg != WM_CTLCOLOREDIT && msg != WM_CTLCOLORSTATIC) return false;
+    HDC dc = reinterpret_cast<HDC>(wp);
+    SetTextColor(dc, ColorRefOf(fore_));
+    SetBkColor(dc, ColorRefOf(back_));
+    result = reinterpret_cast<LRESULT>(BrushOf(back_, brush_, brushColor_));
+    return true;
+  }
+
+  bool OnMessage(UINT msg, WPARAM wp, LPARAM lp, LRESULT& result) override {
+    if (msg != WM_SETFOCUS) return ChildWindow::OnMessage(msg, wp, lp, result);
+    result = DefSubclassProc(hwnd(), msg, wp, lp);
+    Fire(GotFocus);
+    return true;
+  }
+
+ protected:
+  void ApplyState() override { accepted_ = text(); }
+
+ private:
+  // Keeps what the user inserted (typed, pasted or composed) only where
+  // the code page holds it: the text since the last accepted one is
+  // compared, refused characters are taken out again and a notice shows.
+  void Guard() {
+    std::wstring now = WindowText(hwnd());
+    if (!ansiOnly_) {
+      accepted_ = now;
+      return;
+    }
+    std::size_t head = 0;
+    while (head < now.size() && head < accepted_.size() &&
+           now[head] == accepted_[head])
+      ++head;
+    std::size_t tail = 0;
+    while (tail < now.size() - head && tail < accepted_.size() - head &&
+           now[now.size() - 1 - tail] == accepted_[accepted_.size() - 1 - tail])
+      ++tail;
+    std::wstring kept;
+    bool refused = false;
+    for (std::size_t i = head; i < now.size() - tail; ++i) {
+      int n = (now[i] >= 0xD800 && now[i] < 0xDC00 && i + 1 < now.size() - tail)
+                  ? 2
+                  : 1;
+      if (Storable(&now[i], n))
+        kept.append(&now[i], static_cast<std::size_t>(n));
+      else
+        refused = true;
+      i += static_cast<std::size_t>(n - 1);
+    }
+    if (!refused) {
+      accepted_ = now;
+      return;
+    }
+    std::wstring fixed =
+        now.substr(0, head) + kept + now.substr(now.size() - tail);
+    guard_ = true;
+    SetWindowTextW(hwnd(), fixed.c_str());
+    guard_ = false;
+    const WPARAM caret = head + kept.size();
+    SendMessageW(hwnd(), EM_SETSEL, caret, static_cast<LPARAM>(caret));
+    SendMessageW(hwnd(), EM_SCROLLCARET, 0, 0);
+    accepted_ = fixed;
+    MessageBeep(MB_ICONWARNING);
+    form().ShowNotice(
+        hwnd(), L"入力できない文字です",
+        L"この文字はファイルに保存できないため、入力できません。");
+  }
+
+  bool locked_;
+  Color back_, fore_;
+  bool ansiOnly_;
+  std::wstring accepted_;  // the text as last set or accepted
+  bool guard_ = false;     // set while the program itself sets the text
+  BrushHandle brush_;
+  COLORREF brushColor_ = 0;
+};
+
+}  // namespace
+
+Label& MakeLabel(Win32Container& c, const LabelArgs& a) {
+  return Install<Win32Label>(c, a);
+}
+
+TextBox& MakeTextBox(Win32Container& c, const TextBoxArgs& a) {
+  return Install<Win32TextBox>(c, a);
+}
+
+}  // namespace platform::win32
