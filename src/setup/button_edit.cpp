@@ -1,0 +1,164 @@
+// Registering and deleting buttons from the input form of the first page.
+// Both change the tag table in memory only; closing the dialog saves it.
+#include <algorithm>
+#include <array>
+#include <string>
+
+#include "setup/frmSetup.h"
+#include "store/modPublic.h"
+
+using namespace modPublic;
+
+namespace {
+
+// The longest caption or tag a button takes, in characters.
+constexpr std::size_t kMaxTextLength = 255;
+// The smallest width and height of a button, twips.
+constexpr std::int16_t kMinButtonSize = 400;
+
+}  // namespace
+
+void frmSetup::ShowInputError(platform::Control& field,
+                              const std::wstring& text) {
+  platform::MsgBox(text, platform::kCritical, L"入力エラー");
+  field.SetFocus();
+}
+
+// Runs the checks in order; the first that fails tells the user and puts
+// the focus on its field.
+bool frmSetup::InputIsValid() {
+  if (txtInputNo->Text().empty() && TagCount >= MaxButtonIndex) {
+    ShowInputError(*txtInputCaption, L"登録できるボタン数は" +
+                                         std::to_wstring(MaxButtonIndex) +
+                                         L"までです。");
+    return false;
+  }
+
+  const std::wstring limit = std::to_wstring(kMaxTextLength);
+  struct TextField {
+    platform::TextBox* box;
+    const wchar_t* name;
+    bool required;
+  } const texts[] = {
+      {txtInputCaption, L"ボタン名", true},
+      {txtInputTagS, L"開始タグ", true},
+      {txtInputTagE, L"終了タグ", false},
+  };
+  for (const TextField& f : texts) {
+    const std::wstring text = f.box->Text();
+    if (f.required && text.empty()) {
+      ShowInputError(*f.box, f.name + std::wstring(L"が未入力です"));
+      return false;
+    }
+    if (text.size() > kMaxTextLength) {
+      ShowInputError(*f.box, f.name + std::wstring(L"の文字数が") + limit +
+                                 L"以上です。" + limit +
+                                 L"以内にしてください。");
+      return false;
+    }
+  }
+
+  // Bounds are inclusive. Left and width are checked apart, so a button may
+  // reach past the bar's edge.
+  struct NumberField {
+    platform::TextBox* box;
+    const wchar_t* name;
+    std::int16_t low, high;
+  } const numbers[] = {
+      {txtInputWidth, L"幅", kMinButtonSize, BarClientWidth},
+      {txtInputHeight, L"高さ", kMinButtonSize, BarClientHeight},
+      {txtInputTop, L"上位置", 0, BarClientHeight},
+      {txtInputLeft, L"左位置", 0, BarClientWidth},
+  };
+  for (const NumberField& f : numbers) {
+    const std::wstring text = f.box->Text();
+    if (text.empty()) {
+      ShowInputError(*f.box, f.name + std::wstring(L"が未入力です"));
+      return false;
+    }
+    if (!vb::ParseNumber(text)) {
+      ShowInputError(*f.box,
+                     f.name + std::wstring(L"に数字以外が入力されています。"));
+      return false;
+    }
+    const std::int16_t value = vb::CInt(vb::Variant(text));
+    if (value > f.high || value < f.low) {
+      ShowInputError(*f.box, f.name + std::wstring(L"は") +
+                                 std::to_wstring(f.low) + L"～" +
+                                 std::to_wstring(f.high) + L"の範囲以内です。");
+      return false;
+    }
+  }
+  return true;
+}
+
+// Adds a new button after the last one, or overwrites the button in the
+// form. The row's eight cells are all worked out, and the row found, before
+// any is written, so a registration stores the whole row or nothing.
+void frmSetup::cmdSave_Click() {
+  ErrorTrap(L"設定の｢登録｣ボタンのクリック時", [&] {
+    if (!InputIsValid()) return;
+    const bool isNew = txtInputNo->Text().empty();
+    const std::wstring no =
+        isNew ? std::to_wstring(TagCount) : txtInputNo->Text();
+    const std::int16_t row = vb::CInt(vb::Variant(no));
+    const std::array<vb::Variant, kTagColumns> cells = {
+        no,
+        txtInputLeft->Text(),
+        txtInputTop->Text(),
+        txtInputWidth->Text(),
+        txtInputHeight->Text(),
+        txtInputCaption->Text(),
+        txtInputTagS->Text(),
+        txtInputTagE->Text(),
+    };
+    std::array<vb::Variant*, kTagColumns> target{};
+    for (int col = 0; col < kTagColumns; ++col)
+      target[col] = &TagTable(row, col);
+    const std::int16_t count = isNew ? vb::Add16(TagCount, 1) : TagCount;
+
+    if (isNew) txtInputNo->SetText(no);
+    for (int col = 0; col < kTagColumns; ++col) *target[col] = cells[col];
+    TagCount = count;
+    intNowRowNo = row;
+    // The list starts over at its top; its change event runs first.
+    if (isNew) SetUpListScrollBar();
+    FillButtonList(intNowRowNo);
+    HighlightListRow(intNowRowNo);
+  });
+}
+
+// Removes the button in the form and closes the gap: the buttons after it
+// move up and every row is numbered anew. There is no question first.
+void frmSetup::cmdDelete_Click() {
+  ErrorTrap(L"設定の｢削除｣ボタンのクリック時", [&] {
+    if (txtInputNo->Text().empty()) return;
+    const std::int16_t d = vb::CInt(vb::Variant(txtInputNo->Text()));
+
+    // Rows 0 to TagCount: the buttons and the empty row after them, which a
+    // tag.txt written by hand with every row in use does not have.
+    CellTable copy(MaxButtonIndex + 1, kTagColumns);
+    const int last = std::min<int>(TagCount, copy.Rows() - 1);
+    for (int i = 0; i <= last && i < TagTable.Rows(); ++i)
+      for (int col = 0; col < kTagColumns; ++col)
+        copy(i, col) = TagTable(i, col);
+
+    TagTable.Resize(MaxButtonIndex + 1, kTagColumns);
+    std::int16_t k = 0;
+    for (int i = 0; i < TagCount; ++i) {
+      if (i == d) continue;
+      TagTable(k, colNo) = k;
+      for (int col = colLeft; col < kTagColumns; ++col)
+        TagTable(k, col) = copy(i, col);
+      k = vb::Add16(k, 1);
+    }
+    TagCount = k;
+
+    vscList->SetMin(0);
+    SetUpListScrollBar();
+    intNowRowNo = 0;
+    LoadInputFields(intNowRowNo);
+    HighlightListRow(intNowRowNo);
+    FillButtonList(intNowRowNo);
+  });
+}
