@@ -1,0 +1,289 @@
+// The settings dialog on the headless forms: its pages as laid out, the
+// opening that shows the options, and the closing that takes them back and
+// writes setup.ini and tag.txt.
+#include <gtest/gtest.h>
+
+#include <memory>
+#include <string>
+
+#include "platform/headless/headless.h"
+#include "platform/headless/headless_forms.h"
+#include "setup/frmSetup.h"
+#include "test_support.h"
+
+namespace {
+
+namespace hl = platform::headless;
+using namespace modPublic;
+using platform::Color;
+using platform::Container;
+using platform::Control;
+
+class SetupDialogTest : public testing_support::AppFolderTest {
+ protected:
+  void SetUp() override {
+    AppFolderTest::SetUp();
+    hl::ResetForms();
+    PasteShiftKey = 162;
+    PasteKey = L"V";
+    GetWindowTime = 100;
+    Delay[0] = Delay[1] = 200;
+    WriteBytes("tag.txt", "0,0,400,1200,400,UL,<ul>,</ul>\r\n");
+    LoadTagFile();
+  }
+
+  frmSetup& Open() {
+    dialog_ = std::make_unique<frmSetup>();
+    dialog_->Form_Load();
+    return *dialog_;
+  }
+  void Close() { dialog_->form().Close(); }
+
+  std::unique_ptr<frmSetup> dialog_;
+};
+
+// Where a slip would show: one control of each kind and role per page.
+TEST_F(SetupDialogTest, ControlsSitInTheirContainersWhereDesigned) {
+  frmSetup& d = Open();
+  EXPECT_EQ(d.form().ScaleWidth(), 6660);
+  EXPECT_EQ(d.form().ScaleHeight(), 6840);
+  const Container* form = &d.form();
+  const Container* general = &d.SSTab1->Page(0);
+  const Container* table = &d.SSTab1->Page(1);
+  const Container* settings = &d.SSTab1->Page(2);
+  const Container* about = &d.SSTab1->Page(3);
+  const Container* td = d.Frame1[4];
+  const struct {
+    const Control* control;
+    const Container* in;
+    float left, top, width, height;  // size < 0: sized to the text
+  } places[] = {
+      {d.SSTab1, form, 120, 120, 6405, 6135},
+      {d.cmdClose, form, 5280, 6360, 1215, 375},
+      {d.Shape1, general, 240, 780, 5895, 3495},
+      {d.txtInputCaption, general, 1440, 900, 3015, 270},
+      {d.txtInputTagE, general, 1440, 2340, 3000, 990},
+      {d.Label16, general, 4560, 2400, 1575, 615},
+      {d.txtInputHeight, general, 3360, 3540, 880, 270},
+      {d.vscInputTop, general, 2550, 3915, 255, 255},
+      {d.cmdDelete, general, 4680, 1380, 1215, 375},
+      {d.Text9, general, 240, 4350, 5940, 1580},
+      {d.txtListTagS_Caption, general, 1935, 4380, 2000, 270},
+      {d.txtListNo[4], general, 270, 5640, 280, 270},
+      {d.txtListTagE[2], general, 3920, 5130, 2000, 270},
+      {d.vscList, general, 5910, 4620, 255, 1290},
+      {d.Frame1[4], table, 120, 4800, 6135, 975},
+      {d.txtQuality[4], table, 1560, 4990, 3375, 270},
+      {d.Label18[4], td, 4920, 240, -1, -1},
+      {d.chkVisiblechk[4], td, 3240, 600, -1, -1},
+      {d.cmbPasteKey, settings, 4680, 600, 855, -1},
+      {d.vscGetWindowTime, settings, 2655, 960, 255, 255},
+      {d.Label20, settings, 360, 1350, -1, -1},
+      {d.txtDelay[1], settings, 4680, 2040, 855, 270},
+      {d.Image1, about, (6405 - 960) / 2.0f, 720, 960, 960},
+      {d.lblVersion, about, 2460, 2400, -1, -1},
+  };
+  for (const auto& p : places) {
+    SCOPED_TRACE(testing::Message() << p.left << ", " << p.top);
+    EXPECT_EQ(&hl::ContainerOf(*p.control), p.in);
+    EXPECT_EQ(p.control->Left(), p.left);
+    EXPECT_EQ(p.control->Top(), p.top);
+    if (p.width >= 0) EXPECT_EQ(p.control->Width(), p.width);
+    if (p.height >= 0) EXPECT_EQ(p.control->Height(), p.height);
+  }
+  // The unplaced About lines are centred on the page.
+  for (const platform::Label* l : {d.Label15, d.lblURL, d.Label14})
+    EXPECT_FLOAT_EQ(l->Left() * 2 + l->Width(), 6405) << l->Caption();
+}
+
+TEST_F(SetupDialogTest, CaptionsFontsColoursAndStates) {
+  frmSetup& d = Open();
+  EXPECT_TRUE(hl::CommandButtonArgsOf(*d.cmdClose).isCancel);
+  EXPECT_EQ(d.SSTab1->Tab(), 0);
+  EXPECT_EQ(d.Label17(0).Caption(), L"<table ");
+  for (int e = 0; e < 5; ++e) {
+    EXPECT_EQ(d.chkVisiblechk(e).Enabled(), e == 1 || e == 2) << e;
+    EXPECT_TRUE(hl::TextBoxArgsOf(d.txtQuality(e)).ansiOnly);
+  }
+  for (platform::TextBox* box :
+       {d.txtInputWidth, d.txtInputLeft, d.txtGetWindowTime, d.txtDelay[0]}) {
+    EXPECT_TRUE(box->Locked());
+    EXPECT_EQ(box->BackColor(), Color::System(platform::kColorButtonFace));
+    EXPECT_EQ(hl::AlignmentOf(*box), platform::Align::Center);
+  }
+  for (platform::TextBox* header :
+       {d.txtListNo_Caption, d.txtListTagE_Caption}) {
+    EXPECT_FALSE(header->Enabled());
+    EXPECT_EQ(header->BackColor(), Color::Rgb(224, 224, 224));
+    EXPECT_EQ(hl::AlignmentOf(*header), platform::Align::Center);
+    EXPECT_TRUE(hl::FontOf(*header).bold);
+  }
+  EXPECT_EQ(hl::AlignmentOf(*d.txtListNo[3]), platform::Align::Center);
+  EXPECT_TRUE(d.txtListTagS[3]->Locked());
+  EXPECT_TRUE(hl::TextBoxArgsOf(*d.txtInputTagS).ansiOnly);
+  EXPECT_TRUE(hl::TextBoxArgsOf(*d.txtInputTagS).multiLine);
+  EXPECT_EQ(hl::FontOf(*d.Label11).points, 12);
+  const platform::FontSpec name = hl::FontOf(*d.Label13);
+  EXPECT_EQ(name.name, L"Bookman Old Style");
+  EXPECT_EQ(name.points, 18);
+  EXPECT_EQ(name.weight, 600);
+  EXPECT_EQ(name.charset, 0);
+
+  // About: every text from the version resource; the address is a link.
+  const platform::VersionInfo v = platform::AppVersionInfo();
+  EXPECT_EQ(d.lblVersion->Caption(), L"Ver. " + std::to_wstring(v.major) +
+                                         L"." + std::to_wstring(v.minor) +
+                                         L"." + std::to_wstring(v.revision));
+  EXPECT_EQ(d.Label15->Caption(), v.company);
+  EXPECT_EQ(d.Label14->Caption(), v.copyright);
+  EXPECT_EQ(hl::LabelArgsOf(*d.lblURL).foreColor, Color::Rgb(0, 0, 255));
+  EXPECT_TRUE(hl::LabelArgsOf(*d.lblURL).handCursor);
+  EXPECT_TRUE(hl::FontOf(*d.lblURL).underline);
+  hl::ClickTab(*d.SSTab1, 3);
+  hl::ClickLabel(*d.lblURL);
+  EXPECT_EQ(hl::Log().back(), L"ShellOpen " + std::to_wstring(d.form().hWnd()) +
+                                  L" " + v.webAddress + L" " +
+                                  platform::AppPath());
+}
+
+// Each code shows its choice; codes without one show "(なし)" and close as 0.
+TEST_F(SetupDialogTest, ModifierCodesMapBothWays) {
+  const struct {
+    std::int32_t stored;
+    const wchar_t* shown;
+    std::int32_t closed;
+  } cases[] = {{162, L"Ctrl", 162}, {163, L"Alt", 163},  {246, L"Shift", 246},
+               {0, L"(なし)", 0},   {160, L"(なし)", 0}, {164, L"(なし)", 0},
+               {16, L"(なし)", 0}};
+  for (const auto& c : cases) {
+    PasteShiftKey = c.stored;
+    frmSetup& d = Open();
+    EXPECT_EQ(d.cmbPasteShift->Text(), c.shown) << c.stored;
+    Close();
+    EXPECT_EQ(PasteShiftKey, c.closed) << c.stored;
+  }
+  frmSetup& d = Open();
+  ASSERT_EQ(d.cmbPasteShift->ListCount(), 4);
+  ASSERT_EQ(d.cmbPasteKey->ListCount(), 26);
+  EXPECT_EQ(d.cmbPasteKey->List(25), L"Z");
+  hl::ClickTab(*d.SSTab1, 2);
+  hl::Choose(*d.cmbPasteShift, 3);  // "Alt"
+  hl::Choose(*d.cmbPasteKey, 2);    // "C"
+  Close();
+  EXPECT_EQ(PasteShiftKey, 163);
+  EXPECT_EQ(PasteKey, L"C");
+}
+
+// Flags tick only for -1; every flag, the disabled ones too, closes as the
+// text "-1" or "0", and untouched closing rewrites the five table sections
+// and the whole tag file.
+TEST_F(SetupDialogTest, FlagsRoundTripAndClosingRewritesBothFiles) {
+  WriteBytes("setup.ini", "[MainForm]\r\nGTime = 100\r\n");
+  const vb::Variant cells[] = {vb::Variant(std::int16_t(-1)), L"-1",
+                               vb::Variant(std::int16_t(1)), L"yes",
+                               vb::Variant()};
+  const bool ticked[] = {true, true, false, false, false};
+  for (int e = 0; e < 5; ++e) {
+    TableMarkupSettings(e, propQuality) = L"q" + std::to_wstring(e);
+    TableMarkupSettings(e, propVisible) = cells[e];
+    TableMarkupSettings(e, propEnter) = cells[4 - e];
+  }
+  frmSetup& d = Open();
+  for (int e = 0; e < 5; ++e) {
+    EXPECT_EQ(d.chkVisiblechk(e).Value(), ticked[e] ? 1 : 0) << e;
+    EXPECT_EQ(d.chkEnter(e).Value(), ticked[4 - e] ? 1 : 0) << e;
+    EXPECT_EQ(d.txtQuality(e).Text(), L"q" + std::to_wstring(e));
+  }
+  hl::ClickTab(*d.SSTab1, 1);
+  hl::ClickCheckBox(d.chkVisiblechk(0));  // disabled: no change
+  hl::ClickCheckBox(d.chkVisiblechk(2));
+  hl::Type(d.txtQuality(3), L" border=1");
+  std::filesystem::remove(PathOf("tag.txt"));
+  Close();
+  EXPECT_TRUE(hl::MsgBoxes().empty());
+  EXPECT_EQ(TableMarkupSettings(0, propVisible), vb::Variant(L"-1"));
+  EXPECT_EQ(TableMarkupSettings(2, propVisible), vb::Variant(L"-1"));
+  EXPECT_EQ(TableMarkupSettings(4, propEnter), vb::Variant(L"-1"));
+  EXPECT_EQ(TableMarkupSettings(3, propEnter), vb::Variant(L"-1"));
+  EXPECT_EQ(TableMarkupSettings(0, propEnter), vb::Variant(L"0"));
+  EXPECT_EQ(ReadBytes("setup.ini"),
+            "[MainForm]\r\nGTime = 100\r\n"
+            "[Table]\r\nquality=q0\r\nVisible=-1\r\nEnter=0\r\n"
+            "[Caption]\r\nquality=q1\r\nVisible=-1\r\nEnter=0\r\n"
+            "[TH]\r\nquality=q2\r\nVisible=-1\r\nEnter=0\r\n"
+            "[TR]\r\nquality=q3 border=1\r\nVisible=0\r\nEnter=-1\r\n"
+            "[TD]\r\nquality=q4\r\nVisible=0\r\nEnter=-1\r\n");
+  EXPECT_EQ(ReadBytes("tag.txt"), "0,0,400,1200,400,UL,<ul>,</ul>\r\n");
+}
+
+// Stored timings outside 10..990 and a key that is no letter still open the
+// dialog, shown at the nearest end and as "V"; closing keeps what is shown.
+TEST_F(SetupDialogTest, OutOfRangeOptionsOpenClampedAndCloseAsShown) {
+  const struct {
+    std::int16_t time, delay0, delay1;
+    const wchar_t* key;
+    std::int16_t wantTime, want0, want1;
+    const wchar_t* wantKey;
+  } cases[] = {{100, 200, 200, L"Q", 100, 200, 200, L"Q"},
+               {0, 5, 1000, L"v", 10, 10, 990, L"V"},
+               {-7, 32767, 990, L"", 10, 990, 990, L"V"},
+               {10, 10, -32768, L"AB", 10, 10, 10, L"V"}};
+  for (const auto& c : cases) {
+    GetWindowTime = c.time;
+    Delay[0] = c.delay0;
+    Delay[1] = c.delay1;
+    PasteKey = c.key;
+    frmSetup& d = Open();
+    EXPECT_TRUE(hl::MsgBoxes().empty());
+    EXPECT_EQ(d.vscGetWindowTime->Value(), c.wantTime);
+    EXPECT_EQ(d.txtGetWindowTime->Text(), std::to_wstring(c.wantTime));
+    EXPECT_EQ(d.txtDelay(1).Text(), std::to_wstring(c.want1));
+    Close();
+    EXPECT_EQ(GetWindowTime, c.wantTime) << c.time;
+    EXPECT_EQ(Delay[0], c.want0) << c.delay0;
+    EXPECT_EQ(Delay[1], c.want1) << c.delay1;
+    EXPECT_EQ(PasteKey, c.wantKey) << c.key;
+  }
+}
+
+TEST_F(SetupDialogTest, EachScrollBarShowsItsValueInItsOwnBox) {
+  frmSetup& d = Open();
+  hl::ClickTab(*d.SSTab1, 2);
+  hl::DragThumb(d.vscDelay(1), 500);
+  EXPECT_EQ(d.txtDelay(1).Text(), L"500");
+  EXPECT_EQ(d.txtDelay(0).Text(), L"200");
+  EXPECT_EQ(d.txtGetWindowTime->Text(), L"100");
+  hl::Scroll(*d.vscGetWindowTime, hl::ScrollAction::LineUp);  // +10
+  hl::Scroll(d.vscDelay(0), hl::ScrollAction::PageDown);      // -1
+  hl::Type(d.txtDelay(0), L"9");                              // locked
+  EXPECT_EQ(d.txtGetWindowTime->Text(), L"110");
+  EXPECT_EQ(d.txtDelay(0).Text(), L"199");
+  Close();
+  EXPECT_EQ(GetWindowTime, 110);
+  EXPECT_EQ(Delay[0], 199);
+  EXPECT_EQ(Delay[1], 500);
+}
+
+// Esc presses "閉じる"; a dialog whose opening never ran gives nothing back.
+TEST_F(SetupDialogTest, EscapeClosesAndAnUnopenedDialogKeepsTheOptions) {
+  hl::QueueModalScript([](platform::Form& dialog) {
+    hl::PressEscape(dialog);
+    EXPECT_TRUE(hl::IsClosed(dialog));
+  });
+  PasteShiftKey = 164;
+  frmSetup shown;
+  shown.ShowModal();
+  EXPECT_EQ(hl::UnloadCount(shown.form()), 1);
+  EXPECT_EQ(PasteShiftKey, 0);
+
+  PasteShiftKey = 164;
+  PasteKey = L"Q";
+  std::filesystem::remove(PathOf("tag.txt"));
+  frmSetup unopened;
+  unopened.form().Close();
+  EXPECT_EQ(PasteShiftKey, 164);
+  EXPECT_EQ(PasteKey, L"Q");
+  EXPECT_TRUE(Exists("tag.txt"));
+}
+
+}  // namespace
