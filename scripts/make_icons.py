@@ -3,7 +3,9 @@
 
 settings.ico  a gear (the settings button), 16/20/24/32 px
 table.ico     a small grid with a header row (the table button), 16/20/24/32
-pinrow.ico    the application icon: a bar holding three buttons, 16/32/48
+pinrow.ico    the application icon: a bar holding three buttons, 16 to 48 px
+              as bitmaps and 64/96/128 (the About page at 100-200 % scale)
+              as PNG
 
 Shapes are described in a 16-unit square and rasterised with 4x4
 supersampling, so every size is drawn from the same design. Only the Python
@@ -12,6 +14,7 @@ standard library is used: run `python3 scripts/make_icons.py`.
 import math
 import os
 import struct
+import zlib
 
 SUPERSAMPLE = 4
 OUT_DIR = os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "res")
@@ -107,8 +110,25 @@ def dib(pixels):
     return header + bytes(colour) + bytes(mask)
 
 
+def png(pixels):
+    """One icon image as PNG (RGBA, 8 bits per channel), for large sizes."""
+    size = len(pixels)
+
+    def chunk(kind, data):
+        body = kind + data
+        return struct.pack(">I", len(data)) + body + \
+            struct.pack(">I", zlib.crc32(body) & 0xFFFFFFFF)
+
+    raw = b"".join(b"\0" + bytes(v for px in row for v in px)
+                   for row in pixels)
+    return (b"\x89PNG\r\n\x1a\n" +
+            chunk(b"IHDR", struct.pack(">IIBBBBB", size, size, 8, 6, 0, 0, 0)) +
+            chunk(b"IDAT", zlib.compress(raw, 9)) + chunk(b"IEND", b""))
+
+
 def write_ico(path, shape, sizes):
-    images = [dib(render(shape, s)) for s in sizes]
+    images = [png(render(shape, s)) if s >= 64 else dib(render(shape, s))
+              for s in sizes]
     out = bytearray(struct.pack("<HHH", 0, 1, len(images)))
     offset = 6 + 16 * len(images)
     for s, img in zip(sizes, images):
@@ -124,7 +144,8 @@ def write_ico(path, shape, sizes):
 def main():
     write_ico(os.path.join(OUT_DIR, "settings.ico"), gear, [16, 20, 24, 32])
     write_ico(os.path.join(OUT_DIR, "table.ico"), table, [16, 20, 24, 32])
-    write_ico(os.path.join(OUT_DIR, "pinrow.ico"), app, [16, 32, 48])
+    write_ico(os.path.join(OUT_DIR, "pinrow.ico"), app,
+              [16, 20, 24, 32, 48, 64, 96, 128])
 
 
 if __name__ == "__main__":

@@ -288,6 +288,9 @@ struct TextBoxArgs : ControlArgs {
   Color backColor = Color::System(kColorWindow);
   Color foreColor = Color::System(kColorWindowText);
   bool ansiOnly = false;
+  // A thin single border instead of the sunken one: cells of a grid, whose
+  // borders overlap by a line.
+  bool flat = false;
 };
 
 struct VScrollBarArgs : ControlArgs {

@@ -125,11 +125,11 @@ void ChildWindow::CreateWindowNow() {
   if (!hwnd_) vb::Raise(vb::kOutOfMemory);
   SetWindowLongPtrW(hwnd_, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
   SetWindowSubclass(hwnd_, SubclassProc, 1, reinterpret_cast<DWORD_PTR>(this));
+  parent_.Stack(*this);  // before any window made inside it (tab pages)
   ApplyLook();
   if (autoWidth_ || autoHeight_) Place();  // measured by ApplyLook
   ApplyState();
   if (!toolTip_.empty()) form().SetToolTip(hwnd_, toolTip_);
-  parent_.Stack(*this);
 }
 
 LRESULT CALLBACK ChildWindow::SubclassProc(HWND hwnd, UINT msg, WPARAM wp,

@@ -17,13 +17,6 @@ namespace {
 constexpr wchar_t kPaneClass[] = L"PinrowPane";
 constexpr wchar_t kPaneProp[] = L"Pinrow.Container";
 
-bool Overlap(HWND a, HWND b) {
-  RECT ra{}, rb{}, both{};
-  GetWindowRect(a, &ra);
-  GetWindowRect(b, &rb);
-  return IntersectRect(&both, &ra, &rb) != FALSE;
-}
-
 LRESULT CALLBACK PaneProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
   try {
     LRESULT result = 0;
@@ -130,25 +123,27 @@ void Win32Container::PaintWindowless(HDC dc) {
     if (c->windowless() && c->visible()) c->PaintWindowless(dc, c->HostRect());
 }
 
-// A new window lies at the bottom of its siblings. It goes directly below
-// the earliest sibling added after it, or on top, but only when it overlaps
-// an earlier one: elsewhere the stacking shows nowhere and costs a call.
+// A new window lies at the bottom of its siblings. Only where it overlaps
+// others does its place show: it goes above the earlier ones it overlaps
+// and below the later ones, that is directly below the earliest later one
+// it overlaps, or on top. Windows that overlap nothing cost no call.
 void Win32Container::Stack(Stacked& s) {
   stacked_.push_back(&s);
-  HWND w = s.StackWindow();
+  const RECT area = s.StackRect();
   bool overlapsEarlier = false;
   Stacked* above = nullptr;
   for (Stacked* o : stacked_) {
-    if (o == &s || !o->StackWindow()) continue;
-    if (o->StackKey() > s.StackKey()) {
-      if (!above || o->StackKey() < above->StackKey()) above = o;
-    } else if (!overlapsEarlier) {
-      overlapsEarlier = Overlap(w, o->StackWindow());
-    }
+    if (o == &s || !o->StackWindow() || o->StackKey() == s.StackKey()) continue;
+    RECT other = o->StackRect(), both{};
+    if (!IntersectRect(&both, &area, &other)) continue;
+    if (o->StackKey() < s.StackKey())
+      overlapsEarlier = true;
+    else if (!above || o->StackKey() < above->StackKey())
+      above = o;
   }
   if (!overlapsEarlier) return;
-  ::SetWindowPos(w, above ? above->StackWindow() : HWND_TOP, 0, 0, 0, 0,
-                 SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+  ::SetWindowPos(s.StackWindow(), above ? above->StackWindow() : HWND_TOP, 0, 0,
+                 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
 }
 
 void Win32Container::Unstack(Stacked& s) {

@@ -30,6 +30,7 @@ class Win32Page final : public AddsControls<Container>,
   }
   HWND StackWindow() const override { return hwnd_; }
   double StackKey() const override;
+  RECT StackRect() const override { return RectInHost(); }
 
   void SetShown(bool shown);
   void Place();

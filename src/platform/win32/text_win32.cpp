@@ -143,6 +143,7 @@ class Win32Label final : public ControlOf<Label> {
 
 DWORD EditStyle(const TextBoxArgs& a) {
   DWORD style = EditAlignStyle(a.alignment) | (a.locked ? ES_READONLY : 0);
+  if (a.flat) style |= WS_BORDER;
   if (!a.multiLine) return style | ES_AUTOHSCROLL;
   return style | ES_MULTILINE | ES_AUTOVSCROLL | ES_WANTRETURN |
          (a.verticalScrollBar ? WS_VSCROLL : 0);
@@ -157,7 +158,7 @@ class Win32TextBox final : public ControlOf<TextBox> {
         fore_(args.foreColor),
         ansiOnly_(args.ansiOnly),
         accepted_(args.text) {
-    Init(L"EDIT", EditStyle(args), WS_EX_CLIENTEDGE, args.text);
+    Init(L"EDIT", EditStyle(args), args.flat ? 0 : WS_EX_CLIENTEDGE, args.text);
   }
 
   // The user edits the window's text, so a window is asked.
@@ -214,6 +215,14 @@ class Win32TextBox final : public ControlOf<TextBox> {
 
  protected:
   void ApplyState() override { accepted_ = text(); }
+  // Narrow margins, as the classic text boxes have: a small box such as a
+  // number cell of 280 twips still shows its text whole.
+  void ApplyLook() override {
+    ChildWindow::ApplyLook();
+    const int margin = MulDiv(1, static_cast<int>(form().dpi()), 96);
+    SendMessageW(hwnd(), EM_SETMARGINS, EC_LEFTMARGIN | EC_RIGHTMARGIN,
+                 MAKELPARAM(margin, margin));
+  }
 
  private:
   // Keeps what the user inserted (typed, pasted or composed) only where

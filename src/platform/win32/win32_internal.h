@@ -82,6 +82,8 @@ class Stacked {
   virtual ~Stacked() = default;
   virtual HWND StackWindow() const = 0;
   virtual double StackKey() const = 0;
+  // The window's rectangle in its host's client area, pixels.
+  virtual RECT StackRect() const = 0;
 };
 
 // Holds controls: the form, a frame or a tab page. Controls' positions are
@@ -169,6 +171,7 @@ class ChildWindow : public Stacked {
 
   HWND StackWindow() const override { return hwnd_; }
   double StackKey() const override { return sequence_; }
+  RECT StackRect() const override { return HostRect(); }
 
   // Shared property plumbing for the Control overrides.
   float geometry(int i) const { return geometry_[i]; }

@@ -18,10 +18,17 @@
 //   focus MS              bring the editor to the front, then wait MS
 //   front MS              bring the aimed window to the front, then wait MS
 //   type TEXT             type TEXT with Unicode key events
-//   keys CHORD            press a chord such as "ctrl+right" or "left"
+//   keys CHORD            press a chord such as "ctrl+right", "shift+tab",
+//                         "space" or "left"
 //   click CAPTION         real left click on the child button with CAPTION
 //   clickpic LEFT TOP     real left click on the child at LEFT, TOP (twips,
 //                         inside the client area): the picture buttons
+//   clickat LEFT TOP      real left click on whatever lies at LEFT, TOP
+//                         (twips of the aimed window's client area)
+//   focused               record the focused window: class, rectangle in
+//                         the aimed window's client area (twips), text
+//   controls              record every visible control of the aimed window
+//                         the same way
 //   focusbtn CAPTION      give the keyboard focus to that child button
 //   drag CAPTION DX DY    hold Shift, press the mouse on the button, move by
 //                         DX, DY pixels in steps (the first leaves the
@@ -234,7 +241,8 @@ const std::map<std::wstring, WORD>& KeyNames() {
       {L"ctrl", VK_CONTROL}, {L"shift", VK_SHIFT},  {L"alt", VK_MENU},
       {L"left", VK_LEFT},    {L"right", VK_RIGHT},  {L"up", VK_UP},
       {L"down", VK_DOWN},    {L"end", VK_END},      {L"home", VK_HOME},
-      {L"enter", VK_RETURN}, {L"escape", VK_ESCAPE}};
+      {L"enter", VK_RETURN}, {L"escape", VK_ESCAPE}, {L"tab", VK_TAB},
+      {L"space", VK_SPACE},  {L"pgup", VK_PRIOR},    {L"pgdn", VK_NEXT}};
   return names;
 }
 
@@ -390,6 +398,62 @@ class Session {
     AttachThreadInput(mine, theirs, FALSE);
     if (focused != button) throw Failure("the button did not take the focus");
     Sleep(100);
+  }
+
+  // The point `leftTwips`, `topTwips` of the aimed window's client area
+  // (a pixel inside it) on the screen.
+  POINT ClientPoint(int leftTwips, int topTwips) {
+    int tpp = TwipsPerPixel();
+    POINT p{leftTwips / tpp + 2, topTwips / tpp + 2};
+    ClientToScreen(Aimed(), &p);
+    return p;
+  }
+
+  // A real click on whatever of the aimed window lies at the point.
+  void ClickAt(int leftTwips, int topTwips) {
+    POINT p = ClientPoint(leftTwips, topTwips);
+    HWND under = WindowFromPoint(p);
+    if (!under || GetAncestor(under, GA_ROOT) != Aimed())
+      throw Failure("the point is not on the aimed window");
+    PointAt(under, p);
+    QueryPerformanceCounter(&g_clickTime);
+    SendMouseAt(p, MOUSEEVENTF_LEFTDOWN);
+    Sleep(30);
+    SendMouseAt(p, MOUSEEVENTF_LEFTUP);
+    Record("clicked", ToUtf8(ClassOf(under)) + " " + Hex(CaptionOf(under)));
+  }
+
+  // A window's rectangle in the aimed window's client area, twips.
+  std::string ClientRectTwips(HWND h) {
+    RECT r;
+    GetWindowRect(h, &r);
+    MapWindowPoints(HWND_DESKTOP, Aimed(), (POINT*)&r, 2);
+    int tpp = TwipsPerPixel();
+    char line[96];
+    snprintf(line, sizeof line, "%ld %ld %ld %ld", r.left * tpp, r.top * tpp,
+             (r.right - r.left) * tpp, (r.bottom - r.top) * tpp);
+    return line;
+  }
+
+  // The window with the keyboard focus in the aimed window's thread.
+  void RecordFocus() {
+    GUITHREADINFO info{};
+    info.cbSize = sizeof info;
+    GetGUIThreadInfo(GetWindowThreadProcessId(Aimed(), nullptr), &info);
+    HWND f = info.hwndFocus;
+    if (!f) throw Failure("no window has the focus");
+    Record("focused", ToUtf8(ClassOf(f)) + " " + ClientRectTwips(f) + " " +
+                          Hex(CaptionOf(f)));
+  }
+
+  // Every visible control of the aimed window: class, rectangle in its
+  // client area (twips) and text.
+  void RecordControls() {
+    for (HWND c : Children(Aimed())) {
+      if (!IsWindowVisible(c)) continue;
+      Record("control", ToUtf8(ClassOf(c)) + " " + ClientRectTwips(c) + " " +
+                            Hex(CaptionOf(c)));
+    }
   }
 
   void Run(const Args& argv);
@@ -555,6 +619,10 @@ const std::map<std::wstring, Session::Command>& Session::Commands() {
       {L"keys", {1, [](S&, const A& a) { PressChord(a[0]); }}},
       {L"click",
        {1, [](S& s, const A& a) { s.Click(s.ButtonByCaption(a[0])); }}},
+      {L"clickat",
+       {2, [](S& s, const A& a) { s.ClickAt(ToInt(a[0]), ToInt(a[1])); }}},
+      {L"focused", {0, [](S& s, const A&) { s.RecordFocus(); }}},
+      {L"controls", {0, [](S& s, const A&) { s.RecordControls(); }}},
       {L"clickpic",
        {2, [](S& s,
               const A& a) { s.Click(s.ChildAt(ToInt(a[0]), ToInt(a[1]))); }}},
