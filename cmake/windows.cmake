@@ -32,3 +32,21 @@ foreach(tool_src ${PINROW_E2E_TOOLS})
   target_link_options(${tool} PRIVATE -static -municode)
   target_link_libraries(${tool} PRIVATE user32 gdi32 kernel32 psapi)
 endforeach()
+
+# The platform contract suite against the Win32 backend: the same tests the
+# unit tests run on the headless backend, run under Wine by the end-to-end
+# tests. GoogleTest is built from the sources Debian ships; MinGW's default
+# thread model lacks std::mutex, so its Notification comes from a header.
+set(gtest_disable_pthreads ON CACHE BOOL "" FORCE)
+set(INSTALL_GTEST OFF CACHE BOOL "" FORCE)
+add_subdirectory(/usr/src/googletest/googletest ${CMAKE_BINARY_DIR}/googletest EXCLUDE_FROM_ALL)
+target_compile_options(gtest PUBLIC
+  -include ${CMAKE_SOURCE_DIR}/tests/contract/gtest_mingw_notification.h)
+file(GLOB PINROW_RUNTIME_SOURCES CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/src/runtime/*.cpp)
+add_executable(contract_tests
+  ${CMAKE_SOURCE_DIR}/tests/unit/platform_contract_test.cpp
+  ${PINROW_RUNTIME_SOURCES} ${PINROW_WIN32_SOURCES})
+target_include_directories(contract_tests PRIVATE ${CMAKE_SOURCE_DIR}/src ${CMAKE_SOURCE_DIR}/res)
+target_compile_definitions(contract_tests PRIVATE UNICODE _UNICODE WIN32_LEAN_AND_MEAN NOMINMAX _WIN32_WINNT=0x0A00)
+target_link_options(contract_tests PRIVATE -static)
+target_link_libraries(contract_tests PRIVATE gtest gtest_main comctl32 uxtheme user32 gdi32 kernel32)

@@ -16,7 +16,6 @@ constexpr float kTabsLeft = 120;
 constexpr float kTabsTop = 120;
 constexpr float kTabsWidth = 6405;
 constexpr float kTabsHeight = 6135;
-constexpr float kPageMargin = 120;
 
 constexpr float kBoxHeight = 270;  // single-line text boxes
 constexpr float kSpinSize = 255;   // the small scroll bars beside number boxes
@@ -98,22 +97,15 @@ CheckBox& AddBoxOnRight(Container& c, const std::wstring& caption, float left,
   return c.AddCheckBox(args);
 }
 
-// A label centred across the page's width. A backend that can measure the
-// caption at once sizes the label to it, so only the text is a click
-// target; otherwise the label spans the page and centres its text.
+// A label as wide as its caption, centred across the page, so that only
+// the text is a click target.
 Label& AddCentred(Container& page, const std::wstring& caption, float top,
                   const LabelArgs& style = LabelArgs()) {
   LabelArgs args = style;
   args.caption = caption;
   args.top = top;
-  args.alignment = Align::Center;
   Label& label = page.AddLabel(args);
-  if (label.Width() > 0) {
-    label.SetLeft((kTabsWidth - label.Width()) / 2);
-  } else {
-    label.SetLeft(kPageMargin);
-    label.SetWidth(kTabsWidth - 2 * kPageMargin);
-  }
+  label.SetLeft((kTabsWidth - label.Width()) / 2);
   return label;
 }
 
@@ -229,6 +221,7 @@ void frmSetup::CreateButtonList(Container& page) {
     header.alignment = Align::Center;
     header.backColor = Color::Rgb(224, 224, 224);
     header.font = ListHeaderFont();
+    header.flat = true;
     *col.header = &page.AddTextBox(header);
   }
   // Row by row, so Tab walks the grid as it reads.
@@ -237,6 +230,7 @@ void frmSetup::CreateButtonList(Container& page) {
       TextBoxArgs cell =
           BoxArgs(col.left, kListTop + kListRowStep * k, col.width, kBoxHeight);
       cell.locked = true;
+      cell.flat = true;
       if (col.cells == &txtListNo) cell.alignment = Align::Center;
       col.cells->push_back(&page.AddTextBox(cell));
     }

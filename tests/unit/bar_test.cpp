@@ -196,7 +196,8 @@ TEST_F(BarTest, RestartRestoresWhereTheBarWas) {
 // skips its remaining steps (the timer keeps its interval).
 TEST_F(BarTest, FailingActivationReportsItsPhrase) {
   Start();
-  TagTable(0, colLeft) = vb::Variant(L"abc");
+  // Row 1: the dialog itself loads row 0 into its form when it opens.
+  TagTable(1, colLeft) = vb::Variant(L"abc");
   GetWindowTime = 500;
   hl::PressPictureButton(*bar_->cmdSetup);
   EXPECT_TRUE(StartsWith(OnlyError(),
@@ -236,12 +237,12 @@ TEST_F(BarTest, SettingsDialogIsModalAndWritesWhenItCloses) {
     // The bar takes no input while the dialog is open.
     hl::Press(*bar_->Check[0]);
     EXPECT_EQ(bar_->Check[0]->Value(), 0);
-    GetWindowTime = 250;  // as the settings page would
     platform::CommandButton* close = hl::FindCommandButton(dialog, L"閉じる");
     ASSERT_NE(close, nullptr);
     hl::PressCommandButton(*close);
     EXPECT_EQ(hl::UnloadCount(dialog), 1);
   });
+  GetWindowTime = 250;  // the dialog shows it and takes it back on closing
   hl::PressPictureButton(*bar_->cmdSetup);
   EXPECT_TRUE(ran);
   EXPECT_TRUE(hl::MsgBoxes().empty()) << OnlyError();

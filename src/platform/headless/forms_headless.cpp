@@ -375,10 +375,15 @@ class HCheckBox final : public HControl<CheckBox> {
   CheckBoxArgs args;
 };
 
-class HShape final : public HControl<Shape> {};
+// Shapes and images are drawn on their container and have no window.
+class HShape final : public HControl<Shape> {
+ public:
+  WindowHandle hWnd() const override { return 0; }
+};
 
 class HImage final : public HControl<Image> {
  public:
+  WindowHandle hWnd() const override { return 0; }
   Picture picture = Picture::AppIcon;
 };
 

@@ -228,11 +228,9 @@ class Win32CheckBox final : public ControlOf<CheckBox> {
     if (value_) SendMessageW(hwnd(), BM_SETCHECK, BST_CHECKED, 0);
   }
   // A box without a given size is as large as its caption and its box.
-  void ApplyLook() override {
-    ChildWindow::ApplyLook();
-    if (!autoWidth() && !autoHeight()) return;
+  void Measure() override {
     const UINT dpi = form().dpi();
-    WindowDc dc(hwnd());
+    WindowDc dc(form().hwnd());
     Selected font(dc.get(), Font());
     SIZE text{};
     GetTextExtentPoint32W(dc.get(), this->text().c_str(),

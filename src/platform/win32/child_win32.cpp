@@ -98,6 +98,7 @@ void ChildWindow::Attach(std::unique_ptr<ChildWindow> self) {
   sequence_ = form().Keep(std::move(self));
   if (tabIndex_ < 0) tabIndex_ = sequence_;
   parent_.Adopt(*this);
+  if (autoWidth_ || autoHeight_) Measure();  // the size reads right at once
   if (windowless())
     InvalidateArea();
   else if (visible_ && parent_.Realized())
@@ -166,6 +167,7 @@ bool ChildWindow::OnMessage(UINT msg, WPARAM wp, LPARAM, LRESULT& result) {
 void ChildWindow::ApplyLook() {
   if (hwnd_)
     SendMessageW(hwnd_, WM_SETFONT, reinterpret_cast<WPARAM>(Font()), TRUE);
+  if (autoWidth_ || autoHeight_) Measure();
 }
 
 HFONT ChildWindow::Font() const { return form().FontFor(font_); }

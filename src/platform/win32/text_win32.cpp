@@ -82,7 +82,9 @@ class Win32Label final : public ControlOf<Label> {
   std::wstring Caption() const override { return text(); }
   void SetCaption(const std::wstring& c) override {
     SetText(c);
-    if (hwnd() && (autoWidth() || autoHeight())) ApplyDpi();
+    if (!autoWidth() && !autoHeight()) return;
+    Measure();
+    PlaceAgain();
   }
 
   bool OnReflect(UINT msg, WPARAM wp, LPARAM lp, LRESULT& result) override {
@@ -117,11 +119,9 @@ class Win32Label final : public ControlOf<Label> {
 
  protected:
   // A label without a given width (or height) is as large as its caption.
-  void ApplyLook() override {
-    ChildWindow::ApplyLook();
-    if (!autoWidth() && !autoHeight()) return;
+  void Measure() override {
     const UINT dpi = form().dpi();
-    WindowDc dc(hwnd());
+    WindowDc dc(form().hwnd());
     Selected font(dc.get(), Font());
     RECT r{0, 0, autoWidth() ? 32767 : FormPixels().cx, 0};
     UINT format = DT_CALCRECT | DT_NOPREFIX |

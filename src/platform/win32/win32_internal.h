@@ -211,6 +211,9 @@ class ChildWindow : public Stacked {
   // What depends on the dpi beside the place (font, picture, autosize);
   // runs on a new window and on a dpi change.
   virtual void ApplyLook();
+  // Sets the autosized width or height from the text at the form's dpi
+  // (with SetMeasured); runs at creation and with ApplyLook.
+  virtual void Measure() {}
   // The control's own state (a check, items, a range) applied to a new
   // window.
   virtual void ApplyState() {}

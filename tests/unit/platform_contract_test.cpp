@@ -1,0 +1,212 @@
+// The event contract of the platform layer (forms.h), checked through the
+// interface alone. The same file builds against the headless backend (in
+// the unit tests) and against the Win32 backend (contract_tests.exe, run
+// under Wine by the end-to-end tests), so the stand-in the unit tests use
+// cannot drift from the real window system.
+#include <gtest/gtest.h>
+
+#include <memory>
+#include <string>
+
+#include "platform/platform.h"
+#include "runtime/vb.h"
+
+namespace {
+
+using platform::Form;
+
+// The run-time error number a call raises, or 0 when it raises none.
+template <class Fn>
+int ErrorOf(Fn&& fn) {
+  try {
+    fn();
+  } catch (const vb::RuntimeError& e) {
+    return e.Number();
+  }
+  return 0;
+}
+
+class ContractTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    platform::FormArgs args;
+    args.caption = L"contract";
+    args.width = 6000;
+    args.height = 5000;
+    form_ = platform::CreateForm(args);
+  }
+  Form& form() { return *form_; }
+
+  std::unique_ptr<Form> form_;
+};
+
+TEST_F(ContractTest, ScrollBarValueFiresChangeOnlyWhenItChanges) {
+  for (bool topIsMin : {true, false}) {
+    SCOPED_TRACE(topIsMin);
+    platform::VScrollBarArgs args;
+    args.min = topIsMin ? 10 : 990;
+    args.max = topIsMin ? 990 : 10;
+    args.value = 500;
+    platform::VScrollBar& bar = form().AddVScrollBar(args);
+    int changes = 0, seen = 0;
+    bar.Change = [&] {
+      ++changes;
+      seen = bar.Value();
+    };
+    bar.SetValue(500);
+    EXPECT_EQ(changes, 0);
+    bar.SetValue(20);
+    EXPECT_EQ(changes, 1);
+    EXPECT_EQ(seen, 20);  // the new value is in place when Change runs
+    EXPECT_EQ(ErrorOf([&] { bar.SetValue(5); }), vb::kInvalidPropertyValue);
+    EXPECT_EQ(ErrorOf([&] { bar.SetValue(991); }), vb::kInvalidPropertyValue);
+    EXPECT_EQ(bar.Value(), 20);
+    EXPECT_EQ(changes, 1);
+    // A new end clamps the value, which fires Change once.
+    if (topIsMin)
+      bar.SetMin(100);
+    else
+      bar.SetMax(100);
+    EXPECT_EQ(bar.Value(), 100);
+    EXPECT_EQ(changes, 2);
+  }
+}
+
+TEST_F(ContractTest, ValuesOutsideWhatAPropertyTakesAreRefused) {
+  platform::ToggleButton& toggle = form().AddToggleButton({});
+  platform::CheckBox& check = form().AddCheckBox({});
+  platform::DropDownList& list = form().AddDropDownList({});
+  list.AddItem(L"a");
+  list.AddItem(L"b");
+  EXPECT_EQ(ErrorOf([&] { toggle.SetValue(2); }), vb::kInvalidPropertyValue);
+  EXPECT_EQ(ErrorOf([&] { check.SetValue(-1); }), vb::kInvalidPropertyValue);
+  EXPECT_EQ(ErrorOf([&] { list.SetListIndex(2); }), vb::kInvalidPropertyValue);
+  EXPECT_EQ(ErrorOf([&] { toggle.SetTabIndex(-1); }),
+            vb::kInvalidPropertyValue);
+  EXPECT_EQ(toggle.Value(), 0);
+  EXPECT_EQ(check.Value(), 0);
+  EXPECT_EQ(list.ListIndex(), -1);
+
+  platform::Timer& timer = form().AddTimer();
+  timer.SetInterval(-5);
+  EXPECT_EQ(timer.Interval(), 0);
+}
+
+TEST_F(ContractTest, DisabledCheckBoxKeepsItsValue) {
+  platform::CheckBoxArgs args;
+  args.caption = L"挿入する：";
+  args.boxOnRight = true;
+  args.enabled = false;
+  platform::CheckBox& box = form().AddCheckBox(args);
+  box.SetValue(1);
+  EXPECT_EQ(box.Value(), 1);
+  box.SetEnabled(true);
+  box.SetEnabled(false);
+  EXPECT_EQ(box.Value(), 1);
+  EXPECT_EQ(box.Caption(), L"挿入する：");
+}
+
+TEST_F(ContractTest, DropDownListShowsTheChosenItem) {
+  platform::DropDownList& list = form().AddDropDownList({});
+  for (const wchar_t* item : {L"(なし)", L"Shift", L"Ctrl", L"Alt"})
+    list.AddItem(item);
+  EXPECT_EQ(list.ListCount(), 4);
+  EXPECT_EQ(list.Text(), L"");
+  list.SetListIndex(2);
+  EXPECT_EQ(list.ListIndex(), 2);
+  EXPECT_EQ(list.Text(), L"Ctrl");
+  EXPECT_EQ(list.List(0), L"(なし)");
+  list.SetListIndex(-1);
+  EXPECT_EQ(list.Text(), L"");
+}
+
+TEST_F(ContractTest, TextsAndPropertiesReadBackAsSet) {
+  platform::TextBoxArgs multi;
+  multi.multiLine = true;
+  multi.verticalScrollBar = true;
+  platform::TextBox& tags = form().AddTextBox(multi);
+  tags.SetText(L"<ul>\r\n<li>");
+  EXPECT_EQ(tags.Text(), L"<ul>\r\n<li>");
+
+  platform::TextBoxArgs single;
+  single.locked = true;
+  single.text = L"400";
+  platform::TextBox& number = form().AddTextBox(single);
+  EXPECT_EQ(number.Text(), L"400");
+  EXPECT_TRUE(number.Locked());
+  number.SetBackColor(platform::Color::System(platform::kColorHighlight));
+  EXPECT_EQ(number.BackColor(),
+            platform::Color::System(platform::kColorHighlight));
+  number.SetText(L"ボタン名");
+  EXPECT_EQ(number.Text(), L"ボタン名");
+
+  platform::LabelArgs label;
+  label.caption = L"Ver.";
+  label.left = 2460;
+  label.top = 2400;
+  platform::Label& version = form().AddLabel(label);
+  version.SetCaption(L"Ver. 1.0.0");
+  EXPECT_EQ(version.Caption(), L"Ver. 1.0.0");
+  EXPECT_EQ(version.Left(), 2460);
+  version.SetLeft(1234.5f);
+  EXPECT_EQ(version.Left(), 1234.5f);
+}
+
+TEST_F(ContractTest, ControlsInAHiddenPageKeepTheirFlagsButTakeNoFocus) {
+  platform::TabControlArgs args;
+  args.left = 120;
+  args.top = 120;
+  args.width = 5000;
+  args.height = 4000;
+  args.captions = {L"一般", L"About"};
+  platform::TabControl& tabs = form().AddTabControl(args);
+  platform::TextBoxArgs box;
+  box.left = 240;
+  box.top = 600;
+  box.width = 1000;
+  box.height = 270;
+  platform::TextBox& onSecond = tabs.Page(1).AddTextBox(box);
+  EXPECT_EQ(tabs.Tabs(), 2);
+  EXPECT_EQ(tabs.Tab(), 0);
+  EXPECT_EQ(ErrorOf([&] { tabs.SetTab(2); }), vb::kInvalidPropertyValue);
+  EXPECT_EQ(ErrorOf([&] { tabs.Page(2); }), vb::kSubscript);
+  form().Show();
+  EXPECT_TRUE(onSecond.Visible());
+  EXPECT_EQ(ErrorOf([&] { onSecond.SetFocus(); }), vb::kInvalidCall);
+  int gotFocus = 0;
+  onSecond.GotFocus = [&] { ++gotFocus; };
+  tabs.SetTab(1);
+  EXPECT_EQ(tabs.Tab(), 1);
+  EXPECT_EQ(ErrorOf([&] { onSecond.SetFocus(); }), 0);
+  EXPECT_EQ(gotFocus, 1);
+  onSecond.SetVisible(false);
+  EXPECT_EQ(ErrorOf([&] { onSecond.SetFocus(); }), vb::kInvalidCall);
+}
+
+TEST_F(ContractTest, WindowedControlsHaveHandlesFromTheStart) {
+  platform::ToggleButtonArgs hidden;
+  hidden.visible = false;
+  platform::ToggleButton& slot = form().AddToggleButton(hidden);
+  EXPECT_NE(slot.hWnd(), 0);
+  EXPECT_NE(form().AddLabel({}).hWnd(), 0);
+  EXPECT_EQ(form().AddShape({}).hWnd(), 0);
+  EXPECT_EQ(form().AddImage({}).hWnd(), 0);
+}
+
+TEST_F(ContractTest, ShowFiresActivateWhenTheFormBecomesActive) {
+  int activations = 0, resizes = 0;
+  form().Activate = [&] { ++activations; };
+  form().Resize = [&] { ++resizes; };
+  form().Show();
+  form().Show();
+  EXPECT_EQ(activations, 1);
+  EXPECT_GE(resizes, 1);
+  EXPECT_TRUE(form().Visible());
+  int unloads = 0;
+  form().Unload = [&] { ++unloads; };
+  form().Close();
+  form().Close();
+  EXPECT_EQ(unloads, 1);
+}
+
+}  // namespace
