@@ -23,10 +23,13 @@
 //   click CAPTION         real left click on the child button with CAPTION
 //   clickpic LEFT TOP     real left click on the child at LEFT, TOP (twips,
 //                         inside the client area): the picture buttons
-//   clickat LEFT TOP      real left click on whatever lies at LEFT, TOP
-//                         (twips of the aimed window's client area)
-//   focused               record the focused window: class, rectangle in
-//                         the aimed window's client area (twips), text
+//   clickon CLASS LEFT TOP  real left click on the window of CLASS at LEFT,
+//                         TOP (twips of the aimed window's client area),
+//                         waiting until one is there
+//   focused               record the focused window: class and rectangle
+//                         in the aimed window's client area (twips)
+//   waitfocus CLASS LEFT TOP MS  wait until the focused window is of CLASS
+//                         with its corner at LEFT, TOP (twips)
 //   controls              record every visible control of the aimed window
 //                         the same way
 //   focusbtn CAPTION      give the keyboard focus to that child button
@@ -36,6 +39,9 @@
 //   answer TITLE TEXT MS  wait for an input box with TITLE, record its
 //                         prompt, type TEXT and press OK ("::cancel": Cancel)
 //   dialogs               record the visible dialogs (title and texts)
+//   dismiss TITLE MS      wait for a message box with TITLE, record its
+//                         text and press OK
+//   waitgone MS           wait until the aimed window is gone
 //   settext TEXT          replace the editor's text
 //   gettext               record the editor's text
 //   wait MODE TEXT MS     poll the editor's text until it MODE TEXT, with
@@ -409,18 +415,35 @@ class Session {
     return p;
   }
 
-  // A real click on whatever of the aimed window lies at the point.
-  void ClickAt(int leftTwips, int topTwips) {
+  // A real click on the window of class `cls` that lies at the point of the
+  // aimed window's client area, once one is there: keys sent before (a page
+  // switched) may still be on their way.
+  void ClickOn(const std::wstring& cls, int leftTwips, int topTwips) {
     POINT p = ClientPoint(leftTwips, topTwips);
-    HWND under = WindowFromPoint(p);
-    if (!under || GetAncestor(under, GA_ROOT) != Aimed())
-      throw Failure("the point is not on the aimed window");
-    PointAt(under, p);
+    MovePointer(p);
+    HWND under = nullptr;
+    bool found = WaitFor(5000, [&] {
+      under = WindowFromPoint(p);
+      return under && GetAncestor(under, GA_ROOT) == Aimed() &&
+             _wcsicmp(ClassOf(under).c_str(), cls.c_str()) == 0 &&
+             IsWindowEnabled(under);
+    });
+    if (!found)
+      throw Failure("no " + ToUtf8(cls) + " at the point but a " +
+                    ToUtf8(under ? ClassOf(under) : L"nothing"));
+    RestPointer(p);
     QueryPerformanceCounter(&g_clickTime);
     SendMouseAt(p, MOUSEEVENTF_LEFTDOWN);
     Sleep(30);
     SendMouseAt(p, MOUSEEVENTF_LEFTUP);
     Record("clicked", ToUtf8(ClassOf(under)) + " " + Hex(CaptionOf(under)));
+  }
+
+  static HWND FocusOf(HWND top) {
+    GUITHREADINFO info{};
+    info.cbSize = sizeof info;
+    GetGUIThreadInfo(GetWindowThreadProcessId(top, nullptr), &info);
+    return info.hwndFocus;
   }
 
   // A window's rectangle in the aimed window's client area, twips.
@@ -435,15 +458,25 @@ class Session {
     return line;
   }
 
-  // The window with the keyboard focus in the aimed window's thread.
-  void RecordFocus() {
-    GUITHREADINFO info{};
-    info.cbSize = sizeof info;
-    GetGUIThreadInfo(GetWindowThreadProcessId(Aimed(), nullptr), &info);
-    HWND f = info.hwndFocus;
-    if (!f) throw Failure("no window has the focus");
-    Record("focused", ToUtf8(ClassOf(f)) + " " + ClientRectTwips(f) + " " +
-                          Hex(CaptionOf(f)));
+  // The window with the keyboard focus in the aimed window's thread, as
+  // "class left top width height" (twips of the aimed window's client area).
+  std::string FocusLine() {
+    HWND f = FocusOf(Aimed());
+    return f ? ToUtf8(ClassOf(f)) + " " + ClientRectTwips(f) : "nothing";
+  }
+
+  // Waits until the focus is on a window of class `cls` whose corner lies
+  // at the point (twips), and records it.
+  void WaitFocus(const std::wstring& cls, int left, int top, int ms) {
+    std::string want = ToUtf8(cls) + " " + std::to_string(left) + " " +
+                       std::to_string(top) + " ";
+    std::string now;
+    bool ok = WaitFor(ms, [&] {
+      now = FocusLine();
+      return now.compare(0, want.size(), want) == 0;
+    });
+    Record("focused", now);
+    if (!ok) throw Failure("the focus is on " + now);
   }
 
   // Every visible control of the aimed window: class, rectangle in its
@@ -497,6 +530,19 @@ void Answer(const std::wstring& title, const std::wstring& text, int ms) {
                [&] { return !IsWindow(dialog) || !IsWindowVisible(dialog); }))
     throw Failure("the input box did not close");
   Record("answered", Hex(title));
+}
+
+// Waits for a message box with the title, records its text and presses OK.
+void Dismiss(const std::wstring& title, int ms) {
+  HWND box = nullptr;
+  if (!WaitFor(ms, [&] { return (box = FindDialog(title)) != nullptr; }))
+    throw Failure("no box titled " + ToUtf8(title));
+  Sleep(100);  // let the box finish its initialisation
+  RecordDialogTexts(box, "box_text_hex");
+  PostMessageW(box, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED),
+               (LPARAM)GetDlgItem(box, IDOK));
+  if (!WaitFor(ms, [&] { return !IsWindow(box) || !IsWindowVisible(box); }))
+    throw Failure("the box did not close");
 }
 
 bool TextMatches(const std::wstring& mode, const std::wstring& text,
@@ -619,9 +665,18 @@ const std::map<std::wstring, Session::Command>& Session::Commands() {
       {L"keys", {1, [](S&, const A& a) { PressChord(a[0]); }}},
       {L"click",
        {1, [](S& s, const A& a) { s.Click(s.ButtonByCaption(a[0])); }}},
-      {L"clickat",
-       {2, [](S& s, const A& a) { s.ClickAt(ToInt(a[0]), ToInt(a[1])); }}},
-      {L"focused", {0, [](S& s, const A&) { s.RecordFocus(); }}},
+      {L"clickon",
+       {3,
+        [](S& s, const A& a) {
+          s.ClickOn(a[0], ToInt(a[1]), ToInt(a[2]));
+        }}},
+      {L"focused",
+       {0, [](S& s, const A&) { Record("focused", s.FocusLine()); }}},
+      {L"waitfocus",
+       {4,
+        [](S& s, const A& a) {
+          s.WaitFocus(a[0], ToInt(a[1]), ToInt(a[2]), ToInt(a[3]));
+        }}},
       {L"controls", {0, [](S& s, const A&) { s.RecordControls(); }}},
       {L"clickpic",
        {2, [](S& s,
@@ -635,6 +690,16 @@ const std::map<std::wstring, Session::Command>& Session::Commands() {
         }}},
       {L"answer", {3, [](S&, const A& a) { Answer(a[0], a[1], ToInt(a[2])); }}},
       {L"dialogs", {0, [](S&, const A&) { RecordDialogs(); }}},
+      {L"dismiss", {2, [](S&, const A& a) { Dismiss(a[0], ToInt(a[1])); }}},
+      {L"waitgone",
+       {1,
+        [](S& s, const A& a) {
+          if (!WaitFor(ToInt(a[0]), [&] {
+                HWND h = FindWindowW(nullptr, s.windowTitle.c_str());
+                return !h || !IsWindowVisible(h);
+              }))
+            throw Failure("the window did not go");
+        }}},
       {L"settext",
        {1,
         [](S& s, const A& a) {

@@ -1,0 +1,121 @@
+"""The settings dialog, driven with a real mouse and keyboard."""
+
+import unittest
+
+import editor
+from editor import (TABLE_BUTTON_TWIPS, answer, focus_editor, wait_text)
+
+DIALOG = "設定"
+TAB_CORNER = (120, 120)  # the tab control's corner: the pages' origin
+
+
+def at(x, y):
+    """A point given on a page (twips) in the dialog's client area."""
+    return [TAB_CORNER[0] + x, TAB_CORNER[1] + y]
+
+
+def click_on_page(cls, x, y):
+    """A click on the control of class `cls` at a point of a page (well
+    inside it: a click on a field's border does not focus it)."""
+    return ["clickon", cls, *at(x, y)]
+
+
+def wait_focus(cls, x, y):
+    """Waits for the focus on a control of the dialog (corner in twips)."""
+    return ["waitfocus", cls, x, y, 5000]
+
+
+def open_dialog():
+    return ["window", "Pinrow", "clickpic", 0, 0,
+            "window", DIALOG, "waitwin", 5000]
+
+
+def close_dialog():
+    return ["keys", "escape", "waitgone", 5000, "window", "Pinrow"]
+
+
+# The first page: the input form, the grid and its scroll bar.
+CAPTION_BOX = ("Edit", 1500, 960)
+START_TAG_BOX = ("Edit", 1500, 1320)
+END_TAG_BOX = ("Edit", 1500, 2400)
+REGISTER = ("Button", 4740, 960)
+DELETE = ("Button", 4740, 1440)
+LIST_DOWN_ARROW = ("ScrollBar", 5950, 5800)
+
+
+def grid_row(k):
+    """A point on the caption cell of grid row k."""
+    return ("Edit", 600, 4620 + 255 * k + 60)
+
+
+def scroll_list_down(times):
+    return [step for _ in range(times)
+            for step in click_on_page(*LIST_DOWN_ARROW)]
+
+
+def type_into(box, text):
+    return [*click_on_page(*box), "type", text]
+
+
+class SettingsDialogTest(editor.EditorTestCase):
+
+    def setUp(self):
+        super().setUp()
+        self.start_bar_shown()
+
+    def test_paste_options_by_keyboard_reach_setup_ini_when_the_bar_closes(self):
+        self.press(
+            *focus_editor(), *open_dialog(), "keys", "ctrl+tab",
+            "keys", "ctrl+tab", "keys", "tab",
+            *wait_focus("ComboBox", *at(3480, 600)), "keys", "down",
+            *["keys", "tab"] * 4, *wait_focus("ScrollBar", *at(5535, 2040)),
+            "keys", "up", "keys", "up", *close_dialog())
+        self.close_bar()
+        setup = self.app.read("setup.ini").decode("cp932").split("\r\n")
+        self.assertIn("PShiftKey=163", setup)
+        self.assertIn("Delay1=220", setup)
+        self.assertIn("Delay0=200", setup)
+
+    def test_cell_attribute_reaches_the_table_markup(self):
+        self.press(*focus_editor(), *open_dialog(), "keys", "ctrl+tab",
+                   *type_into(("Edit", 1620, 670 + 1080 * 4 + 60), "class=x"),
+                   *close_dialog(), *focus_editor(),
+                   "clickpic", *TABLE_BUTTON_TWIPS,
+                   *answer("列数", "1"), *answer("行数", "1"),
+                   *wait_text("contains", "<td class=x>&nbsp;</td>"))
+        setup = self.app.read("setup.ini").decode("cp932").split("\r\n")
+        self.assertEqual(setup[setup.index("[TD]") + 1], "quality=class=x")
+
+    def test_register_refuse_and_delete_a_button(self):
+        # A new button from the blank row below the last one.
+        self.press(*focus_editor(), *open_dialog(), *scroll_list_down(1),
+                   *click_on_page(*grid_row(4)),
+                   *type_into(CAPTION_BOX, "B"),
+                   *type_into(START_TAG_BOX, "<b>"),
+                   *type_into(END_TAG_BOX, "</b>"),
+                   *click_on_page(*REGISTER), *close_dialog(),
+                   *focus_editor(), "click", "B",
+                   *wait_text("equals", "<b>"))
+        lines = self.tag_lines()
+        self.assertEqual(lines[5], "5,400,0,400,400,B,<b>,</b>")
+
+        # No start tag: the message, then the focus in the start tag box.
+        result = self.press(
+            *open_dialog(), *scroll_list_down(2),
+            *click_on_page(*grid_row(4)), *type_into(CAPTION_BOX, "C"),
+            *click_on_page(*REGISTER), "dismiss", "入力エラー", 5000,
+            *wait_focus("Edit", *at(1440, 1260)))
+        self.assertEqual(result.texts("box_text_hex"), ["開始タグが未入力です"])
+
+        # Deleting it again hides its slot and drops its line.
+        result = self.press("window", DIALOG, *click_on_page(*grid_row(3)),
+                            *click_on_page(*DELETE), *close_dialog(), "bar")
+        shown = [v.split(" ")[-1] for v in result.values("child")
+                 if v.split(" ")[4] == "1"]
+        self.assertNotIn("B".encode().hex(), shown)
+        self.assertEqual(self.app.read("tag.txt").decode("cp932"),
+                         "".join(line + "\r\n" for line in lines[:5]))
+
+
+if __name__ == "__main__":
+    unittest.main()
