@@ -74,7 +74,7 @@ fi
 echo "== Windows build"
 if cmake --preset windows >/dev/null && cmake --build --preset windows -j2; then
   echo "== end-to-end tests under Wine"
-  timeout -k 30 900 python3 scripts/run_e2e.py 2>&1 | tee "$LOG_DIR/e2e.log"
+  timeout -k 30 1500 python3 scripts/run_e2e.py 2>&1 | tee "$LOG_DIR/e2e.log"
   if grep -q '^e2e: [0-9]* passed, [0-9]* failed' "$LOG_DIR/e2e.log"; then
     count "$LOG_DIR/e2e.log"
   else

