@@ -115,12 +115,15 @@ void frmStrell::Form_Load() {
     TagTable.Resize(MaxButtonIndex + 1, kTagColumns);
     TagTableLoaded = false;  // a fresh table holds nothing of tag.txt yet
     CreateSetupFile();
-    form_->SetHeight(ReadIniInteger16("MainForm", "Height"));
-    form_->SetWidth(ReadIniInteger16("MainForm", "Width"));
-    form_->SetTop(ReadIniInteger16("MainForm", "Top"));
-    form_->SetLeft(ReadIniInteger16("MainForm", "Left"));
-    ReadPasteSettings();  // PShiftKey, PKey, GTime, Delay0, Delay1
-    ReadTableSettings();
+    {
+      const SetupSnapshot setupRead;  // one read of setup.ini for every key
+      form_->SetHeight(ReadIniInteger16("MainForm", "Height"));
+      form_->SetWidth(ReadIniInteger16("MainForm", "Width"));
+      form_->SetTop(ReadIniInteger16("MainForm", "Top"));
+      form_->SetLeft(ReadIniInteger16("MainForm", "Left"));
+      ReadPasteSettings();  // PShiftKey, PKey, GTime, Delay0, Delay1
+      ReadTableSettings();
+    }
     LoadTagFile();
     ConfigureButtons(Check);
     ComputeButtonExtents();

@@ -134,6 +134,26 @@ TEST_F(SetupFileTest, UndefinedBytesInAValueAreWrittenBackUnchanged) {
   EXPECT_EQ(ReadBytes("setup.ini"), file);
 }
 
+// While a snapshot lives, every key is answered from the file as it was
+// when the snapshot read it; afterwards each read sees the file again.
+TEST_F(SetupFileTest, SnapshotAnswersEveryKeyFromOneRead) {
+  CreateSetupFile();
+  {
+    const SetupSnapshot oneRead;
+    WriteBytes("setup.ini", "[MainForm]\r\nGTime=7\r\nPKey=Q\r\n");
+    ReadPasteSettings();
+    ReadTableSettings();
+    EXPECT_EQ(ReadIniInteger("MainForm", "Height"), 2805);
+  }
+  EXPECT_EQ(GetWindowTime, 100);
+  EXPECT_EQ(PasteKey, L"V");
+  EXPECT_EQ(TableMarkupSettings(elTD, propVisible),
+            vb::Variant(std::int16_t{-1}));
+  ReadPasteSettings();
+  EXPECT_EQ(GetWindowTime, 7);
+  EXPECT_EQ(PasteKey, L"Q");
+}
+
 TEST_F(SetupFileTest, ReadIniStringTrimsQuotesAndCutsLongValues) {
   std::string long300(300, 'x');
   WriteBytes("setup.ini", "[TH]\r\nquality=  \"border='1' \"  \r\n" +
