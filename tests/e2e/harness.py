@@ -199,8 +199,12 @@ class Dialog:
 class Session:
     """Xvfb + a locked Wine prefix + the processes started in them."""
 
-    def __init__(self, build_dir=WIN_BUILD, work_dir=E2E_DIR, display=None):
-        """`display`: an X display to use instead of a new Xvfb."""
+    def __init__(self, build_dir=WIN_BUILD, work_dir=E2E_DIR, display=None,
+                 dpi=96):
+        """`display`: an X display to use instead of a new Xvfb. `dpi`: the
+        screen's dots per inch in the prefix (Wine's LogPixels); a prefix
+        of another dpi wants a work_dir of its own."""
+        self.dpi = dpi
         self.build_dir = Path(build_dir)
         self.work_dir = Path(work_dir)
         self.procs = []
@@ -310,7 +314,7 @@ class Session:
             return
         self._quiet(["wineboot", "-i"], timeout=300)
         reg = self.run_dir / "settings.reg"
-        reg.write_text(self._registry_text(), encoding="utf-16")
+        reg.write_text(self._registry_text(self.dpi), encoding="utf-16")
         self._quiet(["wine", "regedit", "/S", winpath(reg)])
         # The desktop that wineboot started predates the settings: restart
         # the prefix's server so the next program gets the virtual desktop.
@@ -324,8 +328,10 @@ class Session:
         mark.write_text("booted\n")
 
     @staticmethod
-    def _registry_text():
+    def _registry_text(dpi):
         lines = ["Windows Registry Editor Version 5.00", "",
+                 r"[HKEY_CURRENT_USER\Control Panel\Desktop]",
+                 f'"LogPixels"=dword:{dpi:08x}', "",
                  r"[HKEY_CURRENT_USER\Software\Wine\Explorer]",
                  '"Desktop"="Default"', "",
                  r"[HKEY_CURRENT_USER\Software\Wine\Explorer\Desktops]",

@@ -20,9 +20,9 @@ int ResourceOf(Picture picture) {
 namespace {
 
 int ShiftMaskNow() {
-  return (GetKeyState(VK_SHIFT) < 0 ? kShiftMask : 0) |
-         (GetKeyState(VK_CONTROL) < 0 ? kCtrlMask : 0) |
-         (GetKeyState(VK_MENU) < 0 ? kAltMask : 0);
+  return (ModifierHeld(VK_SHIFT) ? kShiftMask : 0) |
+         (ModifierHeld(VK_CONTROL) ? kCtrlMask : 0) |
+         (ModifierHeld(VK_MENU) ? kAltMask : 0);
 }
 
 int MouseShiftMask(WPARAM keys) {

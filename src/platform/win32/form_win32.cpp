@@ -58,8 +58,6 @@ DWORD FormStyle(const FormArgs& args) {
          (args.maxButton ? WS_MAXIMIZEBOX : 0);
 }
 
-bool KeyHeld(int vk) { return GetKeyState(vk) < 0; }
-
 // Whether a window's drop-down list is open (Esc then closes the list).
 bool ListDropped(HWND h) {
   return h && SendMessageW(h, CB_GETDROPPEDSTATE, 0, 0) != 0;
@@ -77,16 +75,7 @@ Win32Form::Win32Form(const FormArgs& args)
                   nullptr, nullptr, GetModuleHandleW(nullptr), this);
   if (!hwnd_) vb::Raise(vb::kOutOfMemory);
   OpenForms().push_back(this);
-  float left = args.left, top = args.top;
-  if (args.centerOnScreen) {
-    MONITORINFO mi{};
-    mi.cbSize = sizeof mi;
-    GetMonitorInfoW(MonitorFromWindow(hwnd_, MONITOR_DEFAULTTOPRIMARY), &mi);
-    const RECT& work = mi.rcWork;
-    left = PixelsToTwips(work.left + work.right, dpi()) / 2 - args.width / 2;
-    top = PixelsToTwips(work.top + work.bottom, dpi()) / 2 - args.height / 2;
-  }
-  PlaceOuter({left, top, args.width, args.height});
+  PlaceOuter({args.left, args.top, args.width, args.height});
 }
 
 Win32Form::~Win32Form() {
@@ -147,6 +136,23 @@ void Win32Form::PlaceOuter(const std::array<float, 4>& twips) {
   ::SetWindowPos(hwnd_, nullptr, TwipsToPixels(outer_[0], d),
                  TwipsToPixels(outer_[1], d), TwipsToPixels(outer_[2], d),
                  TwipsToPixels(outer_[3], d), SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+// Centred on the work area of the primary monitor, at the size the form has
+// when it is first shown.
+void Win32Form::CentreOnScreen() {
+  MONITORINFO mi{};
+  mi.cbSize = sizeof mi;
+  GetMonitorInfoW(MonitorFromWindow(hwnd_, MONITOR_DEFAULTTOPRIMARY), &mi);
+  const RECT& work = mi.rcWork;
+  RECT r{};
+  GetWindowRect(hwnd_, &r);
+  const int x = (work.left + work.right - (r.right - r.left)) / 2;
+  const int y = (work.top + work.bottom - (r.bottom - r.top)) / 2;
+  outer_[0] = PixelsToTwips(x, dpi());
+  outer_[1] = PixelsToTwips(y, dpi());
+  ::SetWindowPos(hwnd_, nullptr, x, y, 0, 0,
+                 SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
 // A window that no monitor's work area shows any part of (a position saved
@@ -217,6 +223,7 @@ void Win32Form::Show() {
   // The first Resize runs before the window appears, so it is never seen
   // at a size that the handler is about to correct.
   showing_ = true;
+  if (args_.centerOnScreen && !IsWindowVisible(hwnd_)) CentreOnScreen();
   KeepOnScreen();
   Fire(Resize);
   ShowWindow(hwnd_, SW_SHOW);
@@ -469,8 +476,8 @@ bool Win32Form::PressRole(bool cancel) {
 
 bool Win32Form::PreTranslate(const MSG& msg) {
   if (msg.message != WM_KEYDOWN || drag_.Active()) return false;
-  if (KeyHeld(VK_MENU)) return false;
-  const bool ctrl = KeyHeld(VK_CONTROL), shift = KeyHeld(VK_SHIFT);
+  if (ModifierHeld(VK_MENU)) return false;
+  const bool ctrl = ModifierHeld(VK_CONTROL), shift = ModifierHeld(VK_SHIFT);
   switch (msg.wParam) {
     case VK_TAB:
       return ctrl ? CycleTabPages(shift) : TabTo(shift);
@@ -580,6 +587,7 @@ bool Win32Form::HandleDragMessage(UINT msg, WPARAM wp, LPARAM lp) {
 // none), not when the user comes back from another program or a box closes.
 void Win32Form::OnActivate(bool active) {
   if (!active) {
+    ForgetModifiers();
     HWND focus = GetFocus();
     if (focus && IsChild(hwnd_, focus)) savedFocus_ = focus;
     if (notice_) SendMessageW(notice_, TTM_TRACKACTIVATE, FALSE, 0);

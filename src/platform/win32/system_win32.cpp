@@ -48,7 +48,48 @@ HGLOBAL CopyToGlobal(const std::wstring& text) {
 
 }  // namespace
 
+namespace {
+
+// The modifier keys held as the key messages taken from the queue so far
+// say: the state that belongs to the key being handled. The system's own
+// per-message state can lag behind under Wine when keys pile up while the
+// program is busy (a page being built).
+struct HeldModifiers {
+  bool shift = false, ctrl = false, alt = false;
+};
+HeldModifiers held;
+
+void Observe(const MSG& msg) {
+  const bool down = msg.message == WM_KEYDOWN || msg.message == WM_SYSKEYDOWN;
+  const bool up = msg.message == WM_KEYUP || msg.message == WM_SYSKEYUP;
+  if (!down && !up) return;
+  switch (msg.wParam) {
+    case VK_SHIFT:
+      held.shift = down;
+      break;
+    case VK_CONTROL:
+      held.ctrl = down;
+      break;
+    case VK_MENU:
+      held.alt = down;
+      break;
+  }
+}
+
+}  // namespace
+
+bool ModifierHeld(int vk) {
+  const bool tracked = vk == VK_SHIFT     ? held.shift
+                       : vk == VK_CONTROL ? held.ctrl
+                       : vk == VK_MENU    ? held.alt
+                                          : false;
+  return tracked || GetKeyState(vk) < 0;
+}
+
+void ForgetModifiers() { held = {}; }
+
 void DispatchOne(MSG& msg) {
+  Observe(msg);
   HWND root = msg.hwnd ? GetAncestor(msg.hwnd, GA_ROOT) : nullptr;
   Win32Form* form = Win32Form::FromWindow(root);
   if (form && (form->PreTranslate(msg) || IsDialogMessageW(root, &msg))) return;

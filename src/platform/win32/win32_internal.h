@@ -60,6 +60,11 @@ void Fire(const Fn& fn, Args&&... args) {
 }
 
 // ---- message pump (system_win32.cpp) -------------------------------------
+// Whether a modifier key (VK_SHIFT, VK_CONTROL, VK_MENU) is held for the key
+// message being handled.
+bool ModifierHeld(int vk);
+// The program lost the keyboard: a key released elsewhere is not seen.
+void ForgetModifiers();
 // Translates and dispatches one message, giving the form that owns it a
 // chance at its keyboard interface (Tab, Ctrl+Tab, Enter, Esc) first.
 void DispatchOne(MSG& msg);
@@ -482,6 +487,7 @@ class Win32Form : public AddsControls<platform::Form>, public Win32Container {
   float Outer(int i) const;
   void SetOuter(int i, float twips);
   void PlaceOuter(const std::array<float, 4>& twips);
+  void CentreOnScreen();
   void KeepOnScreen();
   void ReleaseModal();
   void StartToolTips();

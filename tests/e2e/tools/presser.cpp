@@ -26,6 +26,7 @@
 //   clickon CLASS LEFT TOP  real left click on the window of CLASS at LEFT,
 //                         TOP (twips of the aimed window's client area),
 //                         waiting until one is there
+//   waitat CLASS LEFT TOP MS  wait until a window of CLASS lies at LEFT, TOP
 //   focused               record the focused window: class and rectangle
 //                         in the aimed window's client area (twips)
 //   waitfocus CLASS LEFT TOP MS  wait until the focused window is of CLASS
@@ -415,14 +416,13 @@ class Session {
     return p;
   }
 
-  // A real click on the window of class `cls` that lies at the point of the
-  // aimed window's client area, once one is there: keys sent before (a page
-  // switched) may still be on their way.
-  void ClickOn(const std::wstring& cls, int leftTwips, int topTwips) {
+  // Waits until a window of class `cls` lies at the point of the aimed
+  // window's client area (keys sent before, a page switched, may still be
+  // on their way); returns it.
+  HWND WaitAt(const std::wstring& cls, int leftTwips, int topTwips, int ms) {
     POINT p = ClientPoint(leftTwips, topTwips);
-    MovePointer(p);
     HWND under = nullptr;
-    bool found = WaitFor(5000, [&] {
+    bool found = WaitFor(ms, [&] {
       under = WindowFromPoint(p);
       return under && GetAncestor(under, GA_ROOT) == Aimed() &&
              _wcsicmp(ClassOf(under).c_str(), cls.c_str()) == 0 &&
@@ -431,6 +431,15 @@ class Session {
     if (!found)
       throw Failure("no " + ToUtf8(cls) + " at the point but a " +
                     ToUtf8(under ? ClassOf(under) : L"nothing"));
+    return under;
+  }
+
+  // A real click on the window of class `cls` at the point, once one is
+  // there.
+  void ClickOn(const std::wstring& cls, int leftTwips, int topTwips) {
+    POINT p = ClientPoint(leftTwips, topTwips);
+    MovePointer(p);
+    HWND under = WaitAt(cls, leftTwips, topTwips, 5000);
     RestPointer(p);
     QueryPerformanceCounter(&g_clickTime);
     SendMouseAt(p, MOUSEEVENTF_LEFTDOWN);
@@ -669,6 +678,11 @@ const std::map<std::wstring, Session::Command>& Session::Commands() {
        {3,
         [](S& s, const A& a) {
           s.ClickOn(a[0], ToInt(a[1]), ToInt(a[2]));
+        }}},
+      {L"waitat",
+       {4,
+        [](S& s, const A& a) {
+          s.WaitAt(a[0], ToInt(a[1]), ToInt(a[2]), ToInt(a[3]));
         }}},
       {L"focused",
        {0, [](S& s, const A&) { Record("focused", s.FocusLine()); }}},
