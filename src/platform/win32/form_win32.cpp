@@ -75,7 +75,10 @@ Win32Form::Win32Form(const FormArgs& args)
                   nullptr, nullptr, GetModuleHandleW(nullptr), this);
   if (!hwnd_) vb::Raise(vb::kOutOfMemory);
   OpenForms().push_back(this);
-  PlaceOuter({args.left, args.top, args.width, args.height});
+  outer_[0] = args.left;
+  outer_[1] = args.top;
+  outer_[2] = std::max(args.width, PixelsToTwips(PixelSize(2, 0), dpi()));
+  outer_[3] = std::max(args.height, PixelsToTwips(PixelSize(3, 0), dpi()));
 }
 
 Win32Form::~Win32Form() {
@@ -104,8 +107,32 @@ int Win32Form::Keep(std::unique_ptr<ChildWindow> control) {
 
 // ---- geometry
 // ----------------------------------------------------------------
+//
+// Until the form is first shown, its geometry only lives in the twips: the
+// setters record them (and raise Resize when the size changes, as a window
+// would), and Show places the window once, with its first size and place,
+// centred or moved onto a monitor as needed. A hidden window moved about by
+// every setter costs start-up time and shows nobody anything.
+
+// The frame around an empty client area, pixels: also the smallest size the
+// system gives the window.
+SIZE Win32Form::FramePixels() const {
+  RECT frame{0, 0, 0, 0};
+  AdjustWindowRectExForDpi(
+      &frame, static_cast<DWORD>(GetWindowLongPtrW(hwnd_, GWL_STYLE)), FALSE,
+      static_cast<DWORD>(GetWindowLongPtrW(hwnd_, GWL_EXSTYLE)), dpi());
+  return {frame.right - frame.left, frame.bottom - frame.top};
+}
+
+// The window's pixel size for an outer size in twips.
+int Win32Form::PixelSize(int i, float twips) const {
+  const SIZE frame = FramePixels();
+  return std::max<int>(TwipsToPixels(twips, dpi()),
+                       i == 2 ? frame.cx : frame.cy);
+}
 
 float Win32Form::Outer(int i) const {
+  if (!placed_) return outer_[i];
   RECT r{};
   GetWindowRect(hwnd_, &r);
   const int pixels[4] = {r.left, r.top, r.right - r.left, r.bottom - r.top};
@@ -118,6 +145,14 @@ float Win32Form::Outer(int i) const {
 // already reads the new value back.
 void Win32Form::SetOuter(int i, float twips) {
   if (i >= 2 && twips < 0) twips = 0;
+  if (!placed_) {
+    const bool resized =
+        i >= 2 && PixelSize(i, twips) != PixelSize(i, outer_[i]);
+    outer_[i] =
+        i >= 2 ? std::max(twips, PixelsToTwips(PixelSize(i, 0), dpi())) : twips;
+    if (resized) Fire(Resize);
+    return;
+  }
   outer_[i] = twips;
   RECT r{};
   GetWindowRect(hwnd_, &r);
@@ -128,42 +163,44 @@ void Win32Form::SetOuter(int i, float twips) {
                  keep | SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
-// The first place and size in one window call.
-void Win32Form::PlaceOuter(const std::array<float, 4>& twips) {
-  UINT d = dpi();
-  for (int i = 0; i < 4; ++i)
-    outer_[i] = i >= 2 ? std::max(0.0f, twips[i]) : twips[i];
-  ::SetWindowPos(hwnd_, nullptr, TwipsToPixels(outer_[0], d),
-                 TwipsToPixels(outer_[1], d), TwipsToPixels(outer_[2], d),
-                 TwipsToPixels(outer_[3], d), SWP_NOZORDER | SWP_NOACTIVATE);
+// The first place and size in one window call: centred on the primary
+// monitor's work area when the form asks for it, and moved onto the
+// nearest monitor when no part of it would lie on one.
+void Win32Form::PlaceFirst() {
+  const UINT d = dpi();
+  RECT r{TwipsToPixels(outer_[0], d), TwipsToPixels(outer_[1], d), 0, 0};
+  r.right = r.left + PixelSize(2, outer_[2]);
+  r.bottom = r.top + PixelSize(3, outer_[3]);
+  if (args_.centerOnScreen) CentreOnScreen(r);
+  KeepOnScreen(r);
+  if (r.left != TwipsToPixels(outer_[0], d))
+    outer_[0] = PixelsToTwips(r.left, d);
+  if (r.top != TwipsToPixels(outer_[1], d)) outer_[1] = PixelsToTwips(r.top, d);
+  placing_ = true;
+  ::SetWindowPos(hwnd_, nullptr, r.left, r.top, r.right - r.left,
+                 r.bottom - r.top, SWP_NOZORDER | SWP_NOACTIVATE);
+  placing_ = false;
+  placed_ = true;
 }
 
-// Centred on the work area of the primary monitor, at the size the form has
-// when it is first shown.
-void Win32Form::CentreOnScreen() {
+// Centred on the work area of the primary monitor.
+void Win32Form::CentreOnScreen(RECT& r) const {
   MONITORINFO mi{};
   mi.cbSize = sizeof mi;
   GetMonitorInfoW(MonitorFromWindow(hwnd_, MONITOR_DEFAULTTOPRIMARY), &mi);
   const RECT& work = mi.rcWork;
-  RECT r{};
-  GetWindowRect(hwnd_, &r);
-  const int x = (work.left + work.right - (r.right - r.left)) / 2;
-  const int y = (work.top + work.bottom - (r.bottom - r.top)) / 2;
-  outer_[0] = PixelsToTwips(x, dpi());
-  outer_[1] = PixelsToTwips(y, dpi());
-  ::SetWindowPos(hwnd_, nullptr, x, y, 0, 0,
-                 SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+  OffsetRect(&r, (work.left + work.right - (r.right - r.left)) / 2 - r.left,
+             (work.top + work.bottom - (r.bottom - r.top)) / 2 - r.top);
 }
 
 // A window that no monitor's work area shows any part of (a position saved
 // on a monitor since unplugged) moves onto the nearest monitor, by the
 // least way; a window partly on screen stays where it is.
-void Win32Form::KeepOnScreen() {
+void Win32Form::KeepOnScreen(RECT& w) const {
   struct Search {
     RECT window;
     bool seen = false;
-  } search{};
-  GetWindowRect(hwnd_, &search.window);
+  } search{w};
   EnumDisplayMonitors(
       nullptr, nullptr,
       [](HMONITOR m, HDC, LPRECT, LPARAM lp) -> BOOL {
@@ -180,27 +217,28 @@ void Win32Form::KeepOnScreen() {
   if (search.seen) return;
   MONITORINFO mi{};
   mi.cbSize = sizeof mi;
-  GetMonitorInfoW(MonitorFromRect(&search.window, MONITOR_DEFAULTTONEAREST),
-                  &mi);
+  GetMonitorInfoW(MonitorFromRect(&w, MONITOR_DEFAULTTONEAREST), &mi);
   const RECT& work = mi.rcWork;
-  const RECT& w = search.window;
   const int x = std::max<int>(
       work.left, std::min<int>(w.left, work.right - (w.right - w.left)));
   const int y = std::max<int>(
       work.top, std::min<int>(w.top, work.bottom - (w.bottom - w.top)));
-  outer_[0] = PixelsToTwips(x, dpi());
-  outer_[1] = PixelsToTwips(y, dpi());
-  ::SetWindowPos(hwnd_, nullptr, x, y, 0, 0,
-                 SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+  OffsetRect(&w, x - w.left, y - w.top);
 }
 
+// The client area: the window's less its frame (the window's own before it
+// is first placed).
 float Win32Form::ScaleWidth() const {
+  if (!placed_)
+    return PixelsToTwips(PixelSize(2, outer_[2]) - FramePixels().cx, dpi());
   RECT r{};
   GetClientRect(hwnd_, &r);
   return PixelsToTwips(r.right, dpi());
 }
 
 float Win32Form::ScaleHeight() const {
+  if (!placed_)
+    return PixelsToTwips(PixelSize(3, outer_[3]) - FramePixels().cy, dpi());
   RECT r{};
   GetClientRect(hwnd_, &r);
   return PixelsToTwips(r.bottom, dpi());
@@ -223,8 +261,7 @@ void Win32Form::Show() {
   // The first Resize runs before the window appears, so it is never seen
   // at a size that the handler is about to correct.
   showing_ = true;
-  if (args_.centerOnScreen && !IsWindowVisible(hwnd_)) CentreOnScreen();
-  KeepOnScreen();
+  if (!placed_) PlaceFirst();
   Fire(Resize);
   ShowWindow(hwnd_, SW_SHOW);
   showing_ = false;
@@ -519,7 +556,7 @@ LRESULT Win32Form::HandleMessage(UINT msg, WPARAM wp, LPARAM lp) {
   if (Reflect(msg, wp, lp, reflected)) return reflected;
   switch (msg) {
     case WM_SIZE:
-      if (wp != SIZE_MINIMIZED) Fire(Resize);
+      if (wp != SIZE_MINIMIZED && !placing_) Fire(Resize);
       return 0;
     case WM_ACTIVATE:
       if (LOWORD(wp) == WA_INACTIVE) break;
@@ -632,11 +669,8 @@ void Win32Form::OnTimer(UINT_PTR id) {
 // Only the system's own limit: the frame with an empty client area, so a
 // small stored size is kept as it is.
 void Win32Form::OnMinMaxInfo(MINMAXINFO& info) {
-  RECT frame{0, 0, 0, 0};
-  AdjustWindowRectExForDpi(
-      &frame, static_cast<DWORD>(GetWindowLongPtrW(hwnd_, GWL_STYLE)), FALSE,
-      static_cast<DWORD>(GetWindowLongPtrW(hwnd_, GWL_EXSTYLE)), dpi());
-  info.ptMinTrackSize = {frame.right - frame.left, frame.bottom - frame.top};
+  const SIZE frame = FramePixels();
+  info.ptMinTrackSize = {frame.cx, frame.cy};
 }
 
 // A move to a monitor of another dpi: every control is placed again from its

@@ -486,9 +486,11 @@ class Win32Form : public AddsControls<platform::Form>, public Win32Container {
   void OnMinMaxInfo(MINMAXINFO& info);
   float Outer(int i) const;
   void SetOuter(int i, float twips);
-  void PlaceOuter(const std::array<float, 4>& twips);
-  void CentreOnScreen();
-  void KeepOnScreen();
+  SIZE FramePixels() const;
+  int PixelSize(int i, float twips) const;
+  void PlaceFirst();
+  void CentreOnScreen(RECT& r) const;
+  void KeepOnScreen(RECT& r) const;
   void ReleaseModal();
   void StartToolTips();
   // Keyboard: the tab order, page switching, Enter and Esc.
@@ -506,9 +508,12 @@ class Win32Form : public AddsControls<platform::Form>, public Win32Container {
   HWND notice_ = nullptr;
   bool showTips_ = false;  // set once the form has been shown
   HWND savedFocus_ = nullptr;
-  // The outer geometry last set, in twips; reported back as long as the
-  // window still sits on the pixels it gives at the current dpi.
+  // The outer geometry last set, in twips; until the first Show the only
+  // place it lives, then reported back as long as the window still sits on
+  // the pixels it gives at the current dpi.
   float outer_[4] = {0, 0, 0, 0};
+  bool placed_ = false;   // the window has had its first place and size
+  bool placing_ = false;  // PlaceFirst is under way
   bool showing_ = false;
   bool closing_ = false;
   bool destroyed_ = false;

@@ -12,7 +12,8 @@
 // Commands (the arity follows the name):
 //   window TITLE          top-level window that later clicks aim at
 //                         (default "Pinrow")
-//   waitwin MS            wait until that window is visible
+//   waitwin MS            wait until that window is visible; records the
+//                         milliseconds since the last click
 //   notepad MS            wait for the editor (class Notepad, child Edit)
 //   place X Y W H         move and size the editor's window (pixels)
 //   focus MS              bring the editor to the front, then wait MS
@@ -650,6 +651,9 @@ const std::map<std::wstring, Session::Command>& Session::Commands() {
                 return h && IsWindowVisible(h);
               }))
             throw Failure("window did not appear");
+          char ms[32];
+          snprintf(ms, sizeof ms, "%.1f", MsSince(g_clickTime));
+          Record("shown_since_click_ms", ms);
         }}},
       {L"notepad", {1, [](S& s, const A& a) { FindNotepad(s, ToInt(a[0])); }}},
       {L"focus",
