@@ -20,7 +20,7 @@ target_include_directories(pinrow PRIVATE ${CMAKE_SOURCE_DIR}/src ${CMAKE_SOURCE
 target_compile_definitions(pinrow PRIVATE UNICODE _UNICODE WIN32_LEAN_AND_MEAN NOMINMAX _WIN32_WINNT=0x0A00)
 target_compile_options(pinrow PRIVATE -Wall -Wextra ${PINROW_SIZE_FLAGS})
 target_link_options(pinrow PRIVATE ${PINROW_LINK_FLAGS})
-target_link_libraries(pinrow PRIVATE comctl32 uxtheme user32 gdi32 kernel32)
+target_link_libraries(pinrow PRIVATE comctl32 user32 gdi32 kernel32)
 
 # Test tools (not shipped): the driver that plays the user under Wine and
 # the bare baseline program for the benchmarks.
@@ -49,4 +49,4 @@ add_executable(contract_tests
 target_include_directories(contract_tests PRIVATE ${CMAKE_SOURCE_DIR}/src ${CMAKE_SOURCE_DIR}/res)
 target_compile_definitions(contract_tests PRIVATE UNICODE _UNICODE WIN32_LEAN_AND_MEAN NOMINMAX _WIN32_WINNT=0x0A00)
 target_link_options(contract_tests PRIVATE -static)
-target_link_libraries(contract_tests PRIVATE gtest gtest_main comctl32 uxtheme user32 gdi32 kernel32)
+target_link_libraries(contract_tests PRIVATE gtest gtest_main comctl32 user32 gdi32 kernel32)

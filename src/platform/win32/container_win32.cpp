@@ -71,6 +71,30 @@ void RegisterPaneClass() {
   done = true;
 }
 
+// The visual-style calls, from uxtheme.dll loaded when a frame is first
+// drawn: the bar needs none of it to start.
+struct ThemeCalls {
+  decltype(&OpenThemeData) open = nullptr;
+  decltype(&DrawThemeBackground) draw = nullptr;
+  decltype(&CloseThemeData) close = nullptr;
+};
+
+const ThemeCalls& Themes() {
+  static const ThemeCalls calls = [] {
+    ThemeCalls c;
+    if (HMODULE dll = LoadLibraryW(L"uxtheme.dll")) {
+      auto get = [dll](const char* name) {
+        return reinterpret_cast<void*>(GetProcAddress(dll, name));
+      };
+      c.open = reinterpret_cast<decltype(c.open)>(get("OpenThemeData"));
+      c.draw = reinterpret_cast<decltype(c.draw)>(get("DrawThemeBackground"));
+      c.close = reinterpret_cast<decltype(c.close)>(get("CloseThemeData"));
+    }
+    return c;
+  }();
+  return calls;
+}
+
 // An etched rectangle as group boxes have, with a caption over its top
 // edge; in the visual style when one is active.
 void DrawGroupOutline(HWND hwnd, HDC dc, RECT r, const std::wstring& caption,
@@ -86,11 +110,14 @@ void DrawGroupOutline(HWND hwnd, HDC dc, RECT r, const std::wstring& caption,
     GetTextMetricsW(dc, &tm);
     box.top += tm.tmHeight / 2;
   }
-  HTHEME theme = OpenThemeData(hwnd, L"BUTTON");
+  const ThemeCalls& themes = Themes();
+  HTHEME theme = themes.open && themes.draw && themes.close
+                     ? themes.open(hwnd, L"BUTTON")
+                     : nullptr;
   if (theme) {
-    DrawThemeBackground(theme, dc, BP_GROUPBOX,
-                        enabled ? GBS_NORMAL : GBS_DISABLED, &box, nullptr);
-    CloseThemeData(theme);
+    themes.draw(theme, dc, BP_GROUPBOX, enabled ? GBS_NORMAL : GBS_DISABLED,
+                &box, nullptr);
+    themes.close(theme);
   } else {
     DrawEdge(dc, &box, EDGE_ETCHED, BF_RECT);
   }
