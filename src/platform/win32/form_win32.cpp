@@ -41,11 +41,6 @@ void RegisterFormClass(WNDPROC proc) {
   wc.cbSize = sizeof wc;
   wc.lpfnWndProc = proc;
   wc.hInstance = instance;
-  wc.hIcon = LoadIconW(instance, MAKEINTRESOURCEW(IDI_PINROW));
-  wc.hIconSm = static_cast<HICON>(
-      LoadImageW(instance, MAKEINTRESOURCEW(IDI_PINROW), IMAGE_ICON,
-                 GetSystemMetrics(SM_CXSMICON), GetSystemMetrics(SM_CYSMICON),
-                 LR_DEFAULTCOLOR));
   wc.hCursor = LoadCursorW(nullptr, IDC_ARROW);
   wc.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
   wc.lpszClassName = kFormClass;
@@ -256,12 +251,30 @@ bool Win32Form::Visible() const { return IsWindowVisible(hwnd_) != FALSE; }
 // ---- showing and closing
 // -------------------------------------------------------
 
+// The program's icon on the caption, the task bar and Alt+Tab, at the
+// window's dpi. A tool window (the bar) shows it nowhere and goes without.
+void Win32Form::SetIcons() {
+  if (args_.toolWindow) return;
+  const int sizes[2] = {GetSystemMetricsForDpi(SM_CXICON, dpi()),
+                        GetSystemMetricsForDpi(SM_CXSMICON, dpi())};
+  for (int i = 0; i < 2; ++i) {
+    icons_[i].Reset(static_cast<HICON>(
+        LoadImageW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDI_PINROW),
+                   IMAGE_ICON, sizes[i], sizes[i], LR_DEFAULTCOLOR)));
+    SendMessageW(hwnd_, WM_SETICON, i == 0 ? ICON_BIG : ICON_SMALL,
+                 reinterpret_cast<LPARAM>(icons_[i].get()));
+  }
+}
+
 void Win32Form::Show() {
   if (destroyed_) return;
   // The first Resize runs before the window appears, so it is never seen
   // at a size that the handler is about to correct.
   showing_ = true;
-  if (!placed_) PlaceFirst();
+  if (!placed_) {
+    PlaceFirst();
+    SetIcons();
+  }
   Fire(Resize);
   ShowWindow(hwnd_, SW_SHOW);
   showing_ = false;
@@ -680,6 +693,7 @@ void Win32Form::OnDpiChanged(const RECT& suggested) {
   std::vector<FontEntry> old;
   old.swap(fonts_);
   for (auto& c : controls_) c->ApplyDpi();
+  SetIcons();
   ::SetWindowPos(hwnd_, nullptr, suggested.left, suggested.top,
                  suggested.right - suggested.left,
                  suggested.bottom - suggested.top,

@@ -489,6 +489,7 @@ class Win32Form : public AddsControls<platform::Form>, public Win32Container {
   SIZE FramePixels() const;
   int PixelSize(int i, float twips) const;
   void PlaceFirst();
+  void SetIcons();
   void CentreOnScreen(RECT& r) const;
   void KeepOnScreen(RECT& r) const;
   void ReleaseModal();
@@ -526,6 +527,7 @@ class Win32Form : public AddsControls<platform::Form>, public Win32Container {
     FontHandle font;
   };
   std::vector<FontEntry> fonts_;
+  IconHandle icons_[2];  // big and small, for the caption and the task bar
   DragTracker drag_{*this};
 };
 
