@@ -5,6 +5,7 @@
 #include <algorithm>
 
 #include "setup/frmSetup.h"
+#include "store/ansi_text.h"
 
 using namespace modPublic;
 
@@ -186,7 +187,7 @@ void frmStrell::Check_Click(std::int16_t Index) {
   ErrorTrap(L"タグボタンのクリック時", [&] {
     platform::ClipboardClear();
     const int value = ButtonAt(Check, Index).Value();
-    platform::ClipboardSetText(TagTextFor(Index, value));
+    platform::ClipboardSetText(ansi::Readable(TagTextFor(Index, value)));
     PasteToTarget();
   });
 }

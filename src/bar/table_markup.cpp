@@ -3,6 +3,7 @@
 #include <string>
 
 #include "bar/frmStrell.h"
+#include "store/ansi_text.h"
 
 namespace {
 
@@ -145,8 +146,8 @@ void frmStrell::cmdTableSet_Click() {
     if (!rows) return;
     platform::DoEvents();
     platform::ClipboardClear();
-    platform::ClipboardSetText(
-        BuildTableMarkup(*cols, *rows, modPublic::TableMarkupSettings));
+    platform::ClipboardSetText(ansi::Readable(
+        BuildTableMarkup(*cols, *rows, modPublic::TableMarkupSettings)));
     PasteToTarget();
   });
 }

@@ -88,3 +88,16 @@ std::string Encode(const std::wstring& text) {
 }
 
 }  // namespace ansi
+
+namespace ansi {
+
+// Each escape becomes "・", as the system shows a byte its code page does
+// not define; a surrogate pair stays whole.
+std::wstring Readable(std::wstring text) {
+  for (std::size_t i = 0; i < text.size(); ++i)
+    if (IsEscape(text[i]) && !(i > 0 && IsHighSurrogate(text[i - 1])))
+      text[i] = L'\u30FB';
+  return text;
+}
+
+}  // namespace ansi

@@ -25,4 +25,8 @@ bool IsEscape(wchar_t c);
 std::wstring Decode(const std::string& bytes);
 std::string Encode(const std::wstring& text);
 
+// The text for showing or pasting elsewhere: every escape as "・". Only the
+// files keep the bytes themselves.
+std::wstring Readable(std::wstring text);
+
 }  // namespace ansi

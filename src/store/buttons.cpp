@@ -1,4 +1,5 @@
 // The bar's tag buttons from the tag table, and the extents they cover.
+#include "store/ansi_text.h"
 #include "store/modPublic.h"
 
 namespace modPublic {
@@ -43,12 +44,12 @@ void ApplyButton(platform::ToggleButton& button, std::int16_t No,
   button.SetTop(Top);
   button.SetWidth(Width);
   button.SetHeight(Height);
-  button.SetCaption(Caption);
+  button.SetCaption(ansi::Readable(Caption));
   button.SetVisible(true);
   button.SetEnabled(true);
   button.SetTabStop(true);
   button.SetTabIndex(vb::Add16(No, 1));
-  button.SetToolTipText(Caption);
+  button.SetToolTipText(ansi::Readable(Caption));
 }
 
 // Empty rows count as 0, so only the buttons on the bar matter.

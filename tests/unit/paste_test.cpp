@@ -223,3 +223,16 @@ TEST_F(NoTimerTest, ZeroIntervalNeverTicks) {
 }
 
 }  // namespace
+
+// A byte the code page does not define stays in the table (the file keeps
+// it) but is shown and pasted as "・", never as half a character.
+TEST_F(PasteTest, UndefinedBytesShowAndPasteAsADot) {
+  using modPublic::TagTable;
+  const std::wstring escaped = std::wstring(L"<b") + wchar_t(0xDC81) + L">";
+  TagTable(0, modPublic::colTagS) = escaped;
+  TagTable(0, modPublic::colCaption) = std::wstring(L"B") + wchar_t(0xDCFF);
+  modPublic::ConfigureButtons(bar_->Check);
+  EXPECT_EQ(PressAndRead(0), L"<b・>");
+  EXPECT_EQ(Button(0).Caption(), L"B・");
+  EXPECT_EQ(TagTable(0, modPublic::colTagS), vb::Variant(escaped));
+}
