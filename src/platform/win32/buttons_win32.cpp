@@ -230,10 +230,10 @@ class Win32CheckBox final : public ControlOf<CheckBox> {
   // A box without a given size is as large as its caption and its box.
   void Measure() override {
     const UINT dpi = form().dpi();
-    WindowDc dc(form().hwnd());
-    Selected font(dc.get(), Font());
+    HDC dc = form().MeasuringDc();
+    Selected font(dc, Font());
     SIZE text{};
-    GetTextExtentPoint32W(dc.get(), this->text().c_str(),
+    GetTextExtentPoint32W(dc, this->text().c_str(),
                           static_cast<int>(this->text().size()), &text);
     const int box = GetSystemMetricsForDpi(SM_CXMENUCHECK, dpi);
     const int gap = MulDiv(6, static_cast<int>(dpi), 96);

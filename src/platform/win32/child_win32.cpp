@@ -215,9 +215,11 @@ void ChildWindow::PlaceAgain() {
     Place();
 }
 
+// A container not shown yet paints it when it first is; asking for its host
+// here would make that window before its time.
 void ChildWindow::InvalidateArea() const {
+  if (!parent_.Realized()) return;
   HWND host = const_cast<Win32Container&>(parent_).Host();
-  if (!host) return;
   RECT r = HostRect();
   InvalidateRect(host, &r, TRUE);
 }

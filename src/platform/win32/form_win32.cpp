@@ -69,6 +69,7 @@ Win32Form::Win32Form(const FormArgs& args)
                   CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT,
                   nullptr, nullptr, GetModuleHandleW(nullptr), this);
   if (!hwnd_) vb::Raise(vb::kOutOfMemory);
+  dpi_ = DpiOf(hwnd_);
   OpenForms().push_back(this);
   outer_[0] = args.left;
   outer_[1] = args.top;
@@ -274,6 +275,7 @@ void Win32Form::Show() {
   if (!placed_) {
     PlaceFirst();
     SetIcons();
+    RealizeChildren();
   }
   Fire(Resize);
   ShowWindow(hwnd_, SW_SHOW);
@@ -358,6 +360,11 @@ HFONT Win32Form::FontFor(const FontSpec& wanted) {
                               wanted.name.c_str()));
   fonts_.push_back({wanted, std::move(font)});
   return fonts_.back().font.get();
+}
+
+HDC Win32Form::MeasuringDc() {
+  if (!measuring_) measuring_.Reset(CreateCompatibleDC(nullptr));
+  return measuring_.get();
 }
 
 // Tooltips are registered once the form is on the screen: the tooltip
@@ -595,6 +602,7 @@ LRESULT Win32Form::HandleMessage(UINT msg, WPARAM wp, LPARAM lp) {
       OnMinMaxInfo(*reinterpret_cast<MINMAXINFO*>(lp));
       return 0;
     case WM_DPICHANGED:
+      dpi_ = LOWORD(wp);
       OnDpiChanged(*reinterpret_cast<RECT*>(lp));
       return 0;
   }

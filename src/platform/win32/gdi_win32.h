@@ -44,7 +44,12 @@ struct DestroyIconHandle {
   void operator()(HICON h) const { DestroyIcon(h); }
 };
 
+struct DeleteDcHandle {
+  void operator()(HDC h) const { DeleteDC(h); }
+};
+
 using FontHandle = Owned<HFONT, DeleteGdiObject>;
+using MemoryDc = Owned<HDC, DeleteDcHandle>;
 using BrushHandle = Owned<HBRUSH, DeleteGdiObject>;
 using IconHandle = Owned<HICON, DestroyIconHandle>;
 

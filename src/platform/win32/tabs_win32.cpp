@@ -30,7 +30,7 @@ class Win32Page final : public AddsControls<Container>,
   }
   HWND StackWindow() const override { return hwnd_; }
   double StackKey() const override;
-  RECT StackRect() const override { return RectInHost(); }
+  RECT StackRect() const override;
 
   void SetShown(bool shown);
   void Place();
@@ -136,6 +136,7 @@ Win32Page::~Win32Page() {
 float Win32Page::OriginLeft() const { return tabs_.AbsLeft(); }
 float Win32Page::OriginTop() const { return tabs_.AbsTop(); }
 double Win32Page::StackKey() const { return tabs_.sequence() + 0.5; }
+RECT Win32Page::StackRect() const { return tabs_.PageRectInForm(); }
 
 POINT Win32Page::HostOrigin() const {
   RECT r = tabs_.PageRectInForm();

@@ -121,13 +121,12 @@ class Win32Label final : public ControlOf<Label> {
   // A label without a given width (or height) is as large as its caption.
   void Measure() override {
     const UINT dpi = form().dpi();
-    WindowDc dc(form().hwnd());
-    Selected font(dc.get(), Font());
+    HDC dc = form().MeasuringDc();
+    Selected font(dc, Font());
     RECT r{0, 0, autoWidth() ? 32767 : FormPixels().cx, 0};
     UINT format = DT_CALCRECT | DT_NOPREFIX |
                   (args_.wordWrap && !autoWidth() ? DT_WORDBREAK : 0);
-    DrawTextW(dc.get(), text().c_str(), static_cast<int>(text().size()), &r,
-              format);
+    DrawTextW(dc, text().c_str(), static_cast<int>(text().size()), &r, format);
     if (autoWidth()) SetMeasured(2, PixelsToTwips(r.right, dpi));
     if (autoHeight()) SetMeasured(3, PixelsToTwips(r.bottom, dpi));
   }

@@ -87,7 +87,8 @@ class Stacked {
   virtual ~Stacked() = default;
   virtual HWND StackWindow() const = 0;
   virtual double StackKey() const = 0;
-  // The window's rectangle in its host's client area, pixels.
+  // The window's rectangle in the form's client area, pixels (siblings
+  // share their host, so this compares them).
   virtual RECT StackRect() const = 0;
 };
 
@@ -176,7 +177,10 @@ class ChildWindow : public Stacked {
 
   HWND StackWindow() const override { return hwnd_; }
   double StackKey() const override { return sequence_; }
-  RECT StackRect() const override { return HostRect(); }
+  RECT StackRect() const override {
+    PixelRect p = FormPixels();
+    return {p.x, p.y, p.x + p.cx, p.y + p.cy};
+  }
 
   // Shared property plumbing for the Control overrides.
   float geometry(int i) const { return geometry_[i]; }
@@ -449,15 +453,22 @@ class Win32Form : public AddsControls<platform::Form>, public Win32Container {
   float OriginTop() const override { return 0; }
   HWND Host() override { return hwnd_; }
   POINT HostOrigin() const override { return {0, 0}; }
-  bool Realized() const override { return true; }
+  // The controls' windows are made when the form is first shown, all at
+  // once and without restacking (RealizeChildren).
+  bool Realized() const override { return placed_; }
 
   HWND hwnd() const { return hwnd_; }
-  UINT dpi() const { return DpiOf(hwnd_); }
+  // The window's dpi, as last reported: asked once, then kept up to date
+  // by WM_DPICHANGED (controls ask for it for every placement).
+  UINT dpi() const { return dpi_; }
   DragTracker& drag() { return drag_; }
   const FontSpec& defaultFont() const { return args_.font; }
   // Takes over a control made for this form; returns its sequence number.
   int Keep(std::unique_ptr<ChildWindow> control);
   HFONT FontFor(const FontSpec& wanted);
+  // A device context for measuring text, kept for the form's life: one
+  // per measurement costs a window DC each time.
+  HDC MeasuringDc();
   // Registers or updates a control's tooltip.
   void SetToolTip(HWND control, const std::wstring& text);
   // Tooltips stay hidden while a drag is under way.
@@ -505,6 +516,7 @@ class Win32Form : public AddsControls<platform::Form>, public Win32Container {
 
   const FormArgs args_;
   HWND hwnd_ = nullptr;
+  UINT dpi_ = USER_DEFAULT_SCREEN_DPI;
   HWND tooltip_ = nullptr;
   HWND notice_ = nullptr;
   bool showTips_ = false;  // set once the form has been shown
@@ -528,6 +540,7 @@ class Win32Form : public AddsControls<platform::Form>, public Win32Container {
   };
   std::vector<FontEntry> fonts_;
   IconHandle icons_[2];  // big and small, for the caption and the task bar
+  MemoryDc measuring_;
   DragTracker drag_{*this};
 };
 

@@ -28,6 +28,8 @@
 //                         TOP (twips of the aimed window's client area),
 //                         waiting until one is there
 //   waitat CLASS LEFT TOP MS  wait until a window of CLASS lies at LEFT, TOP
+//   waitctl CLASS LEFT TOP TEXT MS  wait until that window reads TEXT;
+//                         records the milliseconds since the last click
 //   focused               record the focused window: class and rectangle
 //                         in the aimed window's client area (twips)
 //   waitfocus CLASS LEFT TOP MS  wait until the focused window is of CLASS
@@ -687,6 +689,20 @@ const std::map<std::wstring, Session::Command>& Session::Commands() {
        {4,
         [](S& s, const A& a) {
           s.WaitAt(a[0], ToInt(a[1]), ToInt(a[2]), ToInt(a[3]));
+        }}},
+      {L"waitctl",
+       {5,
+        [](S& s, const A& a) {
+          HWND c = s.WaitAt(a[0], ToInt(a[1]), ToInt(a[2]), ToInt(a[4]));
+          std::wstring text;
+          bool ok = WaitFor(ToInt(a[4]), [&] {
+            text = EditText(c);
+            return text == a[3];
+          });
+          char ms[32];
+          snprintf(ms, sizeof ms, "%.1f", MsSince(g_clickTime));
+          if (!ok) throw Failure("the control reads " + ToUtf8(text));
+          Record("since_click_ms", ms);
         }}},
       {L"focused",
        {0, [](S& s, const A&) { Record("focused", s.FocusLine()); }}},
