@@ -282,10 +282,12 @@ void ChildWindow::SetToolTip(const std::wstring& t) {
 }
 
 void ChildWindow::SetText(const std::wstring& t) {
-  if (text_ == t && hwnd_) return;
+  if (text_ == t) return;
   text_ = t;
   if (hwnd_) SetWindowTextW(hwnd_, t.c_str());
 }
+
+void ChildWindow::TextChanged(const std::wstring& t) { text_ = t; }
 
 // A window that is shown and enabled, in shown and enabled containers.
 bool ChildWindow::Reachable() const {

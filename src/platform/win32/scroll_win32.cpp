@@ -107,7 +107,10 @@ class Win32ScrollBar final : public ControlOf<VScrollBar> {
   void Move(int v) {
     if (v == value_) return;
     value_ = v;
-    if (hwnd()) SetScrollPos(hwnd(), SB_CTL, PositionOf(v), TRUE);
+    if (hwnd()) {
+      SetScrollPos(hwnd(), SB_CTL, PositionOf(v), FALSE);
+      Redraw();
+    }
     Fire(Change);
   }
 
@@ -121,8 +124,13 @@ class Win32ScrollBar final : public ControlOf<VScrollBar> {
     si.nMax = std::abs(max_ - min_);
     si.nPage = 0;
     si.nPos = PositionOf(value_);
-    SetScrollInfo(hwnd(), SB_CTL, &si, TRUE);
+    SetScrollInfo(hwnd(), SB_CTL, &si, FALSE);
+    Redraw();
   }
+
+  // The bar is drawn anew with the next paint, not at once: a handler that
+  // sets several bars and boxes then pays for one paint, not one each.
+  void Redraw() { InvalidateRect(hwnd(), nullptr, TRUE); }
 
   int min_, max_, small_, large_, value_ = 0;
 };

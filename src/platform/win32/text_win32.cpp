@@ -155,20 +155,16 @@ class Win32TextBox final : public ControlOf<TextBox> {
         locked_(args.locked),
         back_(args.backColor),
         fore_(args.foreColor),
-        ansiOnly_(args.ansiOnly),
-        accepted_(args.text) {
+        ansiOnly_(args.ansiOnly) {
     Init(L"EDIT", EditStyle(args), args.flat ? 0 : WS_EX_CLIENTEDGE, args.text);
   }
 
-  // The user edits the window's text, so a window is asked.
-  std::wstring Text() const override {
-    return hwnd() ? WindowText(hwnd()) : text();
-  }
+  // The text as set or as the user last changed it (every change of the
+  // user's is taken over at once, EN_CHANGE), so no window is asked.
+  std::wstring Text() const override { return text(); }
   void SetText(const std::wstring& t) override {
-    accepted_ = t;
     guard_ = true;
     ChildWindow::SetText(t);
-    if (hwnd() && WindowText(hwnd()) != t) SetWindowTextW(hwnd(), t.c_str());
     guard_ = false;
   }
   bool Locked() const override { return locked_; }
@@ -213,7 +209,6 @@ class Win32TextBox final : public ControlOf<TextBox> {
   }
 
  protected:
-  void ApplyState() override { accepted_ = text(); }
   // Narrow margins, as the classic text boxes have: a small box such as a
   // number cell of 280 twips still shows its text whole.
   void ApplyLook() override {
@@ -224,22 +219,24 @@ class Win32TextBox final : public ControlOf<TextBox> {
   }
 
  private:
-  // Keeps what the user inserted (typed, pasted or composed) only where
-  // the code page holds it: the text since the last accepted one is
-  // compared, refused characters are taken out again and a notice shows.
+  // Takes over what the user inserted (typed, pasted or composed), with
+  // ansiOnly only where the code page holds it: the text is compared with
+  // the one before, refused characters are taken out again and a notice
+  // shows.
   void Guard() {
     std::wstring now = WindowText(hwnd());
+    const std::wstring before = text();
     if (!ansiOnly_) {
-      accepted_ = now;
+      TextChanged(now);
       return;
     }
     std::size_t head = 0;
-    while (head < now.size() && head < accepted_.size() &&
-           now[head] == accepted_[head])
+    while (head < now.size() && head < before.size() &&
+           now[head] == before[head])
       ++head;
     std::size_t tail = 0;
-    while (tail < now.size() - head && tail < accepted_.size() - head &&
-           now[now.size() - 1 - tail] == accepted_[accepted_.size() - 1 - tail])
+    while (tail < now.size() - head && tail < before.size() - head &&
+           now[now.size() - 1 - tail] == before[before.size() - 1 - tail])
       ++tail;
     std::wstring kept;
     bool refused = false;
@@ -254,7 +251,7 @@ class Win32TextBox final : public ControlOf<TextBox> {
       i += static_cast<std::size_t>(n - 1);
     }
     if (!refused) {
-      accepted_ = now;
+      TextChanged(now);
       return;
     }
     std::wstring fixed =
@@ -265,7 +262,7 @@ class Win32TextBox final : public ControlOf<TextBox> {
     const WPARAM caret = head + kept.size();
     SendMessageW(hwnd(), EM_SETSEL, caret, static_cast<LPARAM>(caret));
     SendMessageW(hwnd(), EM_SCROLLCARET, 0, 0);
-    accepted_ = fixed;
+    TextChanged(fixed);
     MessageBeep(MB_ICONWARNING);
     form().ShowNotice(
         hwnd(), L"入力できない文字です",
@@ -275,8 +272,7 @@ class Win32TextBox final : public ControlOf<TextBox> {
   bool locked_;
   Color back_, fore_;
   bool ansiOnly_;
-  std::wstring accepted_;  // the text as last set or accepted
-  bool guard_ = false;     // set while the program itself sets the text
+  bool guard_ = false;  // set while the program itself sets the text
   BrushHandle brush_;
   COLORREF brushColor_ = 0;
 };

@@ -196,7 +196,10 @@ class ChildWindow : public Stacked {
   const std::wstring& toolTip() const { return toolTip_; }
   void SetToolTip(const std::wstring& t);
   const std::wstring& text() const { return text_; }
+  // Sets the text (and the window's, when it changes).
   void SetText(const std::wstring& t);
+  // The user changed the window's text: the control takes it over.
+  void TextChanged(const std::wstring& t);
   const FontSpec& font() const { return font_; }
   HFONT Font() const;
   void Focus();
