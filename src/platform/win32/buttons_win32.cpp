@@ -1,5 +1,7 @@
 // Buttons: the toggle button, the picture button, the command button and
 // the check box.
+#include <functional>
+
 #include "platform/win32/win32_internal.h"
 #include "resource.h"
 #include "runtime/vb.h"
@@ -31,13 +33,39 @@ int MouseShiftMask(WPARAM keys) {
          (GetKeyState(VK_MENU) < 0 ? kAltMask : 0);
 }
 
-void RequireZeroOrOne(int v) {
-  if (v != 0 && v != 1) vb::Raise(vb::kInvalidPropertyValue);
+// A button's click, reflected from its parent, fires `click`.
+bool ReflectClick(UINT msg, WPARAM wp, LRESULT& result,
+                  const std::function<void()>& click) {
+  if (msg != WM_COMMAND || HIWORD(wp) != BN_CLICKED) return false;
+  Fire(click);
+  result = 0;
+  return true;
 }
 
-bool Clicked(UINT msg, WPARAM wp) {
-  return msg == WM_COMMAND && HIWORD(wp) == BN_CLICKED;
-}
+// The check of a button with a check (a toggle button, a check box): kept
+// in the control until the window exists, then the window's own, since a
+// click changes it there; a disabled button keeps and returns it all the
+// same.
+class ButtonCheck {
+ public:
+  explicit ButtonCheck(int value) : value_(value) {}
+  int Get(HWND hwnd) const {
+    if (!hwnd) return value_;
+    return SendMessageW(hwnd, BM_GETCHECK, 0, 0) == BST_CHECKED ? 1 : 0;
+  }
+  void Set(HWND hwnd, int v) {
+    if (v != 0 && v != 1) vb::Raise(vb::kInvalidPropertyValue);
+    value_ = v;
+    if (hwnd) Apply(hwnd);
+  }
+  // A new window starts unchecked.
+  void Apply(HWND hwnd) const {
+    SendMessageW(hwnd, BM_SETCHECK, value_ ? BST_CHECKED : BST_UNCHECKED, 0);
+  }
+
+ private:
+  int value_;
+};
 
 // ---- ToggleButton
 // ------------------------------------------------------------
@@ -52,24 +80,13 @@ class Win32ToggleButton final : public ControlOf<ToggleButton> {
 
   std::wstring Caption() const override { return text(); }
   void SetCaption(const std::wstring& c) override { SetText(c); }
-  // A press changes the check of the window itself, so a window is asked.
-  int Value() const override {
-    if (!hwnd()) return value_;
-    return SendMessageW(hwnd(), BM_GETCHECK, 0, 0) == BST_CHECKED ? 1 : 0;
-  }
-  void SetValue(int v) override {
-    RequireZeroOrOne(v);
-    value_ = v;
-    if (hwnd()) SetCheck(v);
-  }
+  int Value() const override { return check_.Get(hwnd()); }
+  void SetValue(int v) override { check_.Set(hwnd(), v); }
   DragMode GetDragMode() const override { return dragMode_; }
   void SetDragMode(DragMode m) override { dragMode_ = m; }
 
   bool OnReflect(UINT msg, WPARAM wp, LPARAM, LRESULT& result) override {
-    if (!Clicked(msg, wp)) return false;
-    Fire(Click);
-    result = 0;
-    return true;
+    return ReflectClick(msg, wp, result, Click);
   }
 
   bool OnMessage(UINT msg, WPARAM wp, LPARAM lp, LRESULT& result) override {
@@ -101,10 +118,7 @@ class Win32ToggleButton final : public ControlOf<ToggleButton> {
   }
 
  protected:
-  // A new window starts unchecked.
-  void ApplyState() override {
-    if (value_) SetCheck(value_);
-  }
+  void ApplyState() override { check_.Apply(hwnd()); }
 
  private:
   // In automatic drag mode a left press drags the button instead of
@@ -125,11 +139,7 @@ class Win32ToggleButton final : public ControlOf<ToggleButton> {
     Fire(MouseDown, button, MouseShiftMask(wp), x, y);
   }
 
-  void SetCheck(int v) {
-    SendMessageW(hwnd(), BM_SETCHECK, v ? BST_CHECKED : BST_UNCHECKED, 0);
-  }
-
-  int value_ = 0;  // the check until the window exists
+  ButtonCheck check_{0};
   DragMode dragMode_ = DragMode::Manual;
 };
 
@@ -144,10 +154,7 @@ class Win32PictureButton final : public ControlOf<PictureButton> {
   }
 
   bool OnReflect(UINT msg, WPARAM wp, LPARAM, LRESULT& result) override {
-    if (!Clicked(msg, wp)) return false;
-    Fire(Click);
-    result = 0;
-    return true;
+    return ReflectClick(msg, wp, result, Click);
   }
 
  protected:
@@ -184,10 +191,7 @@ class Win32CommandButton final : public ControlOf<CommandButton> {
   void SetCaption(const std::wstring& c) override { SetText(c); }
 
   bool OnReflect(UINT msg, WPARAM wp, LPARAM, LRESULT& result) override {
-    if (!Clicked(msg, wp)) return false;
-    Fire(Click);
-    result = 0;
-    return true;
+    return ReflectClick(msg, wp, result, Click);
   }
 
   bool isDefault() const { return isDefault_; }
@@ -203,30 +207,18 @@ class Win32CommandButton final : public ControlOf<CommandButton> {
 class Win32CheckBox final : public ControlOf<CheckBox> {
  public:
   Win32CheckBox(Win32Container& parent, const CheckBoxArgs& args)
-      : ControlOf(parent, args), value_(args.value) {
-    RequireZeroOrOne(args.value);
+      : ControlOf(parent, args), check_(0) {
+    check_.Set(nullptr, args.value);
     Init(L"BUTTON", BS_AUTOCHECKBOX | (args.boxOnRight ? BS_LEFTTEXT : 0), 0,
          args.caption);
   }
 
   std::wstring Caption() const override { return text(); }
-  // A click changes the check of the window itself, so a window is asked;
-  // a disabled box keeps and returns its value all the same.
-  int Value() const override {
-    if (!hwnd()) return value_;
-    return SendMessageW(hwnd(), BM_GETCHECK, 0, 0) == BST_CHECKED ? 1 : 0;
-  }
-  void SetValue(int v) override {
-    RequireZeroOrOne(v);
-    value_ = v;
-    if (hwnd())
-      SendMessageW(hwnd(), BM_SETCHECK, v ? BST_CHECKED : BST_UNCHECKED, 0);
-  }
+  int Value() const override { return check_.Get(hwnd()); }
+  void SetValue(int v) override { check_.Set(hwnd(), v); }
 
  protected:
-  void ApplyState() override {
-    if (value_) SendMessageW(hwnd(), BM_SETCHECK, BST_CHECKED, 0);
-  }
+  void ApplyState() override { check_.Apply(hwnd()); }
   // A box without a given size is as large as its caption and its box.
   void Measure() override {
     const UINT dpi = form().dpi();
@@ -243,7 +235,7 @@ class Win32CheckBox final : public ControlOf<CheckBox> {
   }
 
  private:
-  int value_;
+  ButtonCheck check_;
 };
 
 }  // namespace
