@@ -161,12 +161,16 @@ void SaveTagFile() {
   Stage stage;
   RunOrEnd(stage, [&] {
     auto out = platform::OpenOutputFile(TagPath());
+    const wchar_t kWriteFailed[] = L"データの書き込みに失敗しました。";
     for (int row = 0; row < TagCount; ++row) {
       std::string bytes = ansi::Encode(RowLine(row) + kCrLf);
-      stage.fixedLine1 = L"データの書き込みに失敗しました。";
+      stage.fixedLine1 = kWriteFailed;
       out->Write(bytes);
       stage.fixedLine1 = nullptr;
     }
+    // The flush and the replace are where the written lines reach the
+    // file: a failure there is a failure to write them.
+    stage.fixedLine1 = kWriteFailed;
     out->Commit();
   });
 }

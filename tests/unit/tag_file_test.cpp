@@ -187,9 +187,7 @@ TEST_F(TagFileTest, FailedSaveKeepsThePreviousFile) {
     std::wstring prompt;
   } cases[] = {
       {FileFault::Write, kWriteFailed},
-      {FileFault::Commit,
-       L"データを読み込んだ時でエラーが発生しました。\r\n"
-       L"デバイス I/O エラーです。(No.57)\r\n"},
+      {FileFault::Commit, kWriteFailed},
       {FileFault::Open,
        L"データを読み込んだ時でエラーが発生しました。\r\n"
        L"書き込みできません。(No.70)\r\n"},
@@ -252,7 +250,8 @@ TEST_F(TagFileTest, LfOnlyFilesReadLfAsTheLineEnd) {
 }
 
 // A save that fails at any point where a disk can fail leaves the previous
-// file byte for byte, reports by the stage and ends the process.
+// file byte for byte, reports by the stage (opening: the reporter; the
+// lines, the flush and the replace: the write failure) and ends.
 TEST_F(TagFileTest, SaveFailingAtEveryPointKeepsThePreviousFile) {
   const std::wstring kReported =
       L"データを読み込んだ時でエラーが発生しました。\r\n";
@@ -265,10 +264,8 @@ TEST_F(TagFileTest, SaveFailingAtEveryPointKeepsThePreviousFile) {
   std::vector<Point> points = {
       {"open", FileFault::Open, 1,
        kReported + L"書き込みできません。(No.70)\r\n"},
-      {"flush", FileFault::Flush, 1,
-       kReported + L"デバイス I/O エラーです。(No.57)\r\n"},
-      {"replace", FileFault::Replace, 1,
-       kReported + L"デバイス I/O エラーです。(No.57)\r\n"},
+      {"flush", FileFault::Flush, 1, kWriteFailed},
+      {"replace", FileFault::Replace, 1, kWriteFailed},
   };
   for (int n = 1; n <= 5; ++n)
     points.push_back(
