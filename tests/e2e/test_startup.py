@@ -135,6 +135,22 @@ class StartupTest(harness.BarTestCase):
         self.assertEqual(again.window["rect"], moved["rect"])
         self.close_and_wait(again)
 
+    def test_bar_saved_off_every_monitor_comes_back_onto_the_screen(self):
+        # Wholly off the desktop (a monitor since unplugged): onto the
+        # nearest edge of the screen. Partly on it: left where it is.
+        width, height = harness.DESKTOP_SIZE.split("x")
+        for left, top, expect in (("-32768", "-32768", [0, 0]),
+                                  ("18000", "300", [int(width) - 88, 20]),
+                                  ("-600", "300", [-40, 20])):
+            with self.subTest(left=left, top=top):
+                self.app.write("setup.ini", DEFAULT_SETUP.replace(
+                    b"Left = 300", b"Left = " + left.encode()).replace(
+                    b"Top = 300", b"Top = " + top.encode()))
+                bar = self.start_shown()
+                self.assertEqual(bar.window["rect"][:2], expect)
+                self.assertLessEqual(bar.window["rect"][3], int(height))
+                self.close_and_wait(bar)
+
     def test_unreadable_tag_file_ends_the_program_untouched(self):
         damaged = (b"0,0,abc,1200,400,UL,<ul>,</ul>\r\n"
                    b"1,0,800,1200,400,OL,<ol>,</ol>\r\n")

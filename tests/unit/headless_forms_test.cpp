@@ -83,6 +83,24 @@ TEST_F(HeadlessFormsTest, ShowActivatesAndClosingHandsActivationBack) {
   EXPECT_TRUE(events_.empty());
 }
 
+// A form that would lie wholly outside the work area (a monitor since
+// unplugged) is moved onto it by the least way; one partly on it stays.
+TEST_F(HeadlessFormsTest, ShowBringsAFormOffTheScreenBackOntoIt) {
+  const struct {
+    float left, top, wantLeft, wantTop;
+  } cases[] = {{-32768, -32768, 0, 0},
+               {30000, 300, hl::kScreenWidth - 3000, 300},
+               {-2000, 300, -2000, 300}};
+  for (const auto& c : cases) {
+    auto form = Make(L"A");
+    form->SetLeft(c.left);
+    form->SetTop(c.top);
+    form->Show();
+    EXPECT_EQ(form->Left(), c.wantLeft) << c.left;
+    EXPECT_EQ(form->Top(), c.wantTop) << c.left;
+  }
+}
+
 TEST_F(HeadlessFormsTest, UnscriptedModalDialogIsClosedBeforeReturning) {
   auto box = Make(L"box");
   box->ShowModal();
