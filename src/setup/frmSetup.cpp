@@ -141,10 +141,9 @@ void frmSetup::LoadOptionPages() {
   }
   optionsShown_ = true;
 
-  const platform::VersionInfo version = platform::AppVersionInfo();
-  lblVersion->SetCaption(L"Ver. " + std::to_wstring(version.major) + L"." +
-                         std::to_wstring(version.minor) + L"." +
-                         std::to_wstring(version.revision));
+  lblVersion->SetCaption(L"Ver. " + std::to_wstring(version_.major) + L"." +
+                         std::to_wstring(version_.minor) + L"." +
+                         std::to_wstring(version_.revision));
 }
 
 // Every way of closing applies everything: the options go back into memory,
@@ -180,7 +179,7 @@ void frmSetup::cmdClose_Click() {
 // Opens the maker's web page; whether the shell managed is not examined.
 void frmSetup::lblURL_Click() {
   ErrorTrap(L"設定のURLクリック時", [&] {
-    platform::ShellOpen(form_->hWnd(), platform::AppVersionInfo().webAddress,
+    platform::ShellOpen(form_->hWnd(), version_.webAddress,
                         platform::AppPath());
   });
 }

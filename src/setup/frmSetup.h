@@ -151,4 +151,6 @@ class frmSetup {
   // Whether the opening got as far as showing the option values; until then
   // the controls hold nothing of them and closing must not take them back.
   bool optionsShown_ = false;
+  // The program's version and texts, read once when the dialog is made.
+  platform::VersionInfo version_ = platform::AppVersionInfo();
 };

@@ -322,7 +322,7 @@ void frmSetup::CreateSettingsPage(Container& page) {
 // Icon, product name and version, then the maker's name, web address and
 // copyright line, all from the program's version resource.
 void frmSetup::CreateAboutPage(Container& page) {
-  const VersionInfo info = AppVersionInfo();
+  const VersionInfo& info = version_;
   ImageArgs icon;
   icon.picture = Picture::AppIcon;
   icon.width = 960;  // 64 x 64 pixels

@@ -87,10 +87,6 @@ std::string Encode(const std::wstring& text) {
   return bytes;
 }
 
-}  // namespace ansi
-
-namespace ansi {
-
 // Each escape becomes "・", as the system shows a byte its code page does
 // not define; a surrogate pair stays whole.
 std::wstring Readable(std::wstring text) {

@@ -2,7 +2,6 @@
 // controls' notifications to them, keep a dialog's keyboard interface, and
 // raise Resize, Activate and Unload.
 #include <algorithm>
-#include <array>
 #include <cmath>
 
 #include "platform/win32/win32_internal.h"

@@ -53,20 +53,6 @@ using MemoryDc = Owned<HDC, DeleteDcHandle>;
 using BrushHandle = Owned<HBRUSH, DeleteGdiObject>;
 using IconHandle = Owned<HICON, DestroyIconHandle>;
 
-// A window's device context for one scope.
-class WindowDc {
- public:
-  explicit WindowDc(HWND hwnd) : hwnd_(hwnd), dc_(GetDC(hwnd)) {}
-  ~WindowDc() { ReleaseDC(hwnd_, dc_); }
-  WindowDc(const WindowDc&) = delete;
-  WindowDc& operator=(const WindowDc&) = delete;
-  HDC get() const { return dc_; }
-
- private:
-  HWND hwnd_;
-  HDC dc_;
-};
-
 // An object selected into a device context for one scope.
 class Selected {
  public:

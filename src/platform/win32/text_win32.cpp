@@ -11,14 +11,14 @@ COLORREF ColorRefOf(Color c) {
                       : static_cast<COLORREF>(c.value);
 }
 
-HBRUSH BrushOf(Color c, BrushHandle& own, COLORREF& ownColor) {
+HBRUSH ColorBrush::For(Color c) {
   if (c.IsSystem()) return GetSysColorBrush(c.SystemIndex());
   const COLORREF want = static_cast<COLORREF>(c.value);
-  if (!own || ownColor != want) {
-    own.Reset(CreateSolidBrush(want));
-    ownColor = want;
+  if (!own_ || color_ != want) {
+    own_.Reset(CreateSolidBrush(want));
+    color_ = want;
   }
-  return own.get();
+  return own_.get();
 }
 
 namespace {
@@ -98,8 +98,7 @@ class Win32Label final : public ControlOf<Label> {
     SetTextColor(dc, ColorRefOf(args_.foreColor));
     if (args_.opaque) {
       SetBkColor(dc, ColorRefOf(args_.backColor));
-      result = reinterpret_cast<LRESULT>(
-          BrushOf(args_.backColor, brush_, brushColor_));
+      result = reinterpret_cast<LRESULT>(brush_.For(args_.backColor));
     } else {
       SetBkMode(dc, TRANSPARENT);
       result = reinterpret_cast<LRESULT>(GetSysColorBrush(COLOR_BTNFACE));
@@ -133,8 +132,7 @@ class Win32Label final : public ControlOf<Label> {
 
  private:
   LabelArgs args_;
-  BrushHandle brush_;
-  COLORREF brushColor_ = 0;
+  ColorBrush brush_;
 };
 
 // ---- TextBox
@@ -197,7 +195,7 @@ class Win32TextBox final : public ControlOf<TextBox> {
     HDC dc = reinterpret_cast<HDC>(wp);
     SetTextColor(dc, ColorRefOf(fore_));
     SetBkColor(dc, ColorRefOf(back_));
-    result = reinterpret_cast<LRESULT>(BrushOf(back_, brush_, brushColor_));
+    result = reinterpret_cast<LRESULT>(brush_.For(back_));
     return true;
   }
 
@@ -273,8 +271,7 @@ class Win32TextBox final : public ControlOf<TextBox> {
   Color back_, fore_;
   bool ansiOnly_;
   bool guard_ = false;  // set while the program itself sets the text
-  BrushHandle brush_;
-  COLORREF brushColor_ = 0;
+  ColorBrush brush_;
 };
 
 }  // namespace

@@ -19,7 +19,6 @@
 #include <shellapi.h>
 #include <windowsx.h>
 
-#include <array>
 #include <memory>
 #include <string>
 #include <vector>
@@ -332,9 +331,16 @@ bool IsRoleButton(ChildWindow& child, bool cancel);
 
 // The colour's value now (a system colour as the scheme has it).
 COLORREF ColorRefOf(Color c);
-// A brush of the colour: the system's own for a system colour, else `own`,
-// made anew when the colour changed.
-HBRUSH BrushOf(Color c, BrushHandle& own, COLORREF& ownColor);
+// A brush of a colour: the system's own for a system colour, else one of
+// its own, made anew when the colour changes.
+class ColorBrush {
+ public:
+  HBRUSH For(Color c);
+
+ private:
+  BrushHandle own_;
+  COLORREF color_ = 0;
+};
 
 // The container interface on top of a Win32Container (the form, frames and
 // tab pages share it).
