@@ -32,13 +32,6 @@ bool TakeFault(FileFault kind) {
 
 namespace fs = std::filesystem;
 
-// A file without write permission is read-only, as the system sees it
-// (whoever runs the tests, root included).
-bool IsReadOnly(const fs::file_status& st) {
-  return fs::exists(st) &&
-         (st.permissions() & fs::perms::owner_write) == fs::perms::none;
-}
-
 void AppendUtf8(std::string& out, char32_t c) {
   if (c < 0x80) {
     out += static_cast<char>(c);
@@ -67,6 +60,7 @@ class HeadlessOutputFile : public OutputFile {
       : target_(std::move(target)), temp_(target_ + ".tmp") {
     std::error_code ec;
     targetStatus_ = fs::status(target_, ec);
+    readOnly_ = IsReadOnly(target_);
     out_.open(temp_, std::ios::binary | std::ios::trunc);
     if (!out_) vb::Raise(vb::kPathAccess);
   }
@@ -76,13 +70,13 @@ class HeadlessOutputFile : public OutputFile {
     std::remove(temp_.c_str());
   }
   void Write(const std::string& bytes) override {
-    if (IsReadOnly(targetStatus_)) vb::Raise(vb::kPermission);
+    if (readOnly_) vb::Raise(vb::kPermission);
     if (TakeFault(FileFault::Write)) vb::Raise(vb::kFileIo);
     out_.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
     if (!out_) vb::Raise(vb::kFileIo);
   }
   void Commit() override {
-    if (IsReadOnly(targetStatus_)) vb::Raise(vb::kPermission);
+    if (readOnly_) vb::Raise(vb::kPermission);
     if (TakeFault(FileFault::Flush)) vb::Raise(vb::kFileIo);
     out_.close();
     if (out_.fail()) vb::Raise(vb::kFileIo);
@@ -99,6 +93,7 @@ class HeadlessOutputFile : public OutputFile {
  private:
   std::string target_, temp_;
   fs::file_status targetStatus_;
+  bool readOnly_ = false;
   std::ofstream out_;
   bool committed_ = false;
 };
@@ -110,6 +105,14 @@ void ResetFiles(const std::wstring& appPath) {
   Files().appPath = appPath;
   std::error_code ec;
   std::filesystem::create_directories(NativePath(appPath), ec);
+}
+
+bool IsReadOnly(const std::string& native) {
+  namespace fs = std::filesystem;
+  std::error_code ec;
+  fs::file_status st = fs::status(native, ec);
+  return !ec && fs::exists(st) &&
+         (st.permissions() & fs::perms::owner_write) == fs::perms::none;
 }
 
 void InjectFileFault(FileFault fault, int nth) {

@@ -18,6 +18,10 @@ void ResetFiles(const std::wstring& appPath);
 enum class FileFault { None, Open, Write, Flush, Replace, Commit = Replace };
 void InjectFileFault(FileFault fault, int nth = 1);
 
+// Whether a file on disk (native path) is read-only as the system sees it:
+// it lacks write permission, whoever runs the tests (root included).
+bool IsReadOnly(const std::string& native);
+
 // The path on disk of a program path: backslashes become slashes, the text
 // is UTF-8.
 std::string NativePath(const std::wstring& path);

@@ -5,7 +5,6 @@
 // recognised by the same line reader as the reads (store/ini_file.h), so a
 // write always changes the line that a read finds.
 #include <cstdio>
-#include <filesystem>
 #include <fstream>
 
 #include "platform/headless/headless.h"
@@ -46,16 +45,6 @@ Location Find(const std::vector<std::string>& lines, const std::string& section,
   return loc;
 }
 
-// A file without write permission is read-only, as the system sees it
-// (whoever runs the tests).
-bool IsReadOnly(const std::string& native) {
-  namespace fs = std::filesystem;
-  std::error_code ec;
-  fs::file_status st = fs::status(native, ec);
-  return !ec && fs::exists(st) &&
-         (st.permissions() & fs::perms::owner_write) == fs::perms::none;
-}
-
 // Writes the whole file beside the old one and then replaces it, so a
 // failed write never leaves a truncated file.
 bool WriteLines(const std::string& target,
@@ -75,7 +64,7 @@ bool WriteLines(const std::string& target,
 bool WriteIniEntry(const std::string& section, const std::string& key,
                    const std::string& value, const std::wstring& path) {
   std::string target = headless::NativePath(path);
-  if (IsReadOnly(target)) return false;
+  if (headless::IsReadOnly(target)) return false;
   std::vector<std::string> lines;
   if (FileExists(path)) {
     try {
