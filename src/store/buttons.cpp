@@ -1,4 +1,6 @@
 // The bar's tag buttons from the tag table, and the extents they cover.
+#include <algorithm>
+
 #include "store/ansi_text.h"
 #include "store/modPublic.h"
 
@@ -52,15 +54,25 @@ void ApplyButton(platform::ToggleButton& button, std::int16_t No,
   button.SetToolTipText(ansi::Readable(Caption));
 }
 
+namespace {
+
+// Where a button ends along one axis. A hand-edited row may end past 32767
+// twips, which no 16-bit extent holds; the bar stops growing there instead
+// of failing at every start.
+std::int16_t EndOf(const vb::Variant& position, const vb::Variant& size) {
+  const std::int32_t end = std::int32_t{vb::CInt(position)} + vb::CInt(size);
+  return static_cast<std::int16_t>(std::clamp(end, -32768, 32767));
+}
+
+}  // namespace
+
 // Empty rows count as 0, so only the buttons on the bar matter.
 void ComputeButtonExtents() {
   MaxButtonRight = 0;
   MaxButtonBottom = 0;
   for (int i = 0; i <= MaxButtonIndex; ++i) {
-    std::int16_t right = vb::Add16(vb::CInt(TagTable(i, colLeft)),
-                                   vb::CInt(TagTable(i, colWidth)));
-    std::int16_t bottom = vb::Add16(vb::CInt(TagTable(i, colTop)),
-                                    vb::CInt(TagTable(i, colHeight)));
+    std::int16_t right = EndOf(TagTable(i, colLeft), TagTable(i, colWidth));
+    std::int16_t bottom = EndOf(TagTable(i, colTop), TagTable(i, colHeight));
     if (right > MaxButtonRight) MaxButtonRight = right;
     if (bottom > MaxButtonBottom) MaxButtonBottom = bottom;
   }

@@ -89,9 +89,15 @@ TEST_F(ButtonsTest, BadCellsRaise) {
   SetRow(0, L"abc", std::int16_t{0}, std::int16_t{1}, std::int16_t{1}, L"a");
   EXPECT_THROW(ConfigureButtons(Check), vb::RuntimeError);
   EXPECT_THROW(ComputeButtonExtents(), vb::RuntimeError);
-  SetRow(0, std::int16_t{32000}, std::int16_t{0}, std::int16_t{800},
-         std::int16_t{1}, L"a");
-  EXPECT_THROW(ComputeButtonExtents(), vb::RuntimeError);
+}
+
+// A hand-edited row ending past 32767 twips stops the extents there.
+TEST_F(ButtonsTest, ExtentsStopAtTheLargestTwips) {
+  SetRow(0, std::int16_t{32000}, std::int16_t{32000}, std::int16_t{800},
+         std::int16_t{1000}, L"a");
+  ComputeButtonExtents();
+  EXPECT_EQ(MaxButtonRight, 32767);
+  EXPECT_EQ(MaxButtonBottom, 32767);
 }
 
 }  // namespace
