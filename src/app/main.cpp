@@ -6,6 +6,6 @@
 
 extern "C" int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
   frmStrell bar;
-  bar.LoadAndShow();
+  if (!bar.LoadAndShow()) return 0;
   return platform::RunMessageLoop();
 }

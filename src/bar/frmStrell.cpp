@@ -53,6 +53,12 @@ std::wstring TagTextFor(std::int16_t Index, int value) {
   return vb::CStr(tagE);
 }
 
+// The bar's client size as recorded: whole twips, and no more than 32767,
+// the largest size a button's place and size can reach.
+std::int16_t ClientTwips(float twips) {
+  return vb::ToInt16(std::min(static_cast<double>(twips), 32767.0));
+}
+
 }  // namespace
 
 frmStrell::frmStrell() : form_(platform::CreateForm(BarArgs())) {
@@ -103,16 +109,32 @@ void frmStrell::BindEvents() {
   };
 }
 
-void frmStrell::LoadAndShow() {
+frmStrell::~frmStrell() { platform::OnSessionEnd(nullptr); }
+
+// Two bars on the same files would overwrite each other's changes, so the
+// folder of the files is claimed first; a second start brings the running
+// bar back instead. At the end of the session Windows ends the program
+// without closing its windows: the bar closes itself then, so its close
+// saves what the user changed.
+bool frmStrell::LoadAndShow() {
+  std::wstring folder;
+  CatchRuntimeError([&] { folder = ChooseDataFolder(); },
+                    [](std::int32_t, const std::wstring&) {});
+  if (!folder.empty() && !platform::ClaimInstance(folder, form_->hWnd()))
+    return false;
+  CatchRuntimeError([&] { UseDataFolder(folder); },
+                    [](std::int32_t, const std::wstring&) {});
+  platform::OnSessionEnd([this] { form_->Close(); });
   Form_Load();
   form_->Show();
+  return true;
 }
 
 void frmStrell::Form_Load() {
   ErrorTrap(L"フォームを読み込んだ時", [&] {
     MaxButtonIndex = static_cast<std::int16_t>(Check.size() - 1);
-    BarClientHeight = vb::ToInt16(form_->ScaleHeight());
-    BarClientWidth = vb::ToInt16(form_->ScaleWidth());
+    BarClientHeight = ClientTwips(form_->ScaleHeight());
+    BarClientWidth = ClientTwips(form_->ScaleWidth());
     TagTable.Resize(MaxButtonIndex + 1, kTagColumns);
     TagTableLoaded = false;  // a fresh table holds nothing of tag.txt yet
     CreateSetupFile();
@@ -131,36 +153,48 @@ void frmStrell::Form_Load() {
   });
 }
 
+// The buttons registered in the settings dialog may reach past the bar's
+// edge; the bar grows to show them, as at start-up.
 void frmStrell::Form_Activate() {
   ErrorTrap(L"フォームがアクティブになった時", [&] {
     ConfigureButtons(Check);
     ComputeButtonExtents();
+    GrowToFitButtons();
     // A negative interval (hand-edited file) stops the timer like 0.
     Timer1->SetInterval(std::max<int>(0, GetWindowTime));
   });
 }
 
-// Grows the bar until its client area holds every button; never shrinks it.
+void frmStrell::GrowToFitButtons() {
+  if (form_->ScaleWidth() < MaxButtonRight)
+    form_->SetWidth(form_->Width() - form_->ScaleWidth() + MaxButtonRight);
+  if (form_->ScaleHeight() < MaxButtonBottom)
+    form_->SetHeight(form_->Height() - form_->ScaleHeight() + MaxButtonBottom);
+}
+
 void frmStrell::Form_Resize() {
   ErrorTrap(L"フォームのサイズを変更した時", [&] {
-    if (form_->ScaleWidth() < MaxButtonRight)
-      form_->SetWidth(form_->Width() - form_->ScaleWidth() + MaxButtonRight);
-    if (form_->ScaleHeight() < MaxButtonBottom)
-      form_->SetHeight(form_->Height() - form_->ScaleHeight() +
-                       MaxButtonBottom);
-    BarClientHeight = vb::ToInt16(form_->ScaleHeight());
-    BarClientWidth = vb::ToInt16(form_->ScaleWidth());
+    GrowToFitButtons();
+    BarClientHeight = ClientTwips(form_->ScaleHeight());
+    BarClientWidth = ClientTwips(form_->ScaleWidth());
   });
 }
 
+// Windows may close the bar while the settings dialog is open (a tool that
+// ends the program, the end of the session): the dialog takes its values
+// back and saves first, so the bar's save holds them. The settings are
+// written in one save; when the user gives it up, the buttons are still
+// saved.
 void frmStrell::Form_Unload() {
+  if (openDialog_) openDialog_->form().Close();
   ErrorTrap(L"フォームを閉じる時", [&] {
-    CreateSetupFile();
-    WriteIniString("MainForm", "Height", vb::SingleToText(form_->Height()));
-    WriteIniString("MainForm", "Width", vb::SingleToText(form_->Width()));
-    WriteIniString("MainForm", "Top", vb::SingleToText(form_->Top()));
-    WriteIniString("MainForm", "Left", vb::SingleToText(form_->Left()));
-    WritePasteSettings();
+    SetupSave save;
+    save.Set("MainForm", "Height", vb::SingleToText(form_->Height()));
+    save.Set("MainForm", "Width", vb::SingleToText(form_->Width()));
+    save.Set("MainForm", "Top", vb::SingleToText(form_->Top()));
+    save.Set("MainForm", "Left", vb::SingleToText(form_->Left()));
+    WritePasteSettings(save);
+    save.Commit();
     SaveTagFile();
   });
 }
@@ -168,6 +202,11 @@ void frmStrell::Form_Unload() {
 void frmStrell::cmdSetup_Click() {
   ErrorTrap(L"｢設定｣ボタンをクリックした時", [&] {
     frmSetup dialog;
+    openDialog_ = &dialog;
+    struct Closed {
+      frmSetup*& open;
+      ~Closed() { open = nullptr; }
+    } closed{openDialog_};
     dialog.ShowModal();
   });
 }

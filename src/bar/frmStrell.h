@@ -9,11 +9,18 @@
 #include "platform/platform.h"
 #include "store/modPublic.h"
 
+class frmSetup;
+
 class frmStrell {
  public:
   frmStrell();
-  // Loads the bar (Form_Load) and shows it.
-  void LoadAndShow();
+  ~frmStrell();
+  frmStrell(const frmStrell&) = delete;
+  frmStrell& operator=(const frmStrell&) = delete;
+  // Chooses the folder of the files, loads the bar (Form_Load) and shows it.
+  // False when a bar already runs on the same files: that one was brought to
+  // the front instead, and this one must end.
+  bool LoadAndShow();
 
   platform::Form& form() { return *form_; }
 
@@ -54,6 +61,9 @@ class frmStrell {
  private:
   void CreateControls();
   void BindEvents();
+  // The resize rule: grows the bar until its client area holds every
+  // button; never shrinks it.
+  void GrowToFitButtons();
   // Table button: asks for a count; nothing when the user gave up.
   std::optional<std::int16_t> AskCount(const std::wstring& prompt,
                                        const std::wstring& retryPrompt,
@@ -64,6 +74,8 @@ class frmStrell {
   void PlaceDraggedButton(std::int16_t left, std::int16_t top);
 
   std::unique_ptr<platform::Form> form_;
+  // The settings dialog while it is open.
+  frmSetup* openDialog_ = nullptr;
 };
 
 // Geometry helpers of the button layout.

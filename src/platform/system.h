@@ -6,6 +6,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <string>
 
 #include "platform/forms.h"
@@ -16,7 +17,17 @@ namespace platform {
 // System services
 
 // Message box styles and results (the classic values).
-enum MsgBoxStyle : int { kOkOnly = 0, kCritical = 16, kExclamation = 48 };
+enum MsgBoxStyle : int {
+  kOkOnly = 0,
+  kRetryCancel = 5,
+  kCritical = 16,
+  kExclamation = 48,
+  kInformation = 64,
+};
+enum MsgBoxResult : int { kIdOk = 1, kIdCancel = 2, kIdRetry = 4 };
+// Shows a modal message box and returns the button chosen. While the
+// session ends no box is shown: the call returns at once as if cancelled
+// (OK for a box without Cancel).
 int MsgBox(const std::wstring& prompt, int style, const std::wstring& title);
 
 // A modal box with a prompt, a title, an empty edit field, OK and Cancel.
@@ -43,6 +54,8 @@ bool IsOwnWindow(WindowHandle h);
 bool SetWindowPos(WindowHandle h, WindowHandle insertAfter, int x, int y,
                   int cx, int cy, unsigned flags);
 void Sleep(int ms);
+// Milliseconds from an arbitrary start, for measuring waits.
+std::uint64_t TickCount();
 void KeybdEvent(std::uint8_t vk, std::uint8_t scan, std::uint32_t flags,
                 std::uintptr_t extra);
 
@@ -51,6 +64,19 @@ void KeybdEvent(std::uint8_t vk, std::uint8_t scan, std::uint32_t flags,
 // `directory` as the working folder. The outcome is not examined.
 void ShellOpen(WindowHandle owner, const std::wstring& target,
                const std::wstring& directory);
+
+// The end of the user's session (logoff, shutdown, restart, an update):
+// `save` runs once, while every window of the program still exists (also
+// while one of its message or input boxes is open), and the process ends
+// when it returns. SessionEnding() is true from then on.
+void OnSessionEnd(std::function<void()> save);
+bool SessionEnding();
+
+// One running program per data folder, across the user's session: claims
+// the folder for this process, with `window` as the one to bring back. False
+// when another process has claimed it; that process's window is then brought
+// to the front.
+bool ClaimInstance(const std::wstring& folder, WindowHandle window);
 
 // The program's own version number and the texts of its version resource.
 struct VersionInfo {

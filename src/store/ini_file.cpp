@@ -19,6 +19,36 @@ std::string Trim(const std::string& s) {
 
 char FoldAscii(char c) { return c >= 'A' && c <= 'Z' ? c - 'A' + 'a' : c; }
 
+// Where a key stands in the file: its section header, its own line and the
+// last non-blank line of its section (-1 for what is not there).
+struct Location {
+  int section = -1;
+  int entry = -1;
+  int lastInSection = -1;
+};
+
+Location Find(const std::vector<std::string>& lines, const std::string& section,
+              const std::string& key) {
+  Location loc;
+  bool inSection = false;
+  for (int i = 0; i < static_cast<int>(lines.size()); ++i) {
+    Line line = ParseLine(lines[i]);
+    if (line.kind == LineKind::Section) {
+      if (loc.section >= 0) break;  // the first matching section counts
+      inSection = SameName(line.name, section);
+      if (inSection) loc.section = loc.lastInSection = i;
+      continue;
+    }
+    if (!inSection) continue;
+    if (lines[i].find_first_not_of(" \t") != std::string::npos)
+      loc.lastInSection = i;
+    if (line.kind == LineKind::Entry && loc.entry < 0 &&
+        SameName(line.name, key))
+      loc.entry = i;
+  }
+  return loc;
+}
+
 std::string Unquote(const std::string& v) {
   if (v.size() >= 2 && (v.front() == '"' || v.front() == '\'') &&
       v.back() == v.front())
@@ -126,6 +156,30 @@ std::int32_t IniFile::GetInt(const std::string& section, const std::string& key,
   n = negative ? -n : n;
   return static_cast<std::int32_t>(
       std::clamp<std::int64_t>(n, INT32_MIN, INT32_MAX));
+}
+
+}  // namespace ini
+
+namespace ini {
+
+void SetEntry(std::vector<std::string>& lines, const std::string& section,
+              const std::string& key, const std::string& value) {
+  const Location loc = Find(lines, section, key);
+  std::string entry = key + "=" + value;
+  if (loc.entry >= 0) {
+    lines[loc.entry] = std::move(entry);
+  } else if (loc.section >= 0) {
+    lines.insert(lines.begin() + loc.lastInSection + 1, std::move(entry));
+  } else {
+    lines.push_back("[" + section + "]");
+    lines.push_back(std::move(entry));
+  }
+}
+
+std::string JoinLines(const std::vector<std::string>& lines) {
+  std::string bytes;
+  for (const std::string& line : lines) bytes += line + "\r\n";
+  return bytes;
 }
 
 }  // namespace ini

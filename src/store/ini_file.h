@@ -12,6 +12,8 @@
 // taken for "]" and never changes case.
 //
 // One object answers any number of reads from a single read of the file.
+// SetEntry applies the system's write rule to the file's lines in memory, so
+// one save can set many keys and write the file once.
 #pragma once
 
 #include <cstdint>
@@ -67,5 +69,16 @@ std::vector<std::string> SplitLines(const std::string& bytes);
 
 // Names compare equal without regard to the case of ASCII letters.
 bool SameName(const std::string& a, const std::string& b);
+
+// Sets one key with the system's write rule: the key's line in the first
+// section of that name becomes KEY=VALUE; a missing key is added after the
+// last non-blank line of its section, a missing section at the end. Every
+// other line stays byte for byte. A later read finds what was set, since
+// lines are recognised by the reader's own ParseLine.
+void SetEntry(std::vector<std::string>& lines, const std::string& section,
+              const std::string& key, const std::string& value);
+
+// The lines as a file: each followed by CR LF.
+std::string JoinLines(const std::vector<std::string>& lines);
 
 }  // namespace ini

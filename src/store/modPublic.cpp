@@ -4,7 +4,6 @@
 namespace modPublic {
 
 namespace {
-const wchar_t kErrorTitle[] = L"Pinrow：エラー";
 const wchar_t kCrLf[] = L"\r\n";
 }  // namespace
 
@@ -28,8 +27,11 @@ const vb::Variant& CellTable::operator()(int row, int col) const {
   return cells_[static_cast<std::size_t>(row) * cols_ + col];
 }
 
-std::wstring TagPath() { return platform::AppPath() + L"\\tag.txt"; }
-std::wstring IniPath() { return platform::AppPath() + L"\\setup.ini"; }
+std::wstring DataFolder() {
+  return DataFolderPath.empty() ? platform::AppPath() : DataFolderPath;
+}
+std::wstring TagPath() { return DataFolder() + L"\\tag.txt"; }
+std::wstring IniPath() { return DataFolder() + L"\\setup.ini"; }
 
 void ReportError(const std::wstring& phrase, std::int32_t number,
                  const std::wstring& description) {

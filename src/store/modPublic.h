@@ -5,6 +5,7 @@
 
 #include <array>
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <new>
 #include <string>
@@ -72,9 +73,35 @@ inline std::int16_t GetWindowTime = 0;
 inline std::int16_t Delay[2] = {0, 0};
 inline CellTable TableMarkupSettings(5, 3);
 
-// ---- paths ---------------------------------------------------------------
+// ---- where the files live -------------------------------------------------
+// The folder that holds tag.txt and setup.ini; the application folder until
+// UseDataFolder chose another.
+inline std::wstring DataFolderPath;
+std::wstring DataFolder();
 std::wstring TagPath();
 std::wstring IniPath();
+// The folder for the files: the user's data folder once it holds them (so
+// newer copies there are never dropped), else the application folder when it
+// can take a new file, else the user's data folder. Changes nothing.
+std::wstring ChooseDataFolder();
+// Makes `folder` the data folder. A user's data folder that does not exist
+// yet is made, gets copies of the files the application folder holds, and
+// the user is told once where the files are kept from now on.
+void UseDataFolder(const std::wstring& folder);
+
+// ---- saving files
+// ------------------------------------------------------------ Runs `attempt`
+// again while it fails because another program holds the file for a moment, for
+// about two seconds; a failure after that, or of another kind, goes through.
+void RetryWhileBusy(const std::function<void()>& attempt);
+// Writes the bytes that `content` gives (asked anew for every attempt) over
+// `path` in one replace. When that fails even after waiting out a file held
+// for a moment, a box with `failure` and the buttons to try again or cancel
+// is shown; true once saved, false when the user cancelled (or, while the
+// session ends, without a box, when it failed).
+bool SaveFile(const std::wstring& path,
+              const std::function<std::string()>& content,
+              const std::wstring& failure);
 
 // ---- tag file ------------------------------------------------------------
 // Fills TagTable from tag.txt (creating it with the defaults when missing)
@@ -116,11 +143,28 @@ std::int32_t ReadIniInteger(const std::string& section, const std::string& key);
 // never stops the load.
 std::int16_t ReadIniInteger16(const std::string& section,
                               const std::string& key);
+// One save of setup.ini: keys are set on the file's lines in memory (on the
+// default file's when there is none) and the file is replaced once, with the
+// rules of SaveFile. When the user cancels, the file stays as it was.
+class SetupSave {
+ public:
+  void Set(const std::string& section, const std::string& key,
+           const std::wstring& value);
+  // Writes the file; false when the user gave this save up.
+  bool Commit() const;
+
+ private:
+  struct Entry {
+    std::string section, key, value;
+  };
+  std::vector<Entry> entries_;
+};
+// A save of one key.
 void WriteIniString(const std::string& section, const std::string& key,
                     const std::wstring& value);
 // The [MainForm] paste settings: read at load, written at close.
 void ReadPasteSettings();
-void WritePasteSettings();
+void WritePasteSettings(SetupSave& save);
 
 // ---- bar layout ----------------------------------------------------------
 using ButtonArray = std::vector<platform::ToggleButton*>;
@@ -135,6 +179,8 @@ void ApplyButton(platform::ToggleButton& button, std::int16_t No,
 void ComputeButtonExtents();
 
 // ---- errors --------------------------------------------------------------
+// The title of every error box of the program.
+inline const wchar_t kErrorTitle[] = L"Pinrow：エラー";
 void ReportError(const std::wstring& phrase, std::int32_t number,
                  const std::wstring& description);
 // Shows a fixed two-line message ("line1" CR LF "line2") in the reporter's

@@ -1,6 +1,6 @@
-// The settings file setup.ini: its default content, the read and write
-// rules for single keys, the table markup sections and the paste settings
-// of [MainForm].
+// The settings file setup.ini: its default content, the read rules for
+// single keys, one save that sets many keys and replaces the file once, the
+// table markup sections and the paste settings of [MainForm].
 #include <algorithm>
 
 #include "store/ansi_text.h"
@@ -63,14 +63,30 @@ auto WithSetupFile(Read&& read) {
   platform::EndProcess();
 }
 
+std::string DefaultSetupBytes() { return platform::ToAnsi(kDefaultSetup); }
+
 void WriteDefaultSetup(bool& writing) {
   std::wstring path = IniPath();
   if (platform::FileExists(path)) return;
-  auto out = platform::OpenOutputFile(path);
-  writing = true;
-  out->Write(platform::ToAnsi(kDefaultSetup));
-  writing = false;
-  out->Commit();
+  const std::string bytes = DefaultSetupBytes();
+  RetryWhileBusy([&] {
+    writing = false;
+    auto out = platform::OpenOutputFile(path);
+    writing = true;
+    out->Write(bytes);
+    writing = false;
+    out->Commit();
+  });
+}
+
+// The file's lines as they are now, or the default file's when there is
+// none. A file that exists but cannot be read fails the save: writing over
+// it would drop the lines this program does not write.
+std::vector<std::string> CurrentSetupLines() {
+  const std::wstring path = IniPath();
+  return ini::SplitLines(platform::FileExists(path)
+                             ? platform::ReadAllBytes(path)
+                             : DefaultSetupBytes());
 }
 
 // PShiftKey: a missing, empty or non-numeric value gives left Ctrl; a stored
@@ -117,9 +133,29 @@ std::int16_t ReadIniInteger16(const std::string& section,
       std::clamp<std::int32_t>(ReadIniInteger(section, key), -32768, 32767));
 }
 
+void SetupSave::Set(const std::string& section, const std::string& key,
+                    const std::wstring& value) {
+  entries_.push_back({section, key, ansi::Encode(value)});
+}
+
+bool SetupSave::Commit() const {
+  return SaveFile(
+      IniPath(),
+      [this] {
+        std::vector<std::string> lines = CurrentSetupLines();
+        for (const Entry& e : entries_)
+          ini::SetEntry(lines, e.section, e.key, e.value);
+        return ini::JoinLines(lines);
+      },
+      L"設定ファイルの書き込みに失敗しました。\r\n"
+      L"再試行で保存し直します。キャンセルでこの保存を取りやめます。");
+}
+
 void WriteIniString(const std::string& section, const std::string& key,
                     const std::wstring& value) {
-  platform::WriteIniEntry(section, key, ansi::Encode(value), IniPath());
+  SetupSave save;
+  save.Set(section, key, value);
+  save.Commit();
 }
 
 SetupSnapshot::SetupSnapshot()
@@ -139,12 +175,15 @@ void ReadTableSettings() {
   }
 }
 
+// A missing file is written as the default file with these keys set, in
+// the one replace of the save.
 void WriteTableSettings() {
-  CreateSetupFile();
+  SetupSave save;
   for (int e = elTable; e <= elTD; ++e)
     for (int p = propQuality; p <= propEnter; ++p)
-      WriteIniString(kTableSections[e], kTableKeys[p],
-                     vb::CStr(TableMarkupSettings(e, p)));
+      save.Set(kTableSections[e], kTableKeys[p],
+               vb::CStr(TableMarkupSettings(e, p)));
+  save.Commit();
 }
 
 void ReadPasteSettings() {
@@ -156,12 +195,12 @@ void ReadPasteSettings() {
   Delay[1] = ReadIniInteger16(kMainForm, "Delay1");
 }
 
-void WritePasteSettings() {
-  WriteIniString(kMainForm, "PShiftKey", std::to_wstring(PasteShiftKey));
-  WriteIniString(kMainForm, "PKey", PasteKey);
-  WriteIniString(kMainForm, "GTime", std::to_wstring(GetWindowTime));
-  WriteIniString(kMainForm, "Delay0", std::to_wstring(Delay[0]));
-  WriteIniString(kMainForm, "Delay1", std::to_wstring(Delay[1]));
+void WritePasteSettings(SetupSave& save) {
+  save.Set(kMainForm, "PShiftKey", std::to_wstring(PasteShiftKey));
+  save.Set(kMainForm, "PKey", PasteKey);
+  save.Set(kMainForm, "GTime", std::to_wstring(GetWindowTime));
+  save.Set(kMainForm, "Delay0", std::to_wstring(Delay[0]));
+  save.Set(kMainForm, "Delay1", std::to_wstring(Delay[1]));
 }
 
 }  // namespace modPublic

@@ -57,12 +57,17 @@ void RunOrEnd(Stage& stage, Body&& body) {
 }
 
 void WriteDefaultTagFile(const std::wstring& path, Stage& stage) {
-  auto out = platform::OpenOutputFile(path);
-  stage.fixedLine1 = L"｢tag.txt｣の作成に失敗しました。";
+  std::string bytes;
   for (const wchar_t* line : kDefaultTagLines)
-    out->Write(platform::ToAnsi(std::wstring(line) + kCrLf));
-  stage.fixedLine1 = nullptr;
-  out->Commit();
+    bytes += platform::ToAnsi(std::wstring(line) + kCrLf);
+  RetryWhileBusy([&] {
+    stage.fixedLine1 = nullptr;
+    auto out = platform::OpenOutputFile(path);
+    stage.fixedLine1 = L"｢tag.txt｣の作成に失敗しました。";
+    out->Write(bytes);
+    stage.fixedLine1 = nullptr;
+    out->Commit();
+  });
 }
 
 std::vector<std::wstring> SplitFields(const std::wstring& line) {
@@ -80,6 +85,10 @@ const std::wstring& Field(const std::vector<std::wstring>& fields, int k) {
   return fields[k];
 }
 
+// The No field must be a number, but the row's number is its place in the
+// file: the list of the settings dialog and its deletion find a button by
+// its No, so a hand-edited file with numbers that do not match their rows
+// would select, highlight and delete the wrong buttons.
 void StoreRow(int n, const std::wstring& line) {
   std::vector<std::wstring> fields = SplitFields(line);
   for (int k = colNo; k <= colHeight; ++k) {
@@ -87,6 +96,7 @@ void StoreRow(int n, const std::wstring& line) {
     if (!number) vb::Raise(vb::kTypeMismatch);
     TagTable(n, k) = vb::ToInt16(*number);
   }
+  TagTable(n, colNo) = static_cast<std::int16_t>(n);
   for (int k = colCaption; k <= colTagS; ++k) {
     if (Field(fields, k).empty()) vb::Raise(vb::kInvalidCall);
     TagTable(n, k) = UnescapeField(fields[k]);
@@ -152,27 +162,27 @@ void LoadTagFile() {
   });
 }
 
-// Writes to a temporary file that replaces tag.txt only once complete, so a
-// failure leaves the previous file as it was. A table whose load never
+// The lines are made first (a cell that has no text reports with the
+// phrase and ends); the file is then replaced in one step, so a failure
+// leaves the previous file as it was, and the user may make the file
+// writable again and retry. Cancelling ends the program without any closing
+// step; while the session ends there is no one to ask, and the save is given
+// up so the other closing saves still run. A table whose load never
 // completed is not written at all: it would replace the user's buttons with
 // nothing.
 void SaveTagFile() {
   if (!TagTableLoaded) return;
+  std::string bytes;
   Stage stage;
   RunOrEnd(stage, [&] {
-    auto out = platform::OpenOutputFile(TagPath());
-    const wchar_t kWriteFailed[] = L"データの書き込みに失敗しました。";
-    for (int row = 0; row < TagCount; ++row) {
-      std::string bytes = ansi::Encode(RowLine(row) + kCrLf);
-      stage.fixedLine1 = kWriteFailed;
-      out->Write(bytes);
-      stage.fixedLine1 = nullptr;
-    }
-    // The flush and the replace are where the written lines reach the
-    // file: a failure there is a failure to write them.
-    stage.fixedLine1 = kWriteFailed;
-    out->Commit();
+    for (int row = 0; row < TagCount; ++row)
+      bytes += ansi::Encode(RowLine(row) + kCrLf);
   });
+  const bool saved = SaveFile(
+      TagPath(), [&bytes] { return bytes; },
+      std::wstring(L"データの書き込みに失敗しました。") + kCrLf +
+          L"再試行で保存し直します。キャンセルで強制終了します。");
+  if (!saved && !platform::SessionEnding()) platform::EndProcess();
 }
 
 }  // namespace modPublic

@@ -292,10 +292,11 @@ TEST_F(SetupButtonsTest, RegisteringNewAndExistingButtons) {
   EXPECT_EQ(d.txtListCaption(0).Text(), L"one");
 }
 
-// A row that the form can't write (a hand-edited No outside the table) is
-// reported and left whole.
+// A row that the form can't write (a No outside the table) is reported and
+// left whole.
 TEST_F(SetupButtonsTest, RegistrationStoresTheWholeRowOrNothing) {
-  Load("40,0,0,400,400,A,<a>,\r\n");
+  Load("0,0,0,400,400,A,<a>,\r\n");
+  TagTable(0, colNo) = std::int16_t{40};
   frmSetup& d = OpenLoaded();
   hl::Retype(*d.txtInputCaption, L"Z");
   hl::PressCommandButton(*d.cmdSave);

@@ -173,7 +173,9 @@ TEST_F(SetupFileTest, WritesKeepTheirLinesInPlace) {
   GetWindowTime = 50;
   Delay[0] = 10;
   Delay[1] = -1;
-  WritePasteSettings();
+  SetupSave save;
+  WritePasteSettings(save);
+  EXPECT_TRUE(save.Commit());
   std::string expected = kDefaultSetup;
   auto swap = [&](const std::string& from, const std::string& to) {
     expected.replace(expected.find(from), from.size(), to);

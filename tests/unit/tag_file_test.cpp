@@ -21,8 +21,9 @@ const char kDefaultTagFile[] =
 
 const wchar_t kReadFailed[] =
     L"データの読み込みに失敗しました。\r\n強制終了します。";
-const wchar_t kWriteFailed[] =
-    L"データの書き込みに失敗しました。\r\n強制終了します。";
+const wchar_t kSaveFailed[] =
+    L"データの書き込みに失敗しました。\r\n"
+    L"再試行で保存し直します。キャンセルで強制終了します。";
 
 std::string Lines(int count) {
   std::string text;
@@ -181,28 +182,6 @@ TEST_F(TagFileTest, SaveWritesRowsInCodePage932AndLoadsBack) {
   EXPECT_EQ(TagTable(0, modPublic::colTagS), vb::Variant(L"<h1>\r\n"));
 }
 
-TEST_F(TagFileTest, FailedSaveKeepsThePreviousFile) {
-  struct Case {
-    FileFault fault;
-    std::wstring prompt;
-  } cases[] = {
-      {FileFault::Write, kWriteFailed},
-      {FileFault::Commit, kWriteFailed},
-      {FileFault::Open,
-       L"データを読み込んだ時でエラーが発生しました。\r\n"
-       L"書き込みできません。(No.70)\r\n"},
-  };
-  modPublic::LoadTagFile();
-  TagCount = 2;
-  for (const auto& c : cases) {
-    MsgBoxes().clear();
-    platform::headless::InjectFileFault(c.fault);
-    ExpectEndsWith(modPublic::SaveTagFile, c.prompt);
-    EXPECT_EQ(ReadBytes("tag.txt"), kDefaultTagFile);
-    EXPECT_EQ(EntryCount(), 1) << "temporary file left behind";
-  }
-}
-
 TEST_F(TagFileTest, BytesTheCodePageLacksAreKeptByteForByte) {
   std::string defaults = kDefaultTagFile;
   struct Case {
@@ -249,49 +228,38 @@ TEST_F(TagFileTest, LfOnlyFilesReadLfAsTheLineEnd) {
   ExpectEndsWith(modPublic::LoadTagFile, kReadFailed);  // an empty line
 }
 
-// A save that fails at any point where a disk can fail leaves the previous
-// file byte for byte, reports by the stage (opening: the reporter; the
-// lines, the flush and the replace: the write failure) and ends.
+// A save that fails at any point where a disk can fail (making the file,
+// writing, flushing, replacing, a read-only file) leaves the previous file
+// byte for byte and no temporary file; the user is asked whether to try
+// again, and cancelling ends the program.
 TEST_F(TagFileTest, SaveFailingAtEveryPointKeepsThePreviousFile) {
-  const std::wstring kReported =
-      L"データを読み込んだ時でエラーが発生しました。\r\n";
   struct Point {
-    std::string name;
+    const char* name;
     FileFault fault;
-    int nth;
-    std::wstring prompt;
-  };
-  std::vector<Point> points = {
-      {"open", FileFault::Open, 1,
-       kReported + L"書き込みできません。(No.70)\r\n"},
-      {"flush", FileFault::Flush, 1, kWriteFailed},
-      {"replace", FileFault::Replace, 1, kWriteFailed},
-  };
-  for (int n = 1; n <= 5; ++n)
-    points.push_back(
-        {"write " + std::to_string(n), FileFault::Write, n, kWriteFailed});
+  } const points[] = {{"open", FileFault::Open},
+                      {"write", FileFault::Write},
+                      {"flush", FileFault::Flush},
+                      {"replace", FileFault::Replace},
+                      {"read-only", FileFault::None}};
+  namespace fs = std::filesystem;
   modPublic::LoadTagFile();
   TagTable(0, modPublic::colCaption) = L"changed";
   for (const auto& p : points) {
     SCOPED_TRACE(p.name);
     MsgBoxes().clear();
-    platform::headless::InjectFileFault(p.fault, p.nth);
-    ExpectEndsWith(modPublic::SaveTagFile, p.prompt);
+    if (p.fault == FileFault::None)
+      fs::permissions(PathOf("tag.txt"), fs::perms::owner_read);
+    platform::headless::InjectFileFault(p.fault);
+    EXPECT_THROW(modPublic::SaveTagFile(), ProcessEnded);
+    ASSERT_EQ(MsgBoxes().size(), 1u);
+    EXPECT_EQ(MsgBoxes()[0].prompt, kSaveFailed);
+    EXPECT_EQ(MsgBoxes()[0].style,
+              platform::kRetryCancel | platform::kCritical);
+    EXPECT_EQ(MsgBoxes()[0].title, L"Pinrow：エラー");
     EXPECT_EQ(ReadBytes("tag.txt"), kDefaultTagFile);
     EXPECT_EQ(EntryCount(), 1) << "temporary file left behind";
   }
-}
-
-TEST_F(TagFileTest, ReadOnlyFileIsRefusedAndOtherModesAreKept) {
-  namespace fs = std::filesystem;
-  modPublic::LoadTagFile();
-  fs::permissions(PathOf("tag.txt"), fs::perms::owner_read);
-  TagTable(0, modPublic::colCaption) = L"changed";
-  ExpectEndsWith(modPublic::SaveTagFile, kWriteFailed);
-  EXPECT_EQ(ReadBytes("tag.txt"), kDefaultTagFile);
-  EXPECT_EQ(fs::status(PathOf("tag.txt")).permissions(), fs::perms::owner_read);
-  EXPECT_EQ(EntryCount(), 1);
-
+  // The replacing file keeps the target's modes.
   const auto kept =
       fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read;
   fs::permissions(PathOf("tag.txt"), kept);

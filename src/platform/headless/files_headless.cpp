@@ -1,9 +1,12 @@
 // Files of the headless backend: real files in the application folder given
-// to Reset, with injectable faults.
+// to Reset, with injectable faults, files held by other programs and folders
+// that refuse new files.
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
+#include <map>
+#include <set>
 
 #include "platform/headless/headless.h"
 #include "platform/platform.h"
@@ -16,6 +19,9 @@ struct FilesState {
   std::wstring appPath;
   FileFault fileFault = FileFault::None;
   int faultCountdown = 0;  // the fault applies when this reaches 0
+  std::map<std::string, std::uint64_t> heldUntil;  // native path -> clock
+  std::wstring userDataFolder;
+  std::set<std::string> refusingFolders;  // native paths
 };
 
 FilesState& Files() {
@@ -31,6 +37,11 @@ bool TakeFault(FileFault kind) {
 }
 
 namespace fs = std::filesystem;
+
+bool Held(const std::string& native) {
+  auto it = Files().heldUntil.find(native);
+  return it != Files().heldUntil.end() && platform::TickCount() < it->second;
+}
 
 void AppendUtf8(std::string& out, char32_t c) {
   if (c < 0x80) {
@@ -84,6 +95,7 @@ class HeadlessOutputFile : public OutputFile {
       std::error_code ec;
       fs::permissions(temp_, targetStatus_.permissions(), ec);
     }
+    if (Held(target_)) throw FileBusy();
     if (TakeFault(FileFault::Replace) ||
         std::rename(temp_.c_str(), target_.c_str()) != 0)
       vb::Raise(vb::kFileIo);
@@ -115,6 +127,21 @@ bool IsReadOnly(const std::string& native) {
          (st.permissions() & fs::perms::owner_write) == fs::perms::none;
 }
 
+void HoldFile(const std::wstring& path, int ms) {
+  Files().heldUntil[NativePath(path)] = platform::TickCount() + ms;
+}
+
+void SetUserDataFolder(const std::wstring& path) {
+  Files().userDataFolder = path;
+}
+
+void SetFolderTakesNewFile(const std::wstring& folder, bool takes) {
+  if (takes)
+    Files().refusingFolders.erase(NativePath(folder));
+  else
+    Files().refusingFolders.insert(NativePath(folder));
+}
+
 void InjectFileFault(FileFault fault, int nth) {
   Files().fileFault = fault;
   Files().faultCountdown = nth;
@@ -137,6 +164,30 @@ bool FileExists(const std::wstring& path) {
   return std::filesystem::is_regular_file(headless::NativePath(path), ec);
 }
 
+bool FolderExists(const std::wstring& path) {
+  std::error_code ec;
+  return std::filesystem::is_directory(headless::NativePath(path), ec);
+}
+
+bool FolderTakesNewFile(const std::wstring& folder) {
+  return FolderExists(folder) && headless::Files().refusingFolders.count(
+                                     headless::NativePath(folder)) == 0;
+}
+
+std::wstring UserDataFolder() { return headless::Files().userDataFolder; }
+
+bool MakeFolder(const std::wstring& path) {
+  std::error_code ec;
+  std::filesystem::create_directory(headless::NativePath(path), ec);
+  return FolderExists(path);
+}
+
+bool CopyNewFile(const std::wstring& from, const std::wstring& to) {
+  std::error_code ec;
+  return std::filesystem::copy_file(headless::NativePath(from),
+                                    headless::NativePath(to), ec);
+}
+
 std::string ReadAllBytes(const std::wstring& path) {
   std::string native = headless::NativePath(path);
   std::ifstream in(native, std::ios::binary);
@@ -148,6 +199,10 @@ std::string ReadAllBytes(const std::wstring& path) {
 
 std::unique_ptr<OutputFile> OpenOutputFile(const std::wstring& path) {
   if (headless::TakeFault(headless::FileFault::Open))
+    vb::Raise(vb::kPermission);
+  const std::string folder =
+      std::filesystem::path(headless::NativePath(path)).parent_path().string();
+  if (headless::Files().refusingFolders.count(folder))
     vb::Raise(vb::kPermission);
   return std::make_unique<headless::HeadlessOutputFile>(
       headless::NativePath(path));

@@ -28,6 +28,7 @@ void Reset(const std::wstring& appPath);
 //   "SetWindowPos <h> <insertAfter> <flags>"
 //   "Sleep <ms>"              "keybd_event <vk> <flags>"
 //   "DoEvents"                "ShellOpen <owner> <target> <directory>"
+//   "BringBack <folder>"      (a second start found the folder claimed)
 std::vector<std::wstring>& Log();
 
 struct MsgBoxCall {
@@ -36,6 +37,12 @@ struct MsgBoxCall {
   std::wstring title;
 };
 std::vector<MsgBoxCall>& MsgBoxes();
+// Answers (kIdRetry, kIdCancel, ...) for the next message boxes, in order.
+// An unscripted box answers Cancel when it has that button, else OK.
+void QueueMsgBoxAnswer(int answer);
+// Runs `hook` inside every following message box, while it is open (the
+// user clears a read-only flag before pressing Retry); empty removes it.
+void OnMsgBox(std::function<void()> hook);
 
 // Answers for the next input boxes, in order; an unscripted box answers
 // the empty text (as Cancel does).
@@ -49,6 +56,13 @@ void OnInputBox(std::function<void()> hook);
 void SetForegroundWindow(WindowHandle h);
 // Handles for which IsOwnWindow is true besides the forms' own.
 void AddOwnWindow(WindowHandle h);
+
+// The session ends (logoff, shutdown): runs what the program registered
+// with OnSessionEnd, then "ends the process" (throws ProcessEnded).
+void EndSession();
+
+// Another process of the program has claimed this data folder.
+void ClaimedElsewhere(const std::wstring& folder);
 
 std::wstring ClipboardText();
 // The next `count` attempts to open the clipboard fail (another program

@@ -18,6 +18,17 @@ void ResetFiles(const std::wstring& appPath);
 enum class FileFault { None, Open, Write, Flush, Replace, Commit = Replace };
 void InjectFileFault(FileFault fault, int nth = 1);
 
+// Another program holds the file at `path` open for the next `ms`
+// milliseconds of the backend's clock (which Sleep advances): replacing it
+// fails with FileBusy until then, as a sharing violation does.
+void HoldFile(const std::wstring& path, int ms);
+
+// The user's data folder the system names (empty: none), and whether the
+// folder of the program takes new files (the tests run as root, for whom
+// permissions do not refuse a write).
+void SetUserDataFolder(const std::wstring& path);
+void SetFolderTakesNewFile(const std::wstring& folder, bool takes);
+
 // Whether a file on disk (native path) is read-only as the system sees it:
 // it lacks write permission, whoever runs the tests (root included).
 bool IsReadOnly(const std::string& native);

@@ -13,8 +13,14 @@ namespace {
 struct SystemState {
   std::vector<std::wstring> log;
   std::vector<MsgBoxCall> msgBoxes;
+  std::deque<int> msgBoxAnswers;
+  std::function<void()> msgBoxHook;
   std::deque<std::wstring> answers;
   std::function<void()> inputBoxHook;
+  std::uint64_t clock = 0;  // milliseconds; Sleep advances it
+  std::function<void()> sessionEndSave;
+  bool sessionEnding = false;
+  std::set<std::wstring> claimedElsewhere;
   WindowHandle foreground = 0;
   std::set<WindowHandle> ownWindows;
   std::wstring clipboard;
@@ -42,6 +48,21 @@ void Reset(const std::wstring& appPath) {
   ResetFiles(appPath);
 }
 
+void QueueMsgBoxAnswer(int answer) { State().msgBoxAnswers.push_back(answer); }
+void OnMsgBox(std::function<void()> hook) {
+  State().msgBoxHook = std::move(hook);
+}
+
+void EndSession() {
+  State().sessionEnding = true;
+  if (auto save = State().sessionEndSave) save();
+  throw ProcessEnded{};
+}
+
+void ClaimedElsewhere(const std::wstring& folder) {
+  State().claimedElsewhere.insert(folder);
+}
+
 std::vector<std::wstring>& Log() { return State().log; }
 std::vector<MsgBoxCall>& MsgBoxes() { return State().msgBoxes; }
 void QueueInputBoxAnswer(const std::wstring& answer) {
@@ -61,10 +82,21 @@ namespace platform {
 using headless::Record;
 using headless::State;
 
+// The buttons of the classic styles: OK alone (0) and the styles whose last
+// button is Cancel (1 OK/Cancel, 3 Yes/No/Cancel, 5 Retry/Cancel).
 int MsgBox(const std::wstring& prompt, int style, const std::wstring& title) {
+  const int buttons = style & 0xF;
+  const bool hasCancel = buttons == 1 || buttons == 3 || buttons == 5;
+  const int unanswered = hasCancel ? kIdCancel : kIdOk;
+  if (State().sessionEnding) return unanswered;
   Record(L"MsgBox " + std::to_wstring(style) + L" " + title + L" " + prompt);
   State().msgBoxes.push_back({prompt, style, title});
-  return 1;  // OK
+  if (State().msgBoxHook) State().msgBoxHook();
+  auto& answers = State().msgBoxAnswers;
+  if (answers.empty()) return unanswered;
+  const int answer = answers.front();
+  answers.pop_front();
+  return answer;
 }
 
 std::wstring InputBox(const std::wstring& prompt, const std::wstring& title) {
@@ -102,7 +134,24 @@ bool SetWindowPos(WindowHandle h, WindowHandle insertAfter, int, int, int, int,
   return true;
 }
 
-void Sleep(int ms) { Record(L"Sleep " + std::to_wstring(ms)); }
+void Sleep(int ms) {
+  Record(L"Sleep " + std::to_wstring(ms));
+  if (ms > 0) State().clock += static_cast<std::uint64_t>(ms);
+}
+
+std::uint64_t TickCount() { return State().clock; }
+
+void OnSessionEnd(std::function<void()> save) {
+  State().sessionEndSave = std::move(save);
+}
+
+bool SessionEnding() { return State().sessionEnding; }
+
+bool ClaimInstance(const std::wstring& folder, WindowHandle) {
+  if (State().claimedElsewhere.count(folder) == 0) return true;
+  Record(L"BringBack " + folder);
+  return false;
+}
 
 void KeybdEvent(std::uint8_t vk, std::uint8_t, std::uint32_t flags,
                 std::uintptr_t) {

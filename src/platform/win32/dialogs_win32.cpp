@@ -126,6 +126,13 @@ INT_PTR CALLBACK InputBoxProc(HWND dlg, UINT msg, WPARAM wp, LPARAM lp) {
 }  // namespace win32
 
 int MsgBox(const std::wstring& prompt, int style, const std::wstring& title) {
+  if (SessionEnding()) {
+    const int buttons = style & MB_TYPEMASK;
+    return buttons == MB_OK || buttons == MB_ABORTRETRYIGNORE ||
+                   buttons == MB_YESNO
+               ? IDOK
+               : IDCANCEL;
+  }
   return MessageBoxW(GetActiveWindow(), prompt.c_str(), title.c_str(),
                      static_cast<UINT>(style));
 }

@@ -1,5 +1,5 @@
-// The application folder, file lookup, whole-file reads and replace-on-commit
-// writes, and the immediate end of the process.
+// The application folder and the user's data folder, file lookup, whole-file
+// reads and replace-on-commit writes, and the immediate end of the process.
 #include <vector>
 
 #include "platform/win32/win32_internal.h"
@@ -24,9 +24,21 @@ int FileErrorNumber(DWORD systemError, int fallback) {
   }
 }
 
-void RaiseFileError(int fallback) {
-  vb::Raise(FileErrorNumber(GetLastError(), fallback));
+// Another program holds the file for a moment: a virus scanner or the
+// search indexer reading it, a sync client uploading it.
+bool IsBusy(DWORD systemError) {
+  return systemError == ERROR_SHARING_VIOLATION ||
+         systemError == ERROR_LOCK_VIOLATION ||
+         systemError == ERROR_UNABLE_TO_REMOVE_REPLACED ||
+         systemError == ERROR_USER_MAPPED_FILE;
 }
+
+void RaiseFileError(DWORD systemError, int fallback) {
+  if (IsBusy(systemError)) throw FileBusy();
+  vb::Raise(FileErrorNumber(systemError, fallback));
+}
+
+void RaiseFileError(int fallback) { RaiseFileError(GetLastError(), fallback); }
 
 namespace {
 
@@ -35,16 +47,20 @@ std::wstring FolderOf(const std::wstring& path) {
   return cut == std::wstring::npos ? L"." : path.substr(0, cut);
 }
 
-// The attributes that the replacing file takes over from the target.
+// The attributes that the replacing file takes over from the target (not
+// every ReplaceFileW carries them over: Wine's does not).
 constexpr DWORD kKeptAttributes =
     FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM | FILE_ATTRIBUTE_ARCHIVE |
     FILE_ATTRIBUTE_NOT_CONTENT_INDEXED;
 
-// Writes to a temporary file beside the target; Commit moves it over the
-// target in one step, so a failed write never leaves a half-written target.
-// A read-only target is refused as the system's own write to it would be:
-// the first write fails with "permission denied" and the target stays. The
-// replacing file keeps the target's attributes (hidden, system, archive).
+// Writes to a temporary file beside the target; Commit puts it in the
+// target's place in one step, so a failed write never leaves a half-written
+// target. An existing target is replaced with ReplaceFileW, which keeps its
+// attributes, security and identity, and moves the previous content aside
+// under a backup name first, so it is never lost: should the new file not
+// get into place, the backup is moved back. A read-only target is refused
+// as the system's own write to it would be: the first write fails with
+// "permission denied" and the target stays.
 class Win32OutputFile : public OutputFile {
  public:
   explicit Win32OutputFile(const std::wstring& target)
@@ -58,7 +74,7 @@ class Win32OutputFile : public OutputFile {
     if (file_ == INVALID_HANDLE_VALUE) {
       DWORD error = GetLastError();
       DeleteFileW(temp_.c_str());
-      vb::Raise(FileErrorNumber(error, vb::kPathAccess));
+      RaiseFileError(error, vb::kPathAccess);
     }
   }
 
@@ -89,13 +105,35 @@ class Win32OutputFile : public OutputFile {
     CloseFile();
     if (TargetExisted())
       SetFileAttributesW(temp_.c_str(), targetAttributes_ & kKeptAttributes);
-    if (!MoveFileExW(temp_.c_str(), target_.c_str(),
-                     MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
+    if (FileExists(target_))
+      ReplaceTarget();
+    else if (!MoveFileExW(temp_.c_str(), target_.c_str(),
+                          MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
       RaiseFileError(vb::kPathAccess);
     committed_ = true;
   }
 
  private:
+  // ReplaceFileW's own account of a failure: 1175, nothing was changed;
+  // 1176, the new file could not be renamed (with a backup named, both files
+  // keep their names); 1177, the new file could not be moved, and the
+  // previous file exists under the backup name, which must go back.
+  void ReplaceTarget() {
+    const std::wstring backup = temp_ + L"~";
+    if (ReplaceFileW(target_.c_str(), temp_.c_str(), backup.c_str(),
+                     REPLACEFILE_IGNORE_MERGE_ERRORS, nullptr, nullptr)) {
+      DeleteFileW(backup.c_str());
+      return;
+    }
+    const DWORD error = GetLastError();
+    if (error == ERROR_UNABLE_TO_MOVE_REPLACEMENT_2 && !FileExists(target_))
+      MoveFileExW(backup.c_str(), target_.c_str(), MOVEFILE_WRITE_THROUGH);
+    if (error == ERROR_UNABLE_TO_MOVE_REPLACEMENT ||
+        error == ERROR_UNABLE_TO_MOVE_REPLACEMENT_2 ||
+        error == ERROR_ACCESS_DENIED)
+      throw FileBusy();  // held for a moment: worth another try
+    RaiseFileError(error, vb::kPathAccess);
+  }
   bool TargetExisted() const {
     return targetAttributes_ != INVALID_FILE_ATTRIBUTES;
   }
@@ -140,6 +178,39 @@ bool FileExists(const std::wstring& path) {
   return (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) == 0;
 }
 
+bool FolderExists(const std::wstring& path) {
+  const DWORD attributes = GetFileAttributesW(path.c_str());
+  return attributes != INVALID_FILE_ATTRIBUTES &&
+         (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
+}
+
+// A new file made and removed again: the only sure test, since the
+// folder's security, a read-only medium and Controlled Folder Access each
+// refuse in their own way.
+bool FolderTakesNewFile(const std::wstring& folder) {
+  wchar_t probe[MAX_PATH + 1];
+  if (!GetTempFileNameW(folder.c_str(), L"pnr", 0, probe)) return false;
+  DeleteFileW(probe);
+  return true;
+}
+
+std::wstring UserDataFolder() {
+  wchar_t buffer[MAX_PATH];
+  const DWORD n = GetEnvironmentVariableW(L"APPDATA", buffer, MAX_PATH);
+  if (n == 0 || n >= MAX_PATH) return {};
+  std::wstring folder(buffer, n);
+  while (!folder.empty() && folder.back() == L'\\') folder.pop_back();
+  return folder.empty() ? folder : folder + L"\\Pinrow";
+}
+
+bool MakeFolder(const std::wstring& path) {
+  return CreateDirectoryW(path.c_str(), nullptr) || FolderExists(path);
+}
+
+bool CopyNewFile(const std::wstring& from, const std::wstring& to) {
+  return CopyFileW(from.c_str(), to.c_str(), TRUE) != FALSE;
+}
+
 std::string ReadAllBytes(const std::wstring& path) {
   HANDLE h = CreateFileW(path.c_str(), GENERIC_READ,
                          FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
@@ -153,7 +224,7 @@ std::string ReadAllBytes(const std::wstring& path) {
     bytes.append(chunk, got);
   DWORD error = GetLastError();
   CloseHandle(h);
-  if (!ok) vb::Raise(win32::FileErrorNumber(error, vb::kFileIo));
+  if (!ok) win32::RaiseFileError(error, vb::kFileIo);
   return bytes;
 }
 

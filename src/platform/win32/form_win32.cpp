@@ -584,6 +584,11 @@ LRESULT Win32Form::HandleMessage(UINT msg, WPARAM wp, LPARAM lp) {
     case WM_CLOSE:
       Close();
       return 0;
+    case WM_QUERYENDSESSION:
+      return TRUE;
+    case WM_ENDSESSION:
+      if (wp) EndSession();
+      return 0;
     case WM_DESTROY:
       OnDestroy();
       return 0;

@@ -134,6 +134,8 @@ bool SetWindowPos(WindowHandle h, WindowHandle insertAfter, int x, int y,
 
 void Sleep(int ms) { ::Sleep(ms > 0 ? static_cast<DWORD>(ms) : 0); }
 
+std::uint64_t TickCount() { return GetTickCount64(); }
+
 void KeybdEvent(std::uint8_t vk, std::uint8_t scan, std::uint32_t flags,
                 std::uintptr_t extra) {
   keybd_event(vk, scan, flags, extra);

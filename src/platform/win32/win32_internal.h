@@ -46,6 +46,9 @@ PixelRect PlaceTwips(float left, float top, float width, float height,
 // ---- errors ----------------------------------------------------------------
 // The run-time error number that fits a failed file operation's system code.
 int FileErrorNumber(DWORD systemError, int fallback);
+// Throws FileBusy for a file another program holds for a moment, else the
+// fitting run-time error.
+[[noreturn]] void RaiseFileError(DWORD systemError, int fallback);
 [[noreturn]] void RaiseFileError(int fallback);
 
 // Event handlers trap their own errors; what still reaches a window
@@ -67,6 +70,11 @@ void ForgetModifiers();
 // Translates and dispatches one message, giving the form that owns it a
 // chance at its keyboard interface (Tab, Ctrl+Tab, Enter, Esc) first.
 void DispatchOne(MSG& msg);
+
+// ---- the session (session_win32.cpp) -------------------------------------
+// The session ends: runs the program's save once and ends the process;
+// a call while that runs returns at once.
+void EndSession();
 
 class Win32Form;
 class ChildWindow;
