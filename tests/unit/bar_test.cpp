@@ -224,6 +224,31 @@ TEST_F(BarTest, DamagedSettingsStillLoadTheButtons) {
   EXPECT_EQ(ReadBytes("tag.txt"), "0,0,0,900,300,A,<a>,</a>\r\n");
 }
 
+// A hand-edited button ending past 32767 twips opens quietly: the bar's
+// extents and client size stop at 32767.
+TEST_F(BarTest, ButtonEndingPastTheLargestTwipsOpensQuietly) {
+  WriteBytes("tag.txt", "0,32000,32000,1200,1200,Far,<f>,\r\n");
+  Start();
+  hl::PressPictureButton(*bar_->cmdSetup);
+  EXPECT_TRUE(hl::MsgBoxes().empty()) << OnlyError();
+  EXPECT_EQ(MaxButtonRight, 32767);
+  EXPECT_EQ(BarClientWidth, 32767);
+  EXPECT_EQ(BarClientHeight, 32767);
+}
+
+// A button registered past the bar's edge shows once the dialog has
+// closed: the bar grows to it, and never shrinks.
+TEST_F(BarTest, BarGrowsToTheButtonsAfterTheDialog) {
+  Start();
+  hl::QueueModalScript([](platform::Form&) {
+    TagTable(1, colLeft) = L"3000";  // as the dialog registers it
+  });
+  hl::PressPictureButton(*bar_->cmdSetup);
+  EXPECT_EQ(Form().ScaleWidth(), 4200);
+  EXPECT_EQ(Form().ScaleHeight(), 2415);
+  EXPECT_EQ(BarClientWidth, 4200);
+}
+
 TEST_F(BarTest, SettingsDialogIsModalAndWritesWhenItCloses) {
   Start();
   std::filesystem::remove(PathOf("tag.txt"));

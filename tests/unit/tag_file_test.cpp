@@ -98,6 +98,14 @@ TEST_F(TagFileTest, NumberFieldsRoundHalfToEven) {
   EXPECT_EQ(vb::CInt(TagTable(0, modPublic::colHeight)), 7);
 }
 
+// Each row's number is its place in the file, whatever its No field says
+// (the field must still be a number).
+TEST_F(TagFileTest, RowsAreNumberedByTheirPlace) {
+  Load("7,0,0,1,1,a,<a>,\r\n0,0,0,1,1,b,<b>,\r\n-1,0,0,1,1,c,<c>,\r\n");
+  for (std::int16_t row = 0; row < 3; ++row)
+    EXPECT_EQ(TagTable(row, modPublic::colNo), vb::Variant(row));
+}
+
 TEST_F(TagFileTest, LoneLfStaysInsideTheLine) {
   Load("0,0,0,1,1,a,<b>,x\ny\r\n");
   EXPECT_EQ(TagCount, 1);

@@ -36,6 +36,7 @@ inline void ResetSharedState() {
   GetWindowTime = 0;
   Delay[0] = Delay[1] = 0;
   TableMarkupSettings.Resize(5, 3);
+  DataFolderPath.clear();
 }
 
 class AppFolderTest : public ::testing::Test {
