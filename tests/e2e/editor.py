@@ -148,14 +148,11 @@ def stop_process(proc):
         proc.wait(10)
 
 
-_desktop_checked = False
-
-
 def check_virtual_desktop(presser):
     """Focus and synthetic input between programs work only inside Wine's
     virtual desktop; without it every test here fails obscurely."""
-    global _desktop_checked
-    if _desktop_checked:
+    session = presser.session
+    if getattr(session, "desktop_checked", False):
         return
     size = presser.run("desktop").values("desktop")
     want = harness.DESKTOP_SIZE.replace("x", " ")
@@ -164,7 +161,7 @@ def check_virtual_desktop(presser):
             f"Wine's virtual desktop is not active (screen {size}, want "
             f"{want}); the prefix settings take effect after wineserver "
             f"restarts")
-    _desktop_checked = True
+    session.desktop_checked = True
 
 
 class EditorTestCase(harness.BarTestCase):

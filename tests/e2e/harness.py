@@ -51,6 +51,10 @@ FONT_ALIASES = ["ＭＳ Ｐゴシック", "ＭＳ ゴシック", "MS UI Gothic",
                 "MS Shell Dlg", "MS Shell Dlg 2", "Tahoma"]
 CJK_FONT = "IPAPGothic"
 BOOT_MARK = ".pinrow-booted"
+# Code page 932, what the program's users have; C.UTF-8 gives Wine a system
+# code page of 1252, as a Western system has.
+JAPANESE_LANG = "ja_JP.UTF-8"
+WESTERN_LANG = "C.UTF-8"
 
 
 class HarnessError(RuntimeError):
@@ -200,11 +204,13 @@ class Session:
     """Xvfb + a locked Wine prefix + the processes started in them."""
 
     def __init__(self, build_dir=WIN_BUILD, work_dir=E2E_DIR, display=None,
-                 dpi=96):
+                 dpi=96, lang=JAPANESE_LANG):
         """`display`: an X display to use instead of a new Xvfb. `dpi`: the
-        screen's dots per inch in the prefix (Wine's LogPixels); a prefix
-        of another dpi wants a work_dir of its own."""
+        screen's dots per inch in the prefix (Wine's LogPixels); `lang`: the
+        Unix locale Wine takes its code page from (ja_JP: 932); a prefix of
+        another dpi or locale wants a work_dir of its own."""
         self.dpi = dpi
+        self.lang = lang
         self.build_dir = Path(build_dir)
         self.work_dir = Path(work_dir)
         self.procs = []
@@ -295,8 +301,7 @@ class Session:
         env = {k: v for k, v in os.environ.items() if not k.startswith("LC_")}
         env.update(WINEPREFIX=str(self.prefix), WINEDEBUG="-all",
                    WINEDLLOVERRIDES="mscoree,mshtml=",
-                   DISPLAY=self.display, LANG="ja_JP.UTF-8",
-                   LC_ALL="ja_JP.UTF-8")
+                   DISPLAY=self.display, LANG=self.lang, LC_ALL=self.lang)
         return env
 
     def _quiet(self, args, timeout=120):
@@ -499,11 +504,33 @@ def session():
     return _SESSION
 
 
+_WESTERN = None
+
+
+def western_session():
+    """A second session whose Wine has the system code page 1252, as a
+    Western system (or one set to another code page) has; started on first
+    use, with a prefix of its own."""
+    global _WESTERN
+    if _WESTERN is None:
+        _WESTERN = Session(work_dir=E2E_DIR / "cp1252", lang=WESTERN_LANG)
+        atexit.register(_WESTERN.stop)
+        try:
+            _WESTERN.start()
+        except BaseException:
+            _WESTERN.stop()
+            raise
+    return _WESTERN
+
+
 class BarTestCase(unittest.TestCase):
     """Base class: self.wine is the session, self.app a fresh folder."""
 
+    # The session the tests run in; a class may run its tests in another.
+    wine_session = staticmethod(session)
+
     def setUp(self):
-        self.wine = session()
+        self.wine = self.wine_session()
         self.app = self.wine.new_app()
         self._programs = []
         self.addCleanup(self._end_programs)

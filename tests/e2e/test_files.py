@@ -1,7 +1,7 @@
-"""The files survive what a hostile user or a failing disk does to them:
-bytes the code page lacks, LF line ends, a folder name outside the code
-page, other number forms in setup.ini, a read-only or hidden tag.txt and a
-full disk."""
+"""The files survive what a hostile user, another program or a failing disk
+does to them: bytes the code page lacks, LF line ends, a folder name outside
+the code page, other number forms in setup.ini, a file held open for a
+moment, a read-only or hidden tag.txt and a full disk."""
 
 import os
 import shutil
@@ -12,7 +12,12 @@ import harness
 from test_startup import (DEFAULT_CAPTIONS, DEFAULT_SETUP, DEFAULT_TAGS,
                           is_toggle_button, main_form_lines)
 
-WRITE_FAILED = "データの書き込みに失敗しました。\r\n強制終了します。"
+TAGS_FAILED = ("データの書き込みに失敗しました。\r\n"
+               "再試行で保存し直します。キャンセルで強制終了します。")
+SETTINGS_FAILED = ("設定ファイルの書き込みに失敗しました。\r\n"
+                   "再試行で保存し直します。キャンセルでこの保存を取りやめます。")
+IDCANCEL = 2
+IDRETRY = 4
 FILE_ATTRIBUTE_READONLY = 0x1
 FILE_ATTRIBUTE_HIDDEN = 0x2
 
@@ -34,13 +39,19 @@ class FilesTest(harness.BarTestCase):
         bar.close()
         self.assertEqual(bar.wait_exit(), 0)
 
-    def expect_write_failure(self, bar):
-        bar.close()
+    def answer_failure(self, bar, text, button):
+        """Waits for the box of a failed save, checks it, presses a button."""
         box = bar.wait_dialog()
-        self.assertEqual((box.caption, box.text),
-                         ("Pinrow：エラー", WRITE_FAILED))
-        box.press()
-        bar.wait_exit()
+        self.assertEqual((box.caption, box.text), ("Pinrow：エラー", text))
+        self.assertEqual(sorted(box.buttons.values()), [IDCANCEL, IDRETRY])
+        box.press(button)
+        box.wait_gone()
+
+    def expect_write_failure(self, bar):
+        """The close cannot save tag.txt; Cancel ends the program."""
+        bar.close()
+        self.answer_failure(bar, TAGS_FAILED, IDCANCEL)
+        self.assertEqual(bar.wait_exit(), 0)
 
     def test_undefined_bytes_and_lf_line_ends_keep_every_row(self):
         first_break = DEFAULT_TAGS.index(b"\r\n")
@@ -94,6 +105,43 @@ class FilesTest(harness.BarTestCase):
         self.assertEqual(sorted(p.name for p in self.app.path.iterdir()),
                          ["pinrow.exe", "setup.ini", "tag.txt"])
 
+    def test_read_only_tag_file_made_writable_is_saved_on_retry(self):
+        self.app.write("tag.txt", DEFAULT_TAGS)
+        os.chmod(self.app.file("tag.txt"), 0o444)
+        bar = self.start_shown()
+        self.wine.move(bar.window["hwnd"], 60, 30, 170, 260)
+        bar.close()
+        os.chmod(self.app.file("tag.txt"), 0o644)
+        self.answer_failure(bar, TAGS_FAILED, IDRETRY)
+        self.assertEqual(bar.wait_exit(), 0)
+        self.assertEqual(self.app.read("tag.txt"), DEFAULT_TAGS)
+        self.assertIn(b"Left=900\r\n", self.app.read("setup.ini"))
+
+    def test_file_held_for_a_moment_is_saved_when_let_go(self):
+        # As a virus scanner does: open, others may only read, for 1.5 s.
+        for name in ("tag.txt", "setup.ini"):
+            with self.subTest(name):
+                app = self.wine.new_app(files={"tag.txt": DEFAULT_TAGS})
+                bar = self.start_shown(app)
+                self.wine.move(bar.window["hwnd"], 60, 30, 170, 260)
+                holder = self.wine.popen([
+                    self.wine.tool("driver.exe"), "-", "hold",
+                    harness._arg(harness.winpath(app.file(name))), 1500])
+                harness.wait_until(lambda: self.held(app, name), 10,
+                                   f"{name} held")
+                bar.close()
+                self.assertEqual(bar.wait_exit(timeout=20), 0)
+                self.assertEqual(holder.wait(20), 0)
+                self.assertIn(b"Left=900\r\n", app.read("setup.ini"))
+                self.assertEqual(app.read("tag.txt"), DEFAULT_TAGS)
+                self.assertEqual(sorted(p.name for p in app.path.iterdir()),
+                                 ["pinrow.exe", "setup.ini", "tag.txt"])
+
+    def held(self, app, name):
+        """Whether another program holds the file open."""
+        return self.wine.driver("busy", harness._arg(
+            harness.winpath(app.file(name))))["busy"]
+
     def test_hidden_tag_file_stays_hidden(self):
         self.app.write("tag.txt", DEFAULT_TAGS)
         path = harness._arg(harness.winpath(self.app.file("tag.txt")))
@@ -128,13 +176,17 @@ class FilesTest(harness.BarTestCase):
                     pass
             except OSError:
                 pass
-        self.expect_write_failure(bar)
+        setup = app.read("setup.ini")
+        # Both saves fail: setup.ini is given up, then tag.txt ends the
+        # program; each file stays as it was.
+        bar.close()
+        self.answer_failure(bar, SETTINGS_FAILED, IDCANCEL)
+        self.answer_failure(bar, TAGS_FAILED, IDCANCEL)
+        self.assertEqual(bar.wait_exit(), 0)
         self.assertEqual(app.read("tag.txt"), old)
+        self.assertEqual(app.read("setup.ini"), setup)
         self.assertEqual(sorted(p.name for p in app.path.iterdir()),
                          ["pinrow.exe", "setup.ini", "tag.txt"])
-        # The system rewrites setup.ini in place; here its old page was
-        # enough for the new content, so no line was lost.
-        self.assertEqual(app.read("setup.ini").count(b"\r\n"), 30)
 
 
 if __name__ == "__main__":

@@ -5,6 +5,7 @@
 // cannot drift from the real window system.
 #include <gtest/gtest.h>
 
+#include <filesystem>
 #include <memory>
 #include <string>
 
@@ -207,6 +208,40 @@ TEST_F(ContractTest, ShowFiresActivateWhenTheFormBecomesActive) {
   form().Close();
   form().Close();
   EXPECT_EQ(unloads, 1);
+}
+
+// Files: a folder made, a file written whole and replaced whole, with no
+// temporary or backup file left beside it, and a copy that never overwrites.
+TEST(FilesContract, ReplaceWholeAndLeaveNothingBehind) {
+  namespace fs = std::filesystem;
+  const fs::path root = fs::temp_directory_path() / "pinrow-contract-files";
+  fs::remove_all(root);
+  fs::create_directory(root);
+  const std::wstring folder = root.wstring() + L"\\data";
+  const std::wstring file = folder + L"\\f.txt";
+  const std::wstring copy = folder + L"\\g.txt";
+  EXPECT_FALSE(platform::FolderExists(folder));
+  ASSERT_TRUE(platform::MakeFolder(folder));
+  EXPECT_TRUE(platform::FolderExists(folder));
+  EXPECT_TRUE(platform::FolderTakesNewFile(folder));
+  for (const char* content : {"first\r\n", "second\r\n"}) {
+    auto out = platform::OpenOutputFile(file);
+    out->Write(content);
+    out->Commit();
+    EXPECT_EQ(platform::ReadAllBytes(file), content);
+  }
+  EXPECT_TRUE(platform::CopyNewFile(file, copy));
+  EXPECT_FALSE(platform::CopyNewFile(file, copy));
+  {
+    auto abandoned = platform::OpenOutputFile(file);
+    abandoned->Write("never");
+  }
+  EXPECT_EQ(platform::ReadAllBytes(file), "second\r\n");
+  int entries = 0;
+  for ([[maybe_unused]] const auto& e : fs::directory_iterator(root / "data"))
+    ++entries;
+  EXPECT_EQ(entries, 2);
+  fs::remove_all(root);
 }
 
 }  // namespace

@@ -186,12 +186,23 @@ bool FolderExists(const std::wstring& path) {
 
 // A new file made and removed again: the only sure test, since the
 // folder's security, a read-only medium and Controlled Folder Access each
-// refuse in their own way.
+// refuse in their own way. (GetTempFileNameW is no test: Wine's reports a
+// name even when it could not make the file.)
 bool FolderTakesNewFile(const std::wstring& folder) {
-  wchar_t probe[MAX_PATH + 1];
-  if (!GetTempFileNameW(folder.c_str(), L"pnr", 0, probe)) return false;
-  DeleteFileW(probe);
-  return true;
+  for (DWORD attempt = 0; attempt < 16; ++attempt) {
+    wchar_t name[48];
+    wsprintfW(name, L"\\pnr%lx-%lx.tmp", GetCurrentProcessId(),
+              GetTickCount() + attempt);
+    HANDLE h = CreateFileW(
+        (folder + name).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
+        FILE_ATTRIBUTE_TEMPORARY | FILE_FLAG_DELETE_ON_CLOSE, nullptr);
+    if (h != INVALID_HANDLE_VALUE) {
+      CloseHandle(h);
+      return true;
+    }
+    if (GetLastError() != ERROR_FILE_EXISTS) return false;
+  }
+  return false;
 }
 
 std::wstring UserDataFolder() {

@@ -30,6 +30,13 @@
 //   keystate                          the modifier keys that are down
 //   attrib PATH VALUE                 the file's attributes, after setting
 //                                     them to VALUE unless it is "-"
+//   hold PATH MS                      opens the file as a virus scanner
+//                                     does (others may only read it) and
+//                                     keeps it open for MS milliseconds
+//   busy PATH                         whether another program holds the
+//                                     file so that it cannot be written
+//   acp                               the ANSI code page of the system
+//   foreground                        the foreground window
 #include <windows.h>
 // psapi after windows.h
 #include <psapi.h>
@@ -387,6 +394,35 @@ std::string CmdAttrib(const Args& a) {
   return "{\"attributes\":" + Num(GetFileAttributesW(path.c_str())) + "}";
 }
 
+std::string CmdHold(const Args& a) {
+  std::wstring path = DecodeArg(a[0]);
+  HANDLE h = CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
+                         OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (h == INVALID_HANDLE_VALUE)
+    return "{\"error\":\"CreateFile " + Num(GetLastError()) + "\"}";
+  Sleep(std::wcstoul(a[1].c_str(), nullptr, 0));
+  CloseHandle(h);
+  return "{\"held\":true}";
+}
+
+std::string CmdBusy(const Args& a) {
+  std::wstring path = DecodeArg(a[0]);
+  HANDLE h =
+      CreateFileW(path.c_str(), GENERIC_WRITE,
+                  FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                  nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+  const bool busy =
+      h == INVALID_HANDLE_VALUE && GetLastError() == ERROR_SHARING_VIOLATION;
+  if (h != INVALID_HANDLE_VALUE) CloseHandle(h);
+  return std::string("{\"busy\":") + (busy ? "true" : "false") + "}";
+}
+
+std::string CmdAcp(const Args&) { return "{\"acp\":" + Num(GetACP()) + "}"; }
+
+std::string CmdForeground(const Args&) {
+  return "{\"hwnd\":" + Num(Handle(GetForegroundWindow())) + "}";
+}
+
 struct Command {
   const wchar_t* name;
   size_t argc;
@@ -394,14 +430,25 @@ struct Command {
 };
 
 const Command kCommands[] = {
-    {L"windows", 3, CmdWindows},     {L"wait", 4, CmdWait},
-    {L"gone", 2, CmdGone},           {L"info", 1, CmdInfo},
-    {L"children", 1, CmdChildren},   {L"dialog", 2, CmdDialog},
-    {L"command", 2, CmdCommand},     {L"click", 1, CmdClick},
-    {L"close", 1, CmdClose},         {L"move", 5, CmdMove},
-    {L"memory", 1, CmdMemory},       {L"launch", 2, CmdLaunch},
-    {L"resources", 1, CmdResources}, {L"keystate", 0, CmdKeyState},
+    {L"windows", 3, CmdWindows},
+    {L"wait", 4, CmdWait},
+    {L"gone", 2, CmdGone},
+    {L"info", 1, CmdInfo},
+    {L"children", 1, CmdChildren},
+    {L"dialog", 2, CmdDialog},
+    {L"command", 2, CmdCommand},
+    {L"click", 1, CmdClick},
+    {L"close", 1, CmdClose},
+    {L"move", 5, CmdMove},
+    {L"memory", 1, CmdMemory},
+    {L"launch", 2, CmdLaunch},
+    {L"resources", 1, CmdResources},
+    {L"keystate", 0, CmdKeyState},
     {L"attrib", 2, CmdAttrib},
+    {L"hold", 2, CmdHold},
+    {L"acp", 0, CmdAcp},
+    {L"foreground", 0, CmdForeground},
+    {L"busy", 1, CmdBusy},
 };
 
 void Write(const std::wstring& path, const std::string& text) {

@@ -1,0 +1,104 @@
+"""What the user changed survives however the bar is ended: the end of the
+session (wineboot -e), a tool that closes the program's windows in either
+order (taskkill without /f), and a second start on the same files."""
+
+import subprocess
+import unittest
+
+import editor
+import harness
+
+# The dialog shows a stored timer interval of 5000 ms as 990 and takes 990
+# back when it closes: "GTime=990" in setup.ini tells that the dialog's
+# write-back ran before the bar's close wrote [MainForm].
+SETUP = editor.setup_ini(GTime=5000)
+TAKEN_BACK = b"GTime=990\r\n"
+
+
+class ClosingTest(editor.EditorTestCase):
+
+    uses_editor = False
+
+    def open_dialog(self):
+        self.press("window", "Pinrow", "clickpic", 0, 0,
+                   "window", "設定", "waitwin", 5000)
+        return self.wine.wait_window(title="設定")
+
+    def end_session(self):
+        subprocess.run(["wineboot", "-e"], env=self.wine.env,
+                       stdin=subprocess.DEVNULL, stdout=subprocess.DEVNULL,
+                       stderr=subprocess.DEVNULL, timeout=60, check=True)
+
+    def test_end_of_session_saves(self):
+        def moved():
+            self.wine.move(self.bar.window["hwnd"], 60, 30, 170, 260)
+            return b"Left=900\r\n"
+
+        def dialog_open():
+            self.open_dialog()
+            return TAKEN_BACK
+
+        def input_box_open():
+            self.press("window", "Pinrow", "clickpic", 400, 0)
+            self.wine.wait_window(title="列数", cls=harness.DIALOG_CLASS)
+            return b"Left=300\r\n"
+
+        for name, prepare in (("bar alone", moved),
+                              ("dialog open", dialog_open),
+                              ("input box open", input_box_open)):
+            with self.subTest(name):
+                self.app = self.wine.new_app()
+                self.start_bar_shown(SETUP)
+                saved = prepare()
+                self.end_session()
+                self.assertEqual(self.bar.wait_exit(), 0)
+                self.assertIn(saved, self.app.read("setup.ini"))
+                self.assertEqual(self.app.read("tag.txt").count(b"\r\n"), 5)
+
+    def test_windows_closed_in_either_order_keep_the_dialogs_values(self):
+        def taskkill(dialog):
+            subprocess.run(["wine", "taskkill", "/pid", str(self.bar.pid)],
+                           env=self.wine.env, stdin=subprocess.DEVNULL,
+                           stdout=subprocess.DEVNULL,
+                           stderr=subprocess.DEVNULL, timeout=60)
+
+        def bar_first(dialog):
+            self.wine.close_window(self.bar.window["hwnd"])
+            self.wine.close_window(dialog["hwnd"])
+
+        def dialog_first(dialog):
+            self.wine.close_window(dialog["hwnd"])
+            self.wine.close_window(self.bar.window["hwnd"])
+
+        for close in (taskkill, bar_first, dialog_first):
+            with self.subTest(close.__name__):
+                self.app = self.wine.new_app()
+                self.start_bar_shown(SETUP)
+                close(self.open_dialog())
+                self.assertEqual(self.bar.wait_exit(), 0)
+                self.assertIn(TAKEN_BACK, self.app.read("setup.ini"))
+
+    def test_second_start_brings_the_running_bar_back(self):
+        first = self.start_bar_shown()
+        self.open_notepad_in_front()
+        second = self.start_bar()
+        self.assertEqual(second.wait_exit(), 0)
+        bars = self.wine.windows(title=harness.BAR_TITLE)
+        self.assertEqual([w["hwnd"] for w in bars if w["visible"]],
+                         [first.window["hwnd"]])
+        harness.wait_until(
+            lambda: self.wine.driver("foreground")["hwnd"] ==
+            first.window["hwnd"], 5, "the running bar in front")
+        # A bar of another folder runs beside it.
+        other = self.start_bar(self.wine.new_app())
+        other.wait_shown()
+        self.assertTrue(first.running() and other.running())
+
+    def open_notepad_in_front(self):
+        notepad = editor.start_notepad(self.wine)
+        self.addCleanup(editor.stop_process, notepad)
+        self.press(*editor.focus_editor())
+
+
+if __name__ == "__main__":
+    unittest.main()
