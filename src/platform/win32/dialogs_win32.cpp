@@ -127,11 +127,11 @@ INT_PTR CALLBACK InputBoxProc(HWND dlg, UINT msg, WPARAM wp, LPARAM lp) {
 
 int MsgBox(const std::wstring& prompt, int style, const std::wstring& title) {
   if (SessionEnding()) {
-    const int buttons = style & MB_TYPEMASK;
-    return buttons == MB_OK || buttons == MB_ABORTRETRYIGNORE ||
-                   buttons == MB_YESNO
-               ? IDOK
-               : IDCANCEL;
+    const UINT buttons = static_cast<UINT>(style) & MB_TYPEMASK;
+    const bool hasCancel = buttons == MB_OKCANCEL ||
+                           buttons == MB_YESNOCANCEL ||
+                           buttons == MB_RETRYCANCEL;
+    return hasCancel ? IDCANCEL : IDOK;
   }
   return MessageBoxW(GetActiveWindow(), prompt.c_str(), title.c_str(),
                      static_cast<UINT>(style));

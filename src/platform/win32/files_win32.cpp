@@ -128,6 +128,8 @@ class Win32OutputFile : public OutputFile {
     const DWORD error = GetLastError();
     if (error == ERROR_UNABLE_TO_MOVE_REPLACEMENT_2 && !FileExists(target_))
       MoveFileExW(backup.c_str(), target_.c_str(), MOVEFILE_WRITE_THROUGH);
+    // The backup may go only while the previous content is in its place.
+    if (FileExists(target_)) DeleteFileW(backup.c_str());
     if (error == ERROR_UNABLE_TO_MOVE_REPLACEMENT ||
         error == ERROR_UNABLE_TO_MOVE_REPLACEMENT_2 ||
         error == ERROR_ACCESS_DENIED)

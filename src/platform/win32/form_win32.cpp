@@ -668,6 +668,7 @@ void Win32Form::OnActivate(bool active) {
 
 void Win32Form::OnDestroy() {
   destroyed_ = true;
+  ForgetInstance(hwnd_);
   drag_.Cancel();
   for (auto& t : timers_) t->Stop();
   ReleaseModal();

@@ -61,6 +61,8 @@ void EndSession() {
   ExitProcess(0);
 }
 
+void ForgetInstance(HWND window) { RemovePropW(window, kInstanceProperty); }
+
 }  // namespace win32
 
 void OnSessionEnd(std::function<void()> save) {

@@ -75,6 +75,8 @@ void DispatchOne(MSG& msg);
 // The session ends: runs the program's save once and ends the process;
 // a call while that runs returns at once.
 void EndSession();
+// A window goes: it no longer stands for a claimed folder.
+void ForgetInstance(HWND window);
 
 class Win32Form;
 class ChildWindow;
