@@ -2,7 +2,8 @@
 //  - a file that does not load ends the process after exactly the read
 //    failure message, and stays as it was;
 //  - a file that loads saves to exactly the bytes that a model working on
-//    the file's bytes alone predicts: numbers in their decimal form, every
+//    the file's bytes alone predicts: each row numbered by its place, the
+//    other numbers in their decimal form, every
 //    line break inside a field as "%cr%", a comma as "%cm%", and every other
 //    byte (those the code page lacks included) unchanged;
 //  - the saved file loads again and saves to the same bytes.
@@ -56,12 +57,18 @@ std::vector<std::string> Lines(const std::string& bytes) {
 
 std::string Expected(const std::string& bytes) {
   std::string out;
+  int row = 0;
   for (const std::string& line : Lines(bytes)) {
     std::vector<std::string> fields = Split(line, ',');
     Check(fields.size() >= 8, "a loaded line has eight fields");
     for (int k = 0; k < 8; ++k) {
       std::string field = fields[k];
-      if (k < 5) {
+      if (k == 0) {
+        Check(vb::ParseNumber(std::wstring(field.begin(), field.end()))
+                  .has_value(),
+              "a loaded No field is a number");
+        field = std::to_string(row++);
+      } else if (k < 5) {
         auto n = vb::ParseNumber(std::wstring(field.begin(), field.end()));
         Check(n.has_value(), "a loaded number field is a number");
         field = std::to_string(static_cast<int>(vb::RoundHalfEven(*n)));
