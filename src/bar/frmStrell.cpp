@@ -183,12 +183,14 @@ void frmStrell::Timer1_Timer() {
   });
 }
 
+// A tag the target did not get puts the button back as it was, so the next
+// press offers the same tag again.
 void frmStrell::Check_Click(std::int16_t Index) {
   ErrorTrap(L"タグボタンのクリック時", [&] {
-    platform::ClipboardClear();
-    const int value = ButtonAt(Check, Index).Value();
+    platform::ToggleButton& button = ButtonAt(Check, Index);
+    const int value = button.Value();
     platform::ClipboardSetText(ansi::Readable(TagTextFor(Index, value)));
-    PasteToTarget();
+    if (!PasteToTarget()) button.SetValue(1 - value);
   });
 }
 

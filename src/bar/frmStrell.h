@@ -48,8 +48,10 @@ class frmStrell {
   void Check_DragDrop(std::int16_t Index, platform::Control& Source, float X,
                       float Y);
 
-  // The paste sequence into TargetWindow (no trap of its own).
-  void PasteToTarget();
+  // The paste sequence into TargetWindow (no trap of its own). False when
+  // the keys were not sent, because the target could not take them (the
+  // user is shown why).
+  bool PasteToTarget();
 
  private:
   void CreateControls();

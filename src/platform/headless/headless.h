@@ -24,9 +24,9 @@ void Reset(const std::wstring& appPath);
 // Everything observable the program did, in order, one line each:
 //   "MsgBox <style> <title> <prompt>"
 //   "InputBox <title> <prompt>"
-//   "ClipboardClear"          "ClipboardSetText <text>"
-//   "SetWindowPos <h> <insertAfter> <flags>"
-//   "Sleep <ms>"              "keybd_event <vk> <flags>"
+//   "ClipboardSetText <text>" "SetWindowPos <h> <insertAfter> <flags>"
+//   "Sleep <ms>"              "SendKey <vk> down" / "SendKey <vk> up"
+//   "Notice <h> <text>"
 //   "DoEvents"                "ShellOpen <owner> <target> <directory>"
 std::vector<std::wstring>& Log();
 
@@ -50,9 +50,28 @@ void SetForegroundWindow(WindowHandle h);
 // Handles for which IsOwnWindow is true besides the forms' own.
 void AddOwnWindow(WindowHandle h);
 
+// A window of another program on the desktop. SetWindowPos without
+// kSwpNoActivate makes it the foreground window unless it is elevated (the
+// system drops calls from a lower integrity level), hung, or kept back (the
+// foreground lock refuses the activation); InspectWindow reports these.
+struct FakeWindow {
+  bool hung = false;
+  bool shell = false;  // the desktop or a task bar
+  bool elevated = false;
+  bool keepsBack = false;
+  bool topmost = false;
+};
+void AddWindow(WindowHandle h, const FakeWindow& w = {});
+// The window is gone (closed by its program).
+void CloseWindow(WindowHandle h);
+
 std::wstring ClipboardText();
-// The next `count` attempts to open the clipboard fail (another program
-// holds it).
-void HoldClipboard(int count);
+// Another program holds the clipboard for `ms` milliseconds from the next
+// attempt to open it: up to about a second is waited out, longer fails it.
+void HoldClipboard(int ms);
+// The user holds a modifier key during the next `checks` looks at them.
+void HoldModifierKeys(int checks);
+// The form that owned the last message or input box (0: none).
+WindowHandle LastBoxOwner();
 
 }  // namespace platform::headless

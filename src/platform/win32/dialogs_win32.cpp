@@ -126,8 +126,8 @@ INT_PTR CALLBACK InputBoxProc(HWND dlg, UINT msg, WPARAM wp, LPARAM lp) {
 }  // namespace win32
 
 int MsgBox(const std::wstring& prompt, int style, const std::wstring& title) {
-  return MessageBoxW(GetActiveWindow(), prompt.c_str(), title.c_str(),
-                     static_cast<UINT>(style));
+  return MessageBoxW(win32::Win32Form::BoxOwner(), prompt.c_str(),
+                     title.c_str(), static_cast<UINT>(style));
 }
 
 std::wstring InputBox(const std::wstring& prompt, const std::wstring& title) {
@@ -143,7 +143,7 @@ std::wstring InputBox(const std::wstring& prompt, const std::wstring& title) {
               236, 13, L"");
   std::wstring answer;
   INT_PTR result = DialogBoxIndirectParamW(GetModuleHandleW(nullptr), box.get(),
-                                           GetActiveWindow(), InputBoxProc,
+                                           Win32Form::BoxOwner(), InputBoxProc,
                                            reinterpret_cast<LPARAM>(&answer));
   return result == IDOK ? answer : std::wstring();
 }

@@ -96,6 +96,16 @@ Win32Form* Win32Form::FromWindow(HWND hwnd) {
 
 bool Win32Form::AnyOpen() { return !OpenForms().empty(); }
 
+// The newest form on the screen: the settings dialog while it is open,
+// otherwise the bar. The system's active window is no guide: it is another
+// program's right after a paste.
+HWND Win32Form::BoxOwner() {
+  const auto& forms = OpenForms();
+  for (auto f = forms.rbegin(); f != forms.rend(); ++f)
+    if (IsWindowVisible((*f)->hwnd_)) return (*f)->hwnd_;
+  return nullptr;
+}
+
 int Win32Form::Keep(std::unique_ptr<ChildWindow> control) {
   controls_.push_back(std::move(control));
   return static_cast<int>(controls_.size()) - 1;

@@ -504,6 +504,8 @@ class Win32Form : public AddsControls<platform::Form>, public Win32Container {
   // The form that owns a window (itself or a child), or null.
   static Win32Form* FromWindow(HWND hwnd);
   static bool AnyOpen();
+  // The owner of message and input boxes: the program's active form.
+  static HWND BoxOwner();
 
  protected:
   Win32Container& Self() override { return *this; }
