@@ -128,6 +128,7 @@ void frmStrell::Form_Load() {
     LoadTagFile();
     ConfigureButtons(Check);
     ComputeButtonExtents();
+    ApplyTopMost();
   });
 }
 
@@ -169,7 +170,19 @@ void frmStrell::cmdSetup_Click() {
   ErrorTrap(L"｢設定｣ボタンをクリックした時", [&] {
     frmSetup dialog;
     dialog.ShowModal();
+    ApplyTopMost();
   });
+}
+
+// In the topmost group the bar stays reachable over a maximised editor; a
+// paste takes only the target out of that group again.
+void frmStrell::ApplyTopMost() {
+  const platform::WindowHandle bar = form_->hWnd();
+  if (BarTopMost == platform::IsTopmost(bar)) return;
+  platform::SetWindowPos(
+      bar, BarTopMost ? platform::kHwndTopmost : platform::kHwndNoTopmost, 0, 0,
+      0, 0,
+      platform::kSwpNoSize | platform::kSwpNoMove | platform::kSwpNoActivate);
 }
 
 // Remembers the last window of another program that was in front, so a

@@ -56,6 +56,8 @@ class frmStrell {
  private:
   void CreateControls();
   void BindEvents();
+  // Puts the bar in the topmost group or takes it out, as BarTopMost says.
+  void ApplyTopMost();
   // Table button: asks for a count; nothing when the user gave up.
   std::optional<std::int16_t> AskCount(const std::wstring& prompt,
                                        const std::wstring& retryPrompt,
