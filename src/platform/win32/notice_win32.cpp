@@ -45,9 +45,10 @@ HWND NoticeWindow(HWND owner) {
 
 }  // namespace
 
-// Below the window's top edge, a quarter in; the balloon keeps itself on
-// the screen. The balloon's window text is its text too, for screen readers
-// and tools that read windows.
+// At the window's right edge, a quarter down, so that the balloon leaves
+// the window's own controls clickable; it keeps itself on the screen. The
+// balloon's window text is its text too, for screen readers and tools that read
+// windows.
 void ShowNoticeAt(WindowHandle window, const std::wstring& text) {
   HWND owner = reinterpret_cast<HWND>(window);
   if (!owner || !IsWindow(owner)) return;
@@ -60,8 +61,7 @@ void ShowNoticeAt(WindowHandle window, const std::wstring& text) {
   RECT r{};
   GetWindowRect(owner, &r);
   SendMessageW(tip, TTM_TRACKPOSITION, 0,
-               MAKELPARAM(r.left + (r.right - r.left) / 4,
-                          r.top + (r.bottom - r.top) / 4));
+               MAKELPARAM(r.right, r.top + (r.bottom - r.top) / 4));
   SendMessageW(tip, TTM_TRACKACTIVATE, TRUE,
                reinterpret_cast<LPARAM>(&notice.info));
   notice.info.lpszText = const_cast<wchar_t*>(L"");
