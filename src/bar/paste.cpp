@@ -15,8 +15,9 @@ constexpr unsigned kKeepPlace = platform::kSwpNoSize | platform::kSwpNoMove;
 
 // Keeps a window in the topmost group for its lifetime. Raising it without
 // SWP_NOACTIVATE also activates it, so it gets the keyboard. A window that
-// was topmost before (one the user keeps on top) stays topmost; a hung one
-// is left alone, since moving it would wait on its program.
+// was topmost before (one the user keeps on top) stays topmost. A hung one
+// is left alone: moving another thread's window waits until that thread has
+// taken the request (only SWP_ASYNCWINDOWPOS posts it instead).
 class RaisedWindow {
  public:
   explicit RaisedWindow(platform::WindowHandle h)

@@ -51,9 +51,15 @@ void SetForegroundWindow(WindowHandle h);
 void AddOwnWindow(WindowHandle h);
 
 // A window of another program on the desktop. SetWindowPos without
-// kSwpNoActivate makes it the foreground window unless it is elevated (the
-// system drops calls from a lower integrity level), hung, or kept back (the
-// foreground lock refuses the activation); InspectWindow reports these.
+// kSwpNoActivate makes it the foreground window unless one of these holds,
+// as Windows documents them (Wine shows none of them):
+// - elevated: User Interface Privilege Isolation keeps a process from
+//   sending window messages and input to one of a higher integrity level;
+// - hung: a window that has not taken its messages for several seconds is
+//   hung (IsHungAppWindow) and the system puts a ghost window in its place;
+// - keepsBack: SetForegroundWindow's restrictions (the foreground lock) let
+//   a raise only flash the window's task bar button.
+// InspectWindow reports these, and shell: the desktop or a task bar.
 struct FakeWindow {
   bool hung = false;
   bool shell = false;  // the desktop or a task bar
