@@ -200,19 +200,6 @@ TEST_F(PasteTest, KeysGoOnlyToATargetThatCanTakeThem) {
   }
 }
 
-// A target the user keeps on top is raised and activated, and stays on top.
-TEST_F(PasteTest, TopmostTargetStaysTopmost) {
-  hl::FakeWindow pinned;
-  pinned.topmost = true;
-  hl::AddWindow(kEditor, pinned);
-  hl::Press(Button(3));
-  const Lines& log = hl::Log();
-  EXPECT_EQ(std::count(log.begin(), log.end(), L"SetWindowPos 1911 -1 3"), 1);
-  EXPECT_EQ(std::count(log.begin(), log.end(), L"SetWindowPos 1911 -2 3"), 0);
-  EXPECT_EQ(std::count(log.begin(), log.end(), L"SendKey 86 down"), 1);
-  EXPECT_TRUE(platform::IsTopmost(kEditor));
-}
-
 // Modifier keys the user still holds after the first wait are waited out in
 // steps of 10 ms, for a second at most; then the keys go out anyway.
 TEST_F(PasteTest, WaitsForTheUsersModifierKeys) {
