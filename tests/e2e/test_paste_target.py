@@ -63,6 +63,12 @@ class PasteTargetTest(editor.EditorTestCase):
         keylog.wait_line("ready")
         return keylog
 
+    def start_holder(self, ms):
+        holder = ToolOutput(self.wine, "clipholder.exe", "hold", ms)
+        self.addCleanup(editor.stop_process, holder.proc)
+        holder.wait_line("ready")
+        return holder
+
     def clipboard_formats(self):
         formats = ToolOutput(self.wine, "clipholder.exe", "formats")
         formats.proc.wait(30)
@@ -146,15 +152,12 @@ class PasteTargetTest(editor.EditorTestCase):
                      and w["title"]), None)
 
     def test_a_clipboard_held_for_a_moment_is_waited_out(self):
-        # A listener holds the clipboard for 400 ms from the mouse press on
-        # (the bar comes to the front):
+        # A listener holds the clipboard for 400 ms from the mouse press on:
         # the tag is pasted all the same, marked Japanese and kept out of
         # the clipboard history.
         self.start_keylog()
         self.start_bar_shown(editor.setup_ini(Delay0=10, Delay1=10))
-        holder = ToolOutput(self.wine, "clipholder.exe", "hold", 400,
-                            harness.BAR_TITLE)
-        holder.wait_line("ready")
+        holder = self.start_holder(400)
         result = self.press(*focus_keylog(), "click", "HR",
                             *wait_text("equals", HR))
         self.assertEqual(holder.lines(), ["ready", "held", "released"])
@@ -171,9 +174,7 @@ class PasteTargetTest(editor.EditorTestCase):
         # The box is owned by the bar; the editor gets no keys.
         keylog = self.start_keylog()
         bar = self.start_bar_shown()
-        holder = ToolOutput(self.wine, "clipholder.exe", "hold", 2500,
-                            harness.BAR_TITLE)
-        holder.wait_line("ready")
+        holder = self.start_holder(2500)
         self.press(*focus_keylog(), "click", "HR")
         box = bar.wait_dialog()
         self.assertEqual(box.caption, harness.ERROR_TITLE)

@@ -1,13 +1,13 @@
 // clipholder: holds the clipboard as a clipboard listener does, and lists
 // what is on it.
 //
-//   clipholder.exe RESULT_FILE hold MS TITLE
-//       Writes "ready", waits (30 s at most) until the window titled TITLE
-//       comes to the front after another one was there, opens the clipboard
-//       at once and keeps it open for MS milliseconds. A window comes to the
-//       front as the mouse button goes down on it, and a button's click
-//       comes with the release: the clipboard is held as the click is
-//       handled. Writes "held" and "released".
+//   clipholder.exe RESULT_FILE hold MS
+//       Writes "ready", and at the next press of the left mouse button (30 s
+//       at most) opens the clipboard and keeps it open for MS milliseconds,
+//       writing "held" and "released". The press is seen by a low-level
+//       mouse hook, which the system calls before any window gets the
+//       press: the clipboard is held by the time a button's click is
+//       handled, however busy the machine.
 //   clipholder.exe RESULT_FILE formats
 //       Writes one line per format on the clipboard, in the clipboard's
 //       order: "format NAME SIZE VALUE", NAME the registered name or the
@@ -27,28 +27,38 @@ void Line(const char* text) {
   fflush(g_out);
 }
 
-bool InFront(const wchar_t* title) {
-  wchar_t text[256] = {};
-  HWND front = GetForegroundWindow();
-  return front && InternalGetWindowText(front, text, 256) &&
-         wcscmp(text, title) == 0;
+int g_holdMs = 0;
+bool g_held = false;
+
+void CALLBACK Release(HWND, UINT, UINT_PTR, DWORD) {
+  if (g_held) {
+    CloseClipboard();
+    Line("released");
+  }
+  PostQuitMessage(g_held ? 0 : 1);
 }
 
-int Hold(int ms, const wchar_t* title) {
-  Line("ready");
-  const DWORD start = GetTickCount();
-  bool otherSeen = false;
-  while (!(otherSeen && InFront(title))) {
-    if (GetTickCount() - start > 30000) return 1;
-    otherSeen = otherSeen || !InFront(title);
-    Sleep(1);
+LRESULT CALLBACK OnMouse(int code, WPARAM w, LPARAM l) {
+  if (code == HC_ACTION && w == WM_LBUTTONDOWN && !g_held &&
+      OpenClipboard(nullptr)) {
+    g_held = true;
+    Line("held");
+    SetTimer(nullptr, 0, g_holdMs, &Release);
   }
-  if (!OpenClipboard(nullptr)) return 1;
-  Line("held");
-  Sleep(ms);
-  CloseClipboard();
-  Line("released");
-  return 0;
+  return CallNextHookEx(nullptr, code, w, l);
+}
+
+int Hold(int ms) {
+  g_holdMs = ms;
+  HHOOK hook =
+      SetWindowsHookExW(WH_MOUSE_LL, &OnMouse, GetModuleHandleW(nullptr), 0);
+  if (!hook) return 1;
+  SetTimer(nullptr, 0, 30000, &Release);
+  Line("ready");
+  MSG m;
+  while (GetMessageW(&m, nullptr, 0, 0) > 0) DispatchMessageW(&m);
+  UnhookWindowsHookEx(hook);
+  return static_cast<int>(m.wParam);
 }
 
 int Formats() {
@@ -84,8 +94,8 @@ int wmain(int argc, wchar_t** argv) {
   g_out = _wfopen(argv[1], L"wb");
   if (!g_out) return 2;
   int rc = 2;
-  if (wcscmp(argv[2], L"hold") == 0 && argc > 4)
-    rc = Hold(_wtoi(argv[3]), argv[4]);
+  if (wcscmp(argv[2], L"hold") == 0 && argc > 3)
+    rc = Hold(_wtoi(argv[3]));
   else if (wcscmp(argv[2], L"formats") == 0)
     rc = Formats();
   fclose(g_out);
