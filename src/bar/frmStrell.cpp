@@ -125,10 +125,10 @@ void frmStrell::Form_Load() {
       ReadPasteSettings();  // PShiftKey, PKey, GTime, Delay0, Delay1
       ReadTableSettings();
     }
+    ApplyTopMost();
     LoadTagFile();
     ConfigureButtons(Check);
     ComputeButtonExtents();
-    ApplyTopMost();
   });
 }
 
