@@ -2,14 +2,15 @@
 # Installs what building and running Pinrow needs on Debian 12, and only
 # what is missing: the native toolchain and GoogleTest, clang with its
 # sanitizer and libFuzzer runtimes, the MinGW-w64 cross compiler, Wine with Xvfb and a Japanese font, and the ja_JP.UTF-8 locale
-# (Wine takes its ANSI code page, 932, from it).
+# (Wine takes its ANSI code page, 932, from it); xdotool holds a key on the
+# X server as a person does, for the end-to-end tests.
 set -euo pipefail
 
 PACKAGES=(
   cmake make g++ libgtest-dev python3
   clang libclang-rt-14-dev
   g++-mingw-w64-x86-64 wine wine64 xvfb
-  locales fonts-ipafont-gothic imagemagick
+  locales fonts-ipafont-gothic imagemagick xdotool
 )
 
 as_root() {

@@ -147,6 +147,7 @@ void frmStrell::Form_Load() {
       ReadPasteSettings();  // PShiftKey, PKey, GTime, Delay0, Delay1
       ReadTableSettings();
     }
+    ApplyTopMost();
     LoadTagFile();
     ConfigureButtons(Check);
     ComputeButtonExtents();
@@ -208,7 +209,19 @@ void frmStrell::cmdSetup_Click() {
       ~Closed() { open = nullptr; }
     } closed{openDialog_};
     dialog.ShowModal();
+    ApplyTopMost();
   });
+}
+
+// In the topmost group the bar stays reachable over a maximised editor; a
+// paste takes only the target out of that group again.
+void frmStrell::ApplyTopMost() {
+  const platform::WindowHandle bar = form_->hWnd();
+  if (BarTopMost == platform::IsTopmost(bar)) return;
+  platform::SetWindowPos(
+      bar, BarTopMost ? platform::kHwndTopmost : platform::kHwndNoTopmost, 0, 0,
+      0, 0,
+      platform::kSwpNoSize | platform::kSwpNoMove | platform::kSwpNoActivate);
 }
 
 // Remembers the last window of another program that was in front, so a
@@ -222,12 +235,14 @@ void frmStrell::Timer1_Timer() {
   });
 }
 
+// A tag the target did not get puts the button back as it was, so the next
+// press offers the same tag again.
 void frmStrell::Check_Click(std::int16_t Index) {
   ErrorTrap(L"タグボタンのクリック時", [&] {
-    platform::ClipboardClear();
-    const int value = ButtonAt(Check, Index).Value();
+    platform::ToggleButton& button = ButtonAt(Check, Index);
+    const int value = button.Value();
     platform::ClipboardSetText(ansi::Readable(TagTextFor(Index, value)));
-    PasteToTarget();
+    if (!PasteToTarget()) button.SetValue(1 - value);
   });
 }
 

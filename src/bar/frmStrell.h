@@ -55,8 +55,10 @@ class frmStrell {
   void Check_DragDrop(std::int16_t Index, platform::Control& Source, float X,
                       float Y);
 
-  // The paste sequence into TargetWindow (no trap of its own).
-  void PasteToTarget();
+  // The paste sequence into TargetWindow (no trap of its own). False when
+  // the keys were not sent, because the target could not take them (the
+  // user is shown why).
+  bool PasteToTarget();
 
  private:
   void CreateControls();
@@ -64,6 +66,8 @@ class frmStrell {
   // The resize rule: grows the bar until its client area holds every
   // button; never shrinks it.
   void GrowToFitButtons();
+  // Puts the bar in the topmost group or takes it out, as BarTopMost says.
+  void ApplyTopMost();
   // Table button: asks for a count; nothing when the user gave up.
   std::optional<std::int16_t> AskCount(const std::wstring& prompt,
                                        const std::wstring& retryPrompt,

@@ -145,7 +145,6 @@ void frmStrell::cmdTableSet_Click() {
         range + rowsPrompt, L"行数");
     if (!rows) return;
     platform::DoEvents();
-    platform::ClipboardClear();
     platform::ClipboardSetText(ansi::Readable(
         BuildTableMarkup(*cols, *rows, modPublic::TableMarkupSettings)));
     PasteToTarget();

@@ -16,6 +16,10 @@ namespace platform {
 // ---------------------------------------------------------------------------
 // System services
 
+// Message and input boxes are owned by the program's active form: the
+// settings dialog while it is open, otherwise the bar, whichever window of
+// the desktop is active.
+//
 // Message box styles and results (the classic values).
 enum MsgBoxStyle : int {
   kOkOnly = 0,
@@ -37,8 +41,10 @@ std::wstring InputBox(const std::wstring& prompt, const std::wstring& title);
 // Lets pending window events be processed.
 void DoEvents();
 
-// Clipboard. Both throw vb::RuntimeError when the clipboard can't be had.
-void ClipboardClear();
+// Replaces the clipboard's content with the text, in one opening of the
+// clipboard. Another program that holds the clipboard briefly (a clipboard
+// listener reads every change) is waited out, for about a second; then
+// vb::RuntimeError is thrown and the old content stays.
 void ClipboardSetText(const std::wstring& text);
 
 // Windows of the desktop.
@@ -46,18 +52,40 @@ constexpr WindowHandle kHwndTopmost = -1;
 constexpr WindowHandle kHwndNoTopmost = -2;
 constexpr unsigned kSwpNoSize = 1;
 constexpr unsigned kSwpNoMove = 2;
-constexpr unsigned kKeyEventKeyUp = 2;
+constexpr unsigned kSwpNoActivate = 0x10;
 
 WindowHandle GetForegroundWindow();
 // True when the window belongs to this process (its forms and boxes).
 bool IsOwnWindow(WindowHandle h);
 bool SetWindowPos(WindowHandle h, WindowHandle insertAfter, int x, int y,
                   int cx, int cy, unsigned flags);
+// Whether the window is in the topmost group.
+bool IsTopmost(WindowHandle h);
 void Sleep(int ms);
 // Milliseconds from an arbitrary start, for measuring waits.
 std::uint64_t TickCount();
-void KeybdEvent(std::uint8_t vk, std::uint8_t scan, std::uint32_t flags,
-                std::uintptr_t extra);
+
+// What decides whether keys may be typed into a window of another program.
+struct WindowFacts {
+  bool exists = false;   // still a window
+  bool hung = false;     // not taking its messages
+  bool shell = false;    // the desktop or a task bar
+  bool inFront = false;  // the foreground window, or the root owner of it
+  // Its process runs at a higher integrity level than this one (false when
+  // that cannot be read).
+  bool higherIntegrity = false;
+};
+WindowFacts InspectWindow(WindowHandle h);
+
+// One synthetic key event for a virtual-key code, as the keyboard sends it:
+// with the key's scan code, and its extended flag where it has one.
+void SendKey(std::uint8_t vk, bool up);
+// Whether the user holds Shift, Ctrl, Alt or a Windows key.
+bool ModifierKeysDown();
+
+// Shows a short notice by a window (two lines at most) for about five
+// seconds, in front of every window and without taking the activation.
+void ShowNoticeAt(WindowHandle window, const std::wstring& text);
 
 // Asks the shell for its default action on a document or web address,
 // shown normally, with `owner` as the window of any message it shows and

@@ -132,6 +132,7 @@ void frmSetup::LoadOptionPages() {
   ShowTiming(*vscGetWindowTime, *txtGetWindowTime, GetWindowTime);
   for (int i = 0; i <= vscDelay.UBound(); ++i)
     ShowTiming(vscDelay(i), txtDelay(i), Delay[i]);
+  if (BarTopMost) chkTopMost->SetValue(1);
 
   for (int e = elTable; e <= elTD; ++e) {
     txtQuality(e).SetText(vb::CStr(TableMarkupSettings(e, propQuality)));
@@ -170,6 +171,7 @@ void frmSetup::TakeBackOptions() {
   GetWindowTime = IntegerOf(*txtGetWindowTime);
   for (int i = 0; i <= txtDelay.UBound(); ++i)
     Delay[i] = IntegerOf(txtDelay(i));
+  BarTopMost = chkTopMost->Value() == 1;
 }
 
 void frmSetup::cmdClose_Click() {

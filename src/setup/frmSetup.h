@@ -87,6 +87,7 @@ class frmSetup {
   platform::Label* Label22 = nullptr;
   platform::ControlArray<platform::TextBox> txtDelay;
   platform::ControlArray<platform::VScrollBar> vscDelay;
+  platform::CheckBox* chkTopMost = nullptr;
 
   // Page "About".
   platform::Image* Image1 = nullptr;

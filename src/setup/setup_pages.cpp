@@ -279,7 +279,7 @@ void frmSetup::CreateTablePage(Container& page) {
 }
 
 // The paste shortcut and the three timings, each number box with its
-// scroll bar.
+// scroll bar; below the delays, whether the bar stays in front.
 void frmSetup::CreateSettingsPage(Container& page) {
   Label12 =
       &AddText(page, L"Windowsの｢貼り付け｣ショートカットキー：", 240, 660);
@@ -317,6 +317,11 @@ void frmSetup::CreateSettingsPage(Container& page) {
       page, L"ショートカットキーを押してからキーを開放するまで：", 600, 2040);
   txtDelay.push_back(&AddNumberBox(page, 4680, 2040, 855));
   vscDelay.push_back(&AddScrollBar(page, 5535, 2040, kSpinSize, kSpinSize));
+  CheckBoxArgs onTop;
+  onTop.caption = L"バーを常に手前に表示";
+  onTop.left = box.left;
+  onTop.top = box.top + box.height + 165;
+  chkTopMost = &page.AddCheckBox(onTop);
 }
 
 // Icon, product name and version, then the maker's name, web address and

@@ -71,6 +71,8 @@ inline std::int32_t PasteShiftKey = 0;
 inline std::wstring PasteKey;
 inline std::int16_t GetWindowTime = 0;
 inline std::int16_t Delay[2] = {0, 0};
+// The bar stays in the topmost group ([MainForm] TopMost=-1).
+inline bool BarTopMost = false;
 inline CellTable TableMarkupSettings(5, 3);
 
 // ---- where the files live -------------------------------------------------
@@ -139,6 +141,8 @@ void ReadTableSettings();
 void WriteTableSettings();
 std::wstring ReadIniString(const std::string& section, const std::string& key);
 std::int32_t ReadIniInteger(const std::string& section, const std::string& key);
+// Whether the key is in the file (whatever its value).
+bool IniHasKey(const std::string& section, const std::string& key);
 // ReadIniInteger clamped to -32768..32767, so an out-of-range stored value
 // never stops the load.
 std::int16_t ReadIniInteger16(const std::string& section,

@@ -127,6 +127,12 @@ std::int32_t ReadIniInteger(const std::string& section,
       [&](const ini::IniFile& file) { return file.GetInt(section, key, 0); });
 }
 
+bool IniHasKey(const std::string& section, const std::string& key) {
+  return WithSetupFile([&](const ini::IniFile& file) {
+    return file.Value(section, key).has_value();
+  });
+}
+
 std::int16_t ReadIniInteger16(const std::string& section,
                               const std::string& key) {
   return static_cast<std::int16_t>(
@@ -193,6 +199,7 @@ void ReadPasteSettings() {
   GetWindowTime = ReadIniInteger16(kMainForm, "GTime");
   Delay[0] = ReadIniInteger16(kMainForm, "Delay0");
   Delay[1] = ReadIniInteger16(kMainForm, "Delay1");
+  BarTopMost = ReadIniInteger(kMainForm, "TopMost") == -1;
 }
 
 void WritePasteSettings(SetupSave& save) {
@@ -201,6 +208,9 @@ void WritePasteSettings(SetupSave& save) {
   save.Set(kMainForm, "GTime", std::to_wstring(GetWindowTime));
   save.Set(kMainForm, "Delay0", std::to_wstring(Delay[0]));
   save.Set(kMainForm, "Delay1", std::to_wstring(Delay[1]));
+  // Files of users who never turned the option on keep their lines.
+  if (BarTopMost || IniHasKey(kMainForm, "TopMost"))
+    save.Set(kMainForm, "TopMost", BarTopMost ? L"-1" : L"0");
 }
 
 }  // namespace modPublic

@@ -43,12 +43,17 @@ TABLE_BUTTON_TWIPS = (400, 0)
 
 
 def setup_ini(**main_form):
-    """setup.ini text: the default file with [MainForm] keys replaced."""
+    """setup.ini text: the default file with [MainForm] keys replaced; keys
+    the default file lacks are added at the end of [MainForm]."""
     lines = list(DEFAULT_SETUP_LINES)
+    known = set()
     for i, line in enumerate(lines[:10]):  # the [MainForm] section
         key = line.split(" = ")[0]
+        known.add(key)
         if key in main_form:
             lines[i] = f"{key} = {main_form[key]}"
+    extra = [f"{k}={v}" for k, v in main_form.items() if k not in known]
+    lines[10:10] = extra
     return "".join(line + "\r\n" for line in lines)
 
 

@@ -280,4 +280,41 @@ TEST_F(BarTest, SettingsDialogIsModalAndWritesWhenItCloses) {
   EXPECT_EQ(bar_->Timer1->Interval(), 250);
 }
 
+// The option that keeps the bar in the topmost group: on only for -1, in
+// effect from the load and again as the dialog returns, and written at the
+// close only when it is on or the file has it, so a file of a user who never
+// turned it on keeps its lines.
+TEST_F(BarTest, TopMostOptionIsReadAppliedAndWrittenOnlyWhenUsed) {
+  const struct {
+    const char* stored;  // the [MainForm] line, or none
+    bool on;             // as read
+    bool changed;        // the dialog turns it over
+    const char* written;
+  } cases[] = {{nullptr, false, false, nullptr},
+               {nullptr, false, true, "TopMost=-1"},
+               {"TopMost=1", false, false, "TopMost=0"},
+               {"TopMost=-1", true, true, "TopMost=0"}};
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.stored ? c.stored : "none");
+    hl::ResetForms();
+    testing_support::ResetSharedState();
+    WriteBytes("setup.ini", std::string("[MainForm]\r\nGTime=100\r\n") +
+                                (c.stored ? c.stored : "") + "\r\n");
+    Start();
+    EXPECT_EQ(platform::IsTopmost(Form().hWnd()), c.on);
+    hl::QueueModalScript([&](platform::Form& dialog) {
+      dialog.Close();
+      if (c.changed) BarTopMost = !BarTopMost;
+    });
+    hl::PressPictureButton(*bar_->cmdSetup);
+    EXPECT_EQ(platform::IsTopmost(Form().hWnd()), c.on != c.changed);
+    Form().Close();
+    const std::string ini = ReadBytes("setup.ini");
+    if (c.written)
+      EXPECT_NE(ini.find(c.written), std::string::npos) << ini;
+    else
+      EXPECT_EQ(ini.find("TopMost"), std::string::npos) << ini;
+  }
+}
+
 }  // namespace

@@ -2,6 +2,7 @@
 // the paste, and which window the timer records as the target.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <memory>
 #include <string>
 #include <vector>
@@ -27,6 +28,7 @@ class PasteTest : public testing_support::AppFolderTest {
     hl::ResetForms();
     bar_ = std::make_unique<frmStrell>();
     bar_->LoadAndShow();
+    hl::AddWindow(kEditor);
     hl::SetForegroundWindow(kEditor);
     hl::Tick(*bar_->Timer1);
     ASSERT_EQ(bar_->TargetWindow, kEditor);
@@ -43,7 +45,7 @@ class PasteTest : public testing_support::AppFolderTest {
 
   static Lines PasteLog(const std::wstring& text, const Lines& keys,
                         const std::wstring& target = L"1911") {
-    Lines log = {L"ClipboardClear", L"ClipboardSetText " + text,
+    Lines log = {L"ClipboardSetText " + text,
                  L"SetWindowPos " + target + L" -1 3"};
     log.insert(log.end(), keys.begin(), keys.end());
     log.push_back(L"SetWindowPos " + target + L" -2 3");
@@ -70,27 +72,30 @@ TEST_F(PasteTest, ButtonWithoutEndTagPastesStartTagOnEveryPress) {
 
 TEST_F(PasteTest, DefaultSettingsTypeCtrlVIntoTheRaisedTarget) {
   hl::Press(Button(2));
-  EXPECT_EQ(hl::Log(),
-            PasteLog(L"<li>", {L"Sleep 200", L"keybd_event 162 0",
-                               L"keybd_event 86 0", L"Sleep 200",
-                               L"keybd_event 86 2", L"keybd_event 162 2"}));
+  EXPECT_EQ(
+      hl::Log(),
+      PasteLog(L"<li>", {L"Sleep 200", L"SendKey 162 down", L"SendKey 86 down",
+                         L"Sleep 200", L"SendKey 86 up", L"SendKey 162 up"}));
   EXPECT_TRUE(hl::MsgBoxes().empty());
 }
 
-// Modifier codes that do not fit a key byte send no modifier at all.
+// Modifier codes that do not fit a key byte send no modifier at all; the
+// stored "Shift" (246, a key that input methods take as a mode switch)
+// sends left Shift.
 TEST_F(PasteTest, ModifierIsSentOnlyForCodesOfOneToTwoFiftyFive) {
-  const Lines bare = {L"Sleep 200", L"keybd_event 86 0", L"Sleep 200",
-                      L"keybd_event 86 2"};
+  const Lines bare = {L"Sleep 200", L"SendKey 86 down", L"Sleep 200",
+                      L"SendKey 86 up"};
+  auto held = [](const std::wstring& vk) {
+    return Lines{L"Sleep 200",       L"SendKey " + vk + L" down",
+                 L"SendKey 86 down", L"Sleep 200",
+                 L"SendKey 86 up",   L"SendKey " + vk + L" up"};
+  };
   struct Case {
     std::int32_t code;
     Lines keys;
   } cases[] = {
-      {0, bare},
-      {256, bare},
-      {-1, bare},
-      {163,
-       {L"Sleep 200", L"keybd_event 163 0", L"keybd_event 86 0", L"Sleep 200",
-        L"keybd_event 86 2", L"keybd_event 163 2"}},
+      {0, bare},           {256, bare},         {-1, bare},
+      {163, held(L"163")}, {246, held(L"160")},
   };
   for (const Case& c : cases) {
     modPublic::PasteShiftKey = c.code;
@@ -107,8 +112,8 @@ TEST_F(PasteTest, NegativeDelaysWaitNothing) {
   hl::Press(Button(3));
   EXPECT_EQ(hl::Log(),
             PasteLog(L"<hr size='1'>",
-                     {L"Sleep 0", L"keybd_event 162 0", L"keybd_event 86 0",
-                      L"Sleep 0", L"keybd_event 86 2", L"keybd_event 162 2"}));
+                     {L"Sleep 0", L"SendKey 162 down", L"SendKey 86 down",
+                      L"Sleep 0", L"SendKey 86 up", L"SendKey 162 up"}));
 }
 
 // A paste key without a single-byte code presses nothing, still takes the
@@ -120,9 +125,9 @@ TEST_F(PasteTest, PasteKeyWithoutSingleByteCodeFailsAfterRestoringZOrder) {
     hl::MsgBoxes().clear();
     hl::Press(Button(3));
     const Lines log = hl::Log();
-    ASSERT_EQ(log.size(), 5u);  // clear, set, raise, restore, the report
-    EXPECT_EQ(log[2], L"SetWindowPos 1911 -1 3");
-    EXPECT_EQ(log[3], L"SetWindowPos 1911 -2 3");
+    ASSERT_EQ(log.size(), 4u);  // set, raise, restore, the report
+    EXPECT_EQ(log[1], L"SetWindowPos 1911 -1 3");
+    EXPECT_EQ(log[2], L"SetWindowPos 1911 -2 3");
     ASSERT_EQ(hl::MsgBoxes().size(), 1u);
     EXPECT_EQ(hl::MsgBoxes()[0].prompt.rfind(
                   L"タグボタンのクリック時でエラーが発生しました。\r\n", 0),
@@ -130,13 +135,84 @@ TEST_F(PasteTest, PasteKeyWithoutSingleByteCodeFailsAfterRestoringZOrder) {
   }
 }
 
-TEST_F(PasteTest, ClipboardHeldByAnotherProgramStopsBeforeTheKeys) {
-  hl::HoldClipboard(1);
+// A clipboard held for a moment is waited out; one held for longer keeps its
+// old content, is reported (the box owned by the bar, though the editor is
+// in front) and sends no keys.
+TEST_F(PasteTest, ClipboardHeldByAnotherProgram) {
+  hl::HoldClipboard(400);
+  EXPECT_EQ(PressAndRead(3), L"<hr size='1'>");
+  EXPECT_TRUE(hl::MsgBoxes().empty());
+  EXPECT_EQ(platform::GetForegroundWindow(), kEditor);
+  hl::Log().clear();
+  hl::HoldClipboard(1500);
   hl::Press(Button(0));
+  EXPECT_EQ(hl::ClipboardText(), L"<hr size='1'>");
   ASSERT_EQ(hl::MsgBoxes().size(), 1u);
   EXPECT_EQ(hl::MsgBoxes()[0].prompt.rfind(L"タグボタンのクリック時", 0), 0u);
+  EXPECT_EQ(hl::LastBoxOwner(), bar_->form().hWnd());
   for (const std::wstring& line : hl::Log())
-    EXPECT_EQ(line.find(L"keybd_event"), std::wstring::npos) << line;
+    EXPECT_EQ(line.find(L"SendKey"), std::wstring::npos) << line;
+}
+
+// After the first wait the keys go out only to a target that can take them.
+// Otherwise the user is told why, the tag stays on the clipboard and the
+// button is as before the press, so the next press offers the same tag. A
+// hung target is not even raised: moving it would wait on its program.
+TEST_F(PasteTest, KeysGoOnlyToATargetThatCanTakeThem) {
+  const std::wstring front = L"ウィンドウが前面に出ませんでした。";
+  struct Case {
+    const char* what;
+    bool hl::FakeWindow::*flag;  // null: an ordinary window
+    bool closed;
+    std::wstring reason;  // empty: the keys are sent
+  } cases[] = {
+      {"ordinary", nullptr, false, L""},
+      {"closed", nullptr, true, front},
+      {"desktop", &hl::FakeWindow::shell, false, front},
+      {"kept back", &hl::FakeWindow::keepsBack, false, front},
+      {"hung", &hl::FakeWindow::hung, false, L"ウィンドウが応答していません。"},
+      {"elevated", &hl::FakeWindow::elevated, false,
+       L"管理者として実行中のウィンドウです。"},
+  };
+  const std::wstring ul = L"<ul style='list-style-type:square;'>";
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    hl::FakeWindow window;
+    if (c.flag) window.*c.flag = true;
+    hl::CloseWindow(kEditor);
+    if (!c.closed) hl::AddWindow(kEditor, window);
+    Button(0).SetValue(0);
+    hl::Log().clear();
+    EXPECT_EQ(PressAndRead(0), ul);
+    const Lines& log = hl::Log();
+    const bool sent = c.reason.empty();
+    EXPECT_EQ(Button(0).Value(), sent ? 1 : 0);
+    EXPECT_EQ(std::count(log.begin(), log.end(), L"SendKey 86 down"),
+              sent ? 1 : 0);
+    const std::wstring notice =
+        L"Notice " + std::to_wstring(bar_->form().hWnd()) +
+        L" 貼り付け先にキーを送れませんでした。タグはクリップボードにあります。"
+        L"\r\n" +
+        c.reason;
+    EXPECT_EQ(std::count(log.begin(), log.end(), notice), sent ? 0 : 1);
+    EXPECT_EQ(std::count(log.begin(), log.end(), L"SetWindowPos 1911 -1 3"),
+              window.hung ? 0 : 1);
+  }
+}
+
+// Modifier keys the user still holds after the first wait are waited out in
+// steps of 10 ms, for a second at most; then the keys go out anyway.
+TEST_F(PasteTest, WaitsForTheUsersModifierKeys) {
+  for (int held : {3, 1000}) {
+    hl::HoldModifierKeys(held);
+    hl::Log().clear();
+    hl::Press(Button(3));
+    const Lines& log = hl::Log();
+    const auto first = std::find(log.begin(), log.end(), L"Sleep 200");
+    const auto keys = std::find(log.begin(), log.end(), L"SendKey 162 down");
+    ASSERT_LT(first, keys);
+    EXPECT_EQ(std::count(first + 1, keys, L"Sleep 10"), std::min(held, 100));
+  }
 }
 
 // ---- the target window
@@ -156,7 +232,14 @@ TEST_F(PasteTest, TimerIgnoresNullAndTheProgramsOwnWindows) {
   EXPECT_EQ(bar_->TargetWindow, 0x888);
 }
 
+// A press brings the bar to the front; raising the target activates it
+// again. When that fails, the bar stays in front and the target is kept.
 TEST_F(PasteTest, PressingTheBarBringsItToFrontButKeepsTheTarget) {
+  hl::Press(Button(3));
+  EXPECT_EQ(platform::GetForegroundWindow(), kEditor);
+  hl::FakeWindow keptBack;
+  keptBack.keepsBack = true;
+  hl::AddWindow(kEditor, keptBack);
   hl::Press(Button(3));
   EXPECT_EQ(platform::GetForegroundWindow(), bar_->form().hWnd());
   hl::Tick(*bar_->Timer1);
@@ -172,7 +255,7 @@ TEST_F(PasteTest, SettingsDialogNeverBecomesTheTarget) {
   hl::PressPictureButton(*bar_->cmdSetup);
   hl::Log().clear();
   hl::Press(Button(3));
-  EXPECT_EQ(hl::Log()[2], L"SetWindowPos 1911 -1 3");
+  EXPECT_EQ(hl::Log()[1], L"SetWindowPos 1911 -1 3");
 }
 
 TEST_F(PasteTest, MouseDownWithShiftArmsDraggingAndAnyKeyUpDisarms) {
@@ -218,7 +301,7 @@ TEST_F(NoTimerTest, ZeroIntervalNeverTicks) {
   EXPECT_EQ(bar.TargetWindow, 0);
   hl::Log().clear();
   hl::Press(*bar.Check[0]);
-  EXPECT_EQ(hl::Log()[2], L"SetWindowPos 0 -1 3");
+  EXPECT_EQ(hl::Log()[1], L"SetWindowPos 0 -1 3");
   EXPECT_EQ(hl::ClipboardText(), L"<ul style='list-style-type:square;'>");
 }
 

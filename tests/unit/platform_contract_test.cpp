@@ -244,4 +244,22 @@ TEST(FilesContract, ReplaceWholeAndLeaveNothingBehind) {
   fs::remove_all(root);
 }
 
+// The facts a paste goes by, for a window of the program itself: a window
+// that answers, not the desktop, at the program's own integrity level; the
+// null handle is no window. The topmost flag follows SetWindowPos.
+TEST_F(ContractTest, WindowFactsAndTheTopmostGroup) {
+  const platform::WindowHandle h = form().hWnd();
+  const platform::WindowFacts own = platform::InspectWindow(h);
+  EXPECT_TRUE(own.exists);
+  EXPECT_FALSE(own.hung || own.shell || own.higherIntegrity);
+  EXPECT_FALSE(platform::InspectWindow(0).exists);
+  constexpr unsigned kKeep =
+      platform::kSwpNoSize | platform::kSwpNoMove | platform::kSwpNoActivate;
+  EXPECT_FALSE(platform::IsTopmost(h));
+  platform::SetWindowPos(h, platform::kHwndTopmost, 0, 0, 0, 0, kKeep);
+  EXPECT_TRUE(platform::IsTopmost(h));
+  platform::SetWindowPos(h, platform::kHwndNoTopmost, 0, 0, 0, 0, kKeep);
+  EXPECT_FALSE(platform::IsTopmost(h));
+}
+
 }  // namespace

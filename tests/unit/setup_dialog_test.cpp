@@ -174,6 +174,24 @@ TEST_F(SetupDialogTest, ModifierCodesMapBothWays) {
   EXPECT_EQ(PasteKey, L"C");
 }
 
+// "バーを常に手前に表示" lies below the delay box, aligned with it, and shows
+// and takes back the option.
+TEST_F(SetupDialogTest, TopMostCheckBoxShowsAndTakesBackTheOption) {
+  for (bool on : {false, true}) {
+    BarTopMost = on;
+    frmSetup& d = Open();
+    EXPECT_EQ(d.chkTopMost->Caption(), L"バーを常に手前に表示");
+    EXPECT_EQ(&hl::ContainerOf(*d.chkTopMost), &d.SSTab1->Page(2));
+    EXPECT_EQ(d.chkTopMost->Left(), d.Shape2->Left());
+    EXPECT_GT(d.chkTopMost->Top(), d.Shape2->Top() + d.Shape2->Height());
+    EXPECT_EQ(d.chkTopMost->Value(), on ? 1 : 0);
+    hl::ClickTab(*d.SSTab1, 2);
+    hl::ClickCheckBox(*d.chkTopMost);
+    Close();
+    EXPECT_EQ(BarTopMost, !on);
+  }
+}
+
 // Flags tick only for -1; every flag, the disabled ones too, closes as the
 // text "-1" or "0", and untouched closing rewrites the five table sections
 // and the whole tag file.

@@ -218,6 +218,7 @@ class TableButtonTest : public testing_support::AppFolderTest {
     modPublic::PasteShiftKey = 0;
     modPublic::PasteKey = L"V";
     bar_->TargetWindow = 777;
+    hl::AddWindow(777);
     platform::ClipboardSetText(L"old");
     hl::Log().clear();
   }
@@ -253,11 +254,11 @@ TEST_F(TableButtonTest, PastesTheTableAfterBothCounts) {
   const std::wstring markup = BuildTableMarkup(2, 1, DefaultSettings());
   EXPECT_EQ(hl::ClipboardText(), markup);
   const std::vector<std::wstring>& log = hl::Log();
-  const std::vector<std::wstring> steps(log.begin() + 2, log.begin() + 5);
-  EXPECT_EQ(steps, (std::vector<std::wstring>{L"DoEvents", L"ClipboardClear",
+  const std::vector<std::wstring> steps(log.begin() + 2, log.begin() + 4);
+  EXPECT_EQ(steps, (std::vector<std::wstring>{L"DoEvents",
                                               L"ClipboardSetText " + markup}));
   EXPECT_TRUE(Logged(L"SetWindowPos 777 -1 3"));
-  EXPECT_TRUE(Logged(L"keybd_event 86 0"));
+  EXPECT_TRUE(Logged(L"SendKey 86 down"));
   EXPECT_TRUE(hl::MsgBoxes().empty());
 }
 
@@ -283,8 +284,8 @@ TEST_F(TableButtonTest, EmptyAnswerStopsSilently) {
     Answer(script);
     bar_->cmdTableSet_Click();
     EXPECT_EQ(InputBoxes().size(), script.size() + 1);
-    EXPECT_FALSE(Logged(L"ClipboardClear"));
-    EXPECT_FALSE(Logged(L"keybd_event"));
+    EXPECT_FALSE(Logged(L"ClipboardSetText"));
+    EXPECT_FALSE(Logged(L"SendKey"));
     EXPECT_FALSE(Logged(L"SetWindowPos"));
     EXPECT_EQ(hl::ClipboardText(), L"old");
   }
@@ -311,13 +312,14 @@ TEST_F(TableButtonTest, TargetWindowSurvivesTheInputBoxes) {
 
 TEST_F(TableButtonTest, ClipboardFailureIsReported) {
   Answer({L"1", L"1"});
-  hl::HoldClipboard(1);
+  hl::HoldClipboard(1500);
   bar_->cmdTableSet_Click();
   ASSERT_EQ(hl::MsgBoxes().size(), 1u);
   EXPECT_EQ(hl::MsgBoxes()[0].prompt.rfind(
                 L"｢テーブル｣ボタンをクリックした時でエラーが発生しました。", 0),
             0u);
-  EXPECT_FALSE(Logged(L"keybd_event"));
+  EXPECT_FALSE(Logged(L"SendKey"));
+  EXPECT_EQ(hl::ClipboardText(), L"old");
 }
 
 }  // namespace

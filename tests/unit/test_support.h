@@ -35,6 +35,7 @@ inline void ResetSharedState() {
   PasteKey.clear();
   GetWindowTime = 0;
   Delay[0] = Delay[1] = 0;
+  BarTopMost = false;
   TableMarkupSettings.Resize(5, 3);
   DataFolderPath.clear();
 }

@@ -24,9 +24,9 @@ void Reset(const std::wstring& appPath);
 // Everything observable the program did, in order, one line each:
 //   "MsgBox <style> <title> <prompt>"
 //   "InputBox <title> <prompt>"
-//   "ClipboardClear"          "ClipboardSetText <text>"
-//   "SetWindowPos <h> <insertAfter> <flags>"
-//   "Sleep <ms>"              "keybd_event <vk> <flags>"
+//   "ClipboardSetText <text>" "SetWindowPos <h> <insertAfter> <flags>"
+//   "Sleep <ms>"              "SendKey <vk> down" / "SendKey <vk> up"
+//   "Notice <h> <text>"
 //   "DoEvents"                "ShellOpen <owner> <target> <directory>"
 //   "BringBack <folder>"      (a second start found the folder claimed)
 std::vector<std::wstring>& Log();
@@ -64,9 +64,34 @@ void EndSession();
 // Another process of the program has claimed this data folder.
 void ClaimedElsewhere(const std::wstring& folder);
 
+// A window of another program on the desktop. SetWindowPos without
+// kSwpNoActivate makes it the foreground window unless one of these holds,
+// as Windows documents them (Wine shows none of them):
+// - elevated: User Interface Privilege Isolation keeps a process from
+//   sending window messages and input to one of a higher integrity level;
+// - hung: a window that has not taken its messages for several seconds is
+//   hung (IsHungAppWindow) and the system puts a ghost window in its place;
+// - keepsBack: SetForegroundWindow's restrictions (the foreground lock) let
+//   a raise only flash the window's task bar button.
+// InspectWindow reports these, and shell: the desktop or a task bar.
+struct FakeWindow {
+  bool hung = false;
+  bool shell = false;  // the desktop or a task bar
+  bool elevated = false;
+  bool keepsBack = false;
+  bool topmost = false;
+};
+void AddWindow(WindowHandle h, const FakeWindow& w = {});
+// The window is gone (closed by its program).
+void CloseWindow(WindowHandle h);
+
 std::wstring ClipboardText();
-// The next `count` attempts to open the clipboard fail (another program
-// holds it).
-void HoldClipboard(int count);
+// Another program holds the clipboard for `ms` milliseconds from the next
+// attempt to open it: up to about a second is waited out, longer fails it.
+void HoldClipboard(int ms);
+// The user holds a modifier key during the next `checks` looks at them.
+void HoldModifierKeys(int checks);
+// The form that owned the last message or input box (0: none).
+WindowHandle LastBoxOwner();
 
 }  // namespace platform::headless

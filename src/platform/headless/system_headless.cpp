@@ -1,9 +1,11 @@
 // System services of the headless backend: message and input boxes, the
 // clipboard, desktop windows and keyboard input are recorded in a log.
 #include <deque>
+#include <map>
 #include <set>
 
 #include "platform/headless/headless.h"
+#include "platform/headless/headless_forms.h"
 #include "platform/platform.h"
 #include "runtime/vb.h"
 
@@ -23,8 +25,12 @@ struct SystemState {
   std::set<std::wstring> claimedElsewhere;
   WindowHandle foreground = 0;
   std::set<WindowHandle> ownWindows;
+  std::map<WindowHandle, FakeWindow> desktop;
+  std::set<WindowHandle> topmost;
   std::wstring clipboard;
-  int clipboardHeld = 0;
+  int clipboardHeldMs = 0;
+  int modifierChecks = 0;
+  WindowHandle boxOwner = 0;
 };
 
 SystemState& State() {
@@ -34,11 +40,30 @@ SystemState& State() {
 
 void Record(const std::wstring& line) { State().log.push_back(line); }
 
+// Another program's hold on the clipboard is waited out for about a second,
+// as the Win32 backend does; a longer one fails the opening.
+constexpr int kClipboardPatienceMs = 1000;
+
 void OpenClipboard() {
-  if (State().clipboardHeld > 0) {
-    --State().clipboardHeld;
-    vb::Raise(vb::kClipboard);
-  }
+  const int held = State().clipboardHeldMs;
+  State().clipboardHeldMs = 0;
+  if (held > kClipboardPatienceMs) vb::Raise(vb::kClipboard);
+}
+
+// The program's active form, which owns message and input boxes: the newest
+// form on the screen.
+WindowHandle BoxOwner() {
+  const std::vector<Form*> forms = LiveForms();
+  for (auto f = forms.rbegin(); f != forms.rend(); ++f)
+    if ((*f)->Visible()) return State().boxOwner = (*f)->hWnd();
+  return State().boxOwner = 0;
+}
+
+// Whether a window takes the activation from SetWindowPos: an elevated one
+// takes no calls from this program, a hung one answers none, and one that
+// keeps back loses to the foreground lock.
+bool Activates(const FakeWindow& w) {
+  return !w.elevated && !w.hung && !w.keepsBack;
 }
 
 }  // namespace
@@ -73,8 +98,18 @@ void OnInputBox(std::function<void()> hook) {
 }
 void SetForegroundWindow(WindowHandle h) { State().foreground = h; }
 void AddOwnWindow(WindowHandle h) { State().ownWindows.insert(h); }
+void AddWindow(WindowHandle h, const FakeWindow& w) {
+  State().desktop[h] = w;
+  if (w.topmost) State().topmost.insert(h);
+}
+void CloseWindow(WindowHandle h) {
+  State().desktop.erase(h);
+  State().topmost.erase(h);
+}
 std::wstring ClipboardText() { return State().clipboard; }
-void HoldClipboard(int count) { State().clipboardHeld = count; }
+void HoldClipboard(int ms) { State().clipboardHeldMs = ms; }
+void HoldModifierKeys(int checks) { State().modifierChecks = checks; }
+WindowHandle LastBoxOwner() { return State().boxOwner; }
 
 }  // namespace platform::headless
 
@@ -89,6 +124,7 @@ int MsgBox(const std::wstring& prompt, int style, const std::wstring& title) {
   const bool hasCancel = buttons == 1 || buttons == 3 || buttons == 5;
   const int unanswered = hasCancel ? kIdCancel : kIdOk;
   if (State().sessionEnding) return unanswered;
+  headless::BoxOwner();
   Record(L"MsgBox " + std::to_wstring(style) + L" " + title + L" " + prompt);
   State().msgBoxes.push_back({prompt, style, title});
   if (State().msgBoxHook) State().msgBoxHook();
@@ -100,6 +136,7 @@ int MsgBox(const std::wstring& prompt, int style, const std::wstring& title) {
 }
 
 std::wstring InputBox(const std::wstring& prompt, const std::wstring& title) {
+  headless::BoxOwner();
   Record(L"InputBox " + title + L" " + prompt);
   if (State().inputBoxHook) State().inputBoxHook();
   auto& answers = State().answers;
@@ -111,12 +148,6 @@ std::wstring InputBox(const std::wstring& prompt, const std::wstring& title) {
 
 void DoEvents() { Record(L"DoEvents"); }
 
-void ClipboardClear() {
-  headless::OpenClipboard();
-  State().clipboard.clear();
-  Record(L"ClipboardClear");
-}
-
 void ClipboardSetText(const std::wstring& text) {
   headless::OpenClipboard();
   State().clipboard = text;
@@ -127,10 +158,20 @@ WindowHandle GetForegroundWindow() { return State().foreground; }
 
 bool IsOwnWindow(WindowHandle h) { return State().ownWindows.count(h) > 0; }
 
+// Raising a window of the desktop without kSwpNoActivate also activates it,
+// when it takes the activation.
 bool SetWindowPos(WindowHandle h, WindowHandle insertAfter, int, int, int, int,
                   unsigned flags) {
   Record(L"SetWindowPos " + std::to_wstring(h) + L" " +
          std::to_wstring(insertAfter) + L" " + std::to_wstring(flags));
+  auto w = State().desktop.find(h);
+  const bool window = w != State().desktop.end() || IsOwnWindow(h);
+  if (!window) return false;
+  if (insertAfter == kHwndTopmost) State().topmost.insert(h);
+  if (insertAfter == kHwndNoTopmost) State().topmost.erase(h);
+  if (w != State().desktop.end() && !(flags & kSwpNoActivate) &&
+      headless::Activates(w->second))
+    State().foreground = h;
   return true;
 }
 
@@ -153,9 +194,37 @@ bool ClaimInstance(const std::wstring& folder, WindowHandle) {
   return false;
 }
 
-void KeybdEvent(std::uint8_t vk, std::uint8_t, std::uint32_t flags,
-                std::uintptr_t) {
-  Record(L"keybd_event " + std::to_wstring(vk) + L" " + std::to_wstring(flags));
+bool IsTopmost(WindowHandle h) { return State().topmost.count(h) > 0; }
+
+WindowFacts InspectWindow(WindowHandle h) {
+  WindowFacts facts;
+  auto w = State().desktop.find(h);
+  if (w == State().desktop.end()) {
+    facts.exists = IsOwnWindow(h);
+    facts.inFront = facts.exists && State().foreground == h;
+    return facts;
+  }
+  const headless::FakeWindow& fake = w->second;
+  facts.exists = true;
+  facts.hung = fake.hung;
+  facts.shell = fake.shell;
+  facts.higherIntegrity = fake.elevated;
+  facts.inFront = State().foreground == h;
+  return facts;
+}
+
+void SendKey(std::uint8_t vk, bool up) {
+  Record(L"SendKey " + std::to_wstring(vk) + (up ? L" up" : L" down"));
+}
+
+bool ModifierKeysDown() {
+  if (State().modifierChecks <= 0) return false;
+  --State().modifierChecks;
+  return true;
+}
+
+void ShowNoticeAt(WindowHandle window, const std::wstring& text) {
+  Record(L"Notice " + std::to_wstring(window) + L" " + text);
 }
 
 void ShellOpen(WindowHandle owner, const std::wstring& target,

@@ -82,7 +82,8 @@ struct ThemeCalls {
 const ThemeCalls& Themes() {
   static const ThemeCalls calls = [] {
     ThemeCalls c;
-    if (HMODULE dll = LoadLibraryW(L"uxtheme.dll")) {
+    if (HMODULE dll = LoadLibraryExW(L"uxtheme.dll", nullptr,
+                                     LOAD_LIBRARY_SEARCH_SYSTEM32)) {
       auto get = [dll](const char* name) {
         return reinterpret_cast<void*>(GetProcAddress(dll, name));
       };

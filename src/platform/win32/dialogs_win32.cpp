@@ -133,8 +133,8 @@ int MsgBox(const std::wstring& prompt, int style, const std::wstring& title) {
                            buttons == MB_RETRYCANCEL;
     return hasCancel ? IDCANCEL : IDOK;
   }
-  return MessageBoxW(GetActiveWindow(), prompt.c_str(), title.c_str(),
-                     static_cast<UINT>(style));
+  return MessageBoxW(win32::Win32Form::BoxOwner(), prompt.c_str(),
+                     title.c_str(), static_cast<UINT>(style));
 }
 
 std::wstring InputBox(const std::wstring& prompt, const std::wstring& title) {
@@ -150,7 +150,7 @@ std::wstring InputBox(const std::wstring& prompt, const std::wstring& title) {
               236, 13, L"");
   std::wstring answer;
   INT_PTR result = DialogBoxIndirectParamW(GetModuleHandleW(nullptr), box.get(),
-                                           GetActiveWindow(), InputBoxProc,
+                                           Win32Form::BoxOwner(), InputBoxProc,
                                            reinterpret_cast<LPARAM>(&answer));
   return result == IDOK ? answer : std::wstring();
 }

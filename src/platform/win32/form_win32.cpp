@@ -4,6 +4,7 @@
 #include <algorithm>
 #include <cmath>
 
+#include "platform/placement.h"
 #include "platform/win32/win32_internal.h"
 #include "resource.h"
 #include "runtime/vb.h"
@@ -95,6 +96,16 @@ Win32Form* Win32Form::FromWindow(HWND hwnd) {
 
 bool Win32Form::AnyOpen() { return !OpenForms().empty(); }
 
+// The newest form on the screen: the settings dialog while it is open,
+// otherwise the bar. The system's active window is no guide: it is another
+// program's right after a paste.
+HWND Win32Form::BoxOwner() {
+  const auto& forms = OpenForms();
+  for (auto f = forms.rbegin(); f != forms.rend(); ++f)
+    if (IsWindowVisible((*f)->hwnd_)) return (*f)->hwnd_;
+  return nullptr;
+}
+
 int Win32Form::Keep(std::unique_ptr<ChildWindow> control) {
   controls_.push_back(std::move(control));
   return static_cast<int>(controls_.size()) - 1;
@@ -158,10 +169,26 @@ void Win32Form::SetOuter(int i, float twips) {
                  keep | SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
-// The first place and size in one window call: centred on the primary
-// monitor's work area when the form asks for it, and moved onto the
-// nearest monitor when no part of it would lie on one.
+// The first place and size: at the dpi of the monitor the saved position
+// belongs to, in one window call, centred on the primary monitor's work
+// area when the form asks for it, and moved onto the nearest monitor when
+// no part of it would lie on one. Should the system then give the window
+// another dpi (it lies mostly on another monitor), the pixels follow the
+// twips at that dpi.
 void Win32Form::PlaceFirst() {
+  placing_ = true;
+  if (!args_.centerOnScreen) SetDpi(SavedPositionDpi());
+  MoveToTwips();
+  if (DpiOf(hwnd_) != dpi()) {
+    SetDpi(DpiOf(hwnd_));
+    MoveToTwips();
+  }
+  placing_ = false;
+  placed_ = true;
+}
+
+// The window placed on the pixels of its twips at its dpi.
+void Win32Form::MoveToTwips() {
   const UINT d = dpi();
   RECT r{TwipsToPixels(outer_[0], d), TwipsToPixels(outer_[1], d), 0, 0};
   r.right = r.left + PixelSize(2, outer_[2]);
@@ -171,11 +198,39 @@ void Win32Form::PlaceFirst() {
   if (r.left != TwipsToPixels(outer_[0], d))
     outer_[0] = PixelsToTwips(r.left, d);
   if (r.top != TwipsToPixels(outer_[1], d)) outer_[1] = PixelsToTwips(r.top, d);
-  placing_ = true;
   ::SetWindowPos(hwnd_, nullptr, r.left, r.top, r.right - r.left,
                  r.bottom - r.top, SWP_NOZORDER | SWP_NOACTIVATE);
-  placing_ = false;
-  placed_ = true;
+}
+
+// Each monitor's dpi, from shcore, loaded only on a desk of several
+// monitors (one monitor has the window's own dpi).
+UINT Win32Form::SavedPositionDpi() const {
+  if (GetSystemMetrics(SM_CMONITORS) <= 1) return dpi();
+  using DpiForMonitorFn = HRESULT(WINAPI*)(HMONITOR, int, UINT*, UINT*);
+  static const auto dpiFor =
+      SystemFunction<DpiForMonitorFn>(L"shcore.dll", "GetDpiForMonitor");
+  if (!dpiFor) return dpi();
+  struct Desk {
+    DpiForMonitorFn dpiFor;
+    std::vector<MonitorArea> monitors;
+    UINT primary = USER_DEFAULT_SCREEN_DPI;
+  } desk{dpiFor, {}, dpi()};
+  EnumDisplayMonitors(
+      nullptr, nullptr,
+      [](HMONITOR m, HDC, LPRECT r, LPARAM lp) -> BOOL {
+        auto* d = reinterpret_cast<Desk*>(lp);
+        UINT x = 0, y = 0;
+        if (FAILED(d->dpiFor(m, 0, &x, &y)) || !x)  // MDT_EFFECTIVE_DPI
+          x = USER_DEFAULT_SCREEN_DPI;
+        d->monitors.push_back({r->left, r->top, r->right, r->bottom, x});
+        MONITORINFO mi{};
+        mi.cbSize = sizeof mi;
+        if (GetMonitorInfoW(m, &mi) && (mi.dwFlags & MONITORINFOF_PRIMARY))
+          d->primary = x;
+        return TRUE;
+      },
+      reinterpret_cast<LPARAM>(&desk));
+  return PlacementDpi(outer_[0], outer_[1], desk.monitors, desk.primary);
 }
 
 // Centred on the work area of the primary monitor.
@@ -606,8 +661,7 @@ LRESULT Win32Form::HandleMessage(UINT msg, WPARAM wp, LPARAM lp) {
       OnMinMaxInfo(*reinterpret_cast<MINMAXINFO*>(lp));
       return 0;
     case WM_DPICHANGED:
-      dpi_ = LOWORD(wp);
-      OnDpiChanged(*reinterpret_cast<RECT*>(lp));
+      OnDpiChanged(LOWORD(wp), *reinterpret_cast<RECT*>(lp));
       return 0;
   }
   if (msg == WM_ACTIVATE) OnActivate(false);
@@ -699,14 +753,23 @@ void Win32Form::OnMinMaxInfo(MINMAXINFO& info) {
   info.ptMinTrackSize = {frame.cx, frame.cy};
 }
 
-// A move to a monitor of another dpi: every control is placed again from its
-// twips, with fonts and pictures at the new dpi, and the window takes the
-// rectangle the system suggests, so the form keeps its physical size.
-void Win32Form::OnDpiChanged(const RECT& suggested) {
+// Every control placed again from its twips, with fonts and pictures at
+// the new dpi.
+void Win32Form::SetDpi(UINT dpi) {
+  if (dpi == dpi_) return;
+  dpi_ = dpi;
   std::vector<FontEntry> old;
   old.swap(fonts_);
   for (auto& c : controls_) c->ApplyDpi();
   SetIcons();
+}
+
+// A move to a monitor of another dpi: the window takes the rectangle the
+// system suggests, so the form keeps its physical size; while it is first
+// placed, its twips decide (PlaceFirst).
+void Win32Form::OnDpiChanged(UINT dpi, const RECT& suggested) {
+  SetDpi(dpi);
+  if (placing_) return;
   ::SetWindowPos(hwnd_, nullptr, suggested.left, suggested.top,
                  suggested.right - suggested.left,
                  suggested.bottom - suggested.top,

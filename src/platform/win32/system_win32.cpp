@@ -1,8 +1,14 @@
 // System services: the clipboard, windows of the desktop, synthetic keys,
 // the shell, and the message pump.
+#include <algorithm>
 #include <cstring>
+#include <optional>
+#include <vector>
 
 #include "platform/win32/win32_internal.h"
+// After <windows.h>: the COM apartment flags.
+#include <objbase.h>
+
 #include "runtime/vb.h"
 
 namespace platform {
@@ -18,14 +24,17 @@ HWND ClipboardOwner() {
   return owner;
 }
 
-// Opens the clipboard, retrying briefly while another program holds it.
+// Opens the clipboard. Clipboard listeners (the history service, office
+// programs, remote-desktop clipboards) open it right after every change,
+// so it is tried again after growing pauses, for about a second.
 void OpenClipboardOrRaise() {
-  constexpr int kTries = 10;
-  for (int i = 0; i < kTries; ++i) {
-    if (OpenClipboard(ClipboardOwner())) return;
-    ::Sleep(5);
+  constexpr ULONGLONG kPatienceMs = 1000;
+  const ULONGLONG start = GetTickCount64();
+  for (DWORD pause = 1; !OpenClipboard(ClipboardOwner());
+       pause = std::min<DWORD>(pause * 2, 50)) {
+    if (GetTickCount64() - start >= kPatienceMs) vb::Raise(vb::kClipboard);
+    ::Sleep(pause);
   }
-  vb::Raise(vb::kClipboard);
 }
 
 // Keeps the clipboard open for one scope.
@@ -36,14 +45,90 @@ struct ClipboardSession {
   ClipboardSession& operator=(const ClipboardSession&) = delete;
 };
 
-HGLOBAL CopyToGlobal(const std::wstring& text) {
-  size_t bytes = (text.size() + 1) * sizeof(wchar_t);
-  HGLOBAL memory = GlobalAlloc(GMEM_MOVEABLE, bytes);
-  if (!memory) vb::Raise(vb::kOutOfMemory);
-  void* target = GlobalLock(memory);
-  std::memcpy(target, text.c_str(), bytes);
-  GlobalUnlock(memory);
-  return memory;
+// A copy of some bytes in global memory for the clipboard; freed unless the
+// clipboard took it over. Made before the clipboard is opened, so a lack of
+// memory leaves the clipboard as it was.
+class ClipboardData {
+ public:
+  ClipboardData(const void* data, size_t bytes)
+      : memory_(GlobalAlloc(GMEM_MOVEABLE, bytes)) {
+    if (!memory_) vb::Raise(vb::kOutOfMemory);
+    std::memcpy(GlobalLock(memory_), data, bytes);
+    GlobalUnlock(memory_);
+  }
+  ~ClipboardData() {
+    if (memory_) GlobalFree(memory_);
+  }
+  ClipboardData(const ClipboardData&) = delete;
+  ClipboardData& operator=(const ClipboardData&) = delete;
+
+  // Puts the data on the open clipboard in a format; false when refused.
+  bool SetAs(UINT format) {
+    if (!format || !SetClipboardData(format, memory_)) return false;
+    memory_ = nullptr;
+    return true;
+  }
+
+ private:
+  HGLOBAL memory_;
+};
+
+// Formats that keep what the program puts on the clipboard out of the
+// clipboard history (Win+V) and off the cloud clipboard: each a DWORD 0.
+UINT HistoryFormat() {
+  static const UINT format =
+      RegisterClipboardFormatW(L"CanIncludeInClipboardHistory");
+  return format;
+}
+
+UINT CloudFormat() {
+  static const UINT format =
+      RegisterClipboardFormatW(L"CanUploadToCloudClipboard");
+  return format;
+}
+
+// Whether a window is the desktop or a task bar.
+bool IsShellWindow(HWND h) {
+  if (h == GetShellWindow()) return true;
+  wchar_t name[64] = {};
+  GetClassNameW(h, name, 64);
+  const std::wstring cls = name;
+  for (const wchar_t* shell :
+       {L"Progman", L"WorkerW", L"Shell_TrayWnd", L"Shell_SecondaryTrayWnd"})
+    if (cls == shell) return true;
+  return false;
+}
+
+// The integrity level of a process (its mandatory label's last part), or
+// nothing when it cannot be read.
+std::optional<DWORD> IntegrityOf(HANDLE process) {
+  HANDLE token = nullptr;
+  if (!process || !OpenProcessToken(process, TOKEN_QUERY, &token))
+    return std::nullopt;
+  std::optional<DWORD> level;
+  DWORD bytes = 0;
+  GetTokenInformation(token, TokenIntegrityLevel, nullptr, 0, &bytes);
+  std::vector<BYTE> buffer(bytes);
+  if (bytes && GetTokenInformation(token, TokenIntegrityLevel, buffer.data(),
+                                   bytes, &bytes)) {
+    PSID sid =
+        reinterpret_cast<TOKEN_MANDATORY_LABEL*>(buffer.data())->Label.Sid;
+    level = *GetSidSubAuthority(sid, *GetSidSubAuthorityCount(sid) - 1u);
+  }
+  CloseHandle(token);
+  return level;
+}
+
+// Whether the window's process runs at a higher integrity level than this
+// one (an elevated program, which takes no synthetic keys from this one).
+bool HigherIntegrity(HWND h) {
+  static const std::optional<DWORD> own = IntegrityOf(GetCurrentProcess());
+  DWORD pid = 0;
+  if (!own || !GetWindowThreadProcessId(h, &pid)) return false;
+  HANDLE process = OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION, FALSE, pid);
+  const std::optional<DWORD> theirs = IntegrityOf(process);
+  if (process) CloseHandle(process);
+  return theirs && *theirs > *own;
 }
 
 }  // namespace
@@ -99,19 +184,21 @@ void DispatchOne(MSG& msg) {
 
 }  // namespace win32
 
-void ClipboardClear() {
-  win32::ClipboardSession session;
-  if (!EmptyClipboard()) vb::Raise(vb::kClipboard);
-}
-
+// The text, marked Japanese (so programs that read it converted to ANSI
+// text get code page 932) and kept out of the clipboard history. Only the
+// text is required; the marks are left out where the system refuses them.
 void ClipboardSetText(const std::wstring& text) {
+  const DWORD japanese = 0x0411, no = 0;
+  win32::ClipboardData unicode(text.c_str(),
+                               (text.size() + 1) * sizeof(wchar_t));
+  win32::ClipboardData locale(&japanese, sizeof japanese);
+  win32::ClipboardData history(&no, sizeof no), cloud(&no, sizeof no);
   win32::ClipboardSession session;
-  if (!EmptyClipboard()) vb::Raise(vb::kClipboard);
-  HGLOBAL memory = win32::CopyToGlobal(text);
-  if (!SetClipboardData(CF_UNICODETEXT, memory)) {
-    GlobalFree(memory);
+  if (!EmptyClipboard() || !unicode.SetAs(CF_UNICODETEXT))
     vb::Raise(vb::kClipboard);
-  }
+  locale.SetAs(CF_LOCALE);
+  history.SetAs(win32::HistoryFormat());
+  cloud.SetAs(win32::CloudFormat());
 }
 
 WindowHandle GetForegroundWindow() {
@@ -132,13 +219,62 @@ bool SetWindowPos(WindowHandle h, WindowHandle insertAfter, int x, int y,
                         flags) != FALSE;
 }
 
+bool IsTopmost(WindowHandle h) {
+  HWND hwnd = reinterpret_cast<HWND>(h);
+  return hwnd && (GetWindowLongPtrW(hwnd, GWL_EXSTYLE) & WS_EX_TOPMOST) != 0;
+}
+
 void Sleep(int ms) { ::Sleep(ms > 0 ? static_cast<DWORD>(ms) : 0); }
 
 std::uint64_t TickCount() { return GetTickCount64(); }
 
-void KeybdEvent(std::uint8_t vk, std::uint8_t scan, std::uint32_t flags,
-                std::uintptr_t extra) {
-  keybd_event(vk, scan, flags, extra);
+WindowFacts InspectWindow(WindowHandle h) {
+  HWND hwnd = reinterpret_cast<HWND>(h);
+  WindowFacts facts;
+  facts.exists = hwnd && IsWindow(hwnd);
+  if (!facts.exists) return facts;
+  facts.hung = IsHungAppWindow(hwnd) != FALSE;
+  facts.shell = win32::IsShellWindow(hwnd);
+  HWND front = ::GetForegroundWindow();
+  facts.inFront =
+      front && (front == hwnd || GetAncestor(front, GA_ROOTOWNER) == hwnd);
+  facts.higherIntegrity = win32::HigherIntegrity(hwnd);
+  return facts;
+}
+
+// Programs that read scan codes (remote-desktop clients, virtual machines,
+// games' libraries) drop a key event that has none, so the event carries
+// the virtual key and its scan code both, as a keyboard's would.
+void SendKey(std::uint8_t vk, bool up) {
+  const UINT scan = MapVirtualKeyW(vk, MAPVK_VK_TO_VSC_EX);
+  const bool extended = HIBYTE(scan) == 0xE0 || HIBYTE(scan) == 0xE1;
+  INPUT input{};
+  input.type = INPUT_KEYBOARD;
+  input.ki.wVk = vk;
+  input.ki.wScan = LOBYTE(scan);
+  input.ki.dwFlags =
+      (extended ? KEYEVENTF_EXTENDEDKEY : 0) | (up ? KEYEVENTF_KEYUP : 0);
+  SendInput(1, &input, sizeof input);
+}
+
+bool ModifierKeysDown() {
+  for (int vk : {VK_SHIFT, VK_CONTROL, VK_MENU, VK_LWIN, VK_RWIN})
+    if (GetAsyncKeyState(vk) < 0) return true;
+  return false;
+}
+
+// COM for the shell, set up once, on the shell's first use (apartment-
+// threaded, without OLE1 DDE, as the shell's documentation asks); start-up
+// needs none of it.
+void StartCom() {
+  using CoInitializeExFn = HRESULT(WINAPI*)(LPVOID, DWORD);
+  static const bool started = [] {
+    auto init =
+        win32::SystemFunction<CoInitializeExFn>(L"ole32.dll", "CoInitializeEx");
+    return init && SUCCEEDED(init(nullptr, COINIT_APARTMENTTHREADED |
+                                               COINIT_DISABLE_OLE1DDE));
+  }();
+  (void)started;
 }
 
 // The shell is loaded on first use: it is large, and the program needs it
@@ -148,12 +284,10 @@ void ShellOpen(WindowHandle owner, const std::wstring& target,
                const std::wstring& directory) {
   using ShellExecuteFn =
       HINSTANCE(WINAPI*)(HWND, LPCWSTR, LPCWSTR, LPCWSTR, LPCWSTR, INT);
-  static HMODULE shell = LoadLibraryW(L"shell32.dll");
-  auto execute = shell
-                     ? reinterpret_cast<ShellExecuteFn>(reinterpret_cast<void*>(
-                           GetProcAddress(shell, "ShellExecuteW")))
-                     : nullptr;
+  static const auto execute =
+      win32::SystemFunction<ShellExecuteFn>(L"shell32.dll", "ShellExecuteW");
   if (!execute) return;
+  StartCom();
   execute(reinterpret_cast<HWND>(owner), nullptr, target.c_str(), nullptr,
           directory.c_str(), SW_SHOWNORMAL);
 }

@@ -11,10 +11,9 @@ using VerQueryValueFn = BOOL(WINAPI*)(LPCVOID, LPCWSTR, LPVOID*, PUINT);
 
 // version.dll is loaded when the About page first asks, not at start-up.
 VerQueryValueFn VerQuery() {
-  static HMODULE version = LoadLibraryW(L"version.dll");
-  return version ? reinterpret_cast<VerQueryValueFn>(reinterpret_cast<void*>(
-                       GetProcAddress(version, "VerQueryValueW")))
-                 : nullptr;
+  static const auto query = platform::win32::SystemFunction<VerQueryValueFn>(
+      L"version.dll", "VerQueryValueW");
+  return query;
 }
 
 // The resource block, copied: the query may write into what it is given.

@@ -43,6 +43,19 @@ struct PixelRect {
 PixelRect PlaceTwips(float left, float top, float width, float height,
                      UINT dpi);
 
+// ---- libraries loaded on demand ------------------------------------------
+// A function of a library of the system folder, loaded on first use (never
+// from the program's own folder, which holds the user's files and may be
+// writable by others); null when it is missing.
+template <class Fn>
+Fn SystemFunction(const wchar_t* library, const char* name) {
+  HMODULE module =
+      LoadLibraryExW(library, nullptr, LOAD_LIBRARY_SEARCH_SYSTEM32);
+  return module ? reinterpret_cast<Fn>(
+                      reinterpret_cast<void*>(GetProcAddress(module, name)))
+                : nullptr;
+}
+
 // ---- errors ----------------------------------------------------------------
 // The run-time error number that fits a failed file operation's system code.
 int FileErrorNumber(DWORD systemError, int fallback);
@@ -501,6 +514,8 @@ class Win32Form : public AddsControls<platform::Form>, public Win32Container {
   // The form that owns a window (itself or a child), or null.
   static Win32Form* FromWindow(HWND hwnd);
   static bool AnyOpen();
+  // The owner of message and input boxes: the program's active form.
+  static HWND BoxOwner();
 
  protected:
   Win32Container& Self() override { return *this; }
@@ -511,7 +526,8 @@ class Win32Form : public AddsControls<platform::Form>, public Win32Container {
   bool HandleDragMessage(UINT msg, WPARAM wp, LPARAM lp);
   void OnActivate(bool active);
   void OnDestroy();
-  void OnDpiChanged(const RECT& suggested);
+  void OnDpiChanged(UINT dpi, const RECT& suggested);
+  void SetDpi(UINT dpi);
   void OnTimer(UINT_PTR id);
   void OnMinMaxInfo(MINMAXINFO& info);
   float Outer(int i) const;
@@ -519,6 +535,8 @@ class Win32Form : public AddsControls<platform::Form>, public Win32Container {
   SIZE FramePixels() const;
   int PixelSize(int i, float twips) const;
   void PlaceFirst();
+  void MoveToTwips();
+  UINT SavedPositionDpi() const;
   void SetIcons();
   void CentreOnScreen(RECT& r) const;
   void KeepOnScreen(RECT& r) const;

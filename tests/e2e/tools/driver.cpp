@@ -123,6 +123,7 @@ std::string WindowJson(HWND h) {
          ",\"enabled\":" + (IsWindowEnabled(h) ? "true" : "false") +
          ",\"style\":" + Num(GetWindowLongW(h, GWL_STYLE)) +
          ",\"exstyle\":" + Num(GetWindowLongW(h, GWL_EXSTYLE)) +
+         ",\"owner\":" + Num(Handle(GetWindow(h, GW_OWNER))) +
          ",\"rect\":" + RectJson(wr) + ",\"client\":[" + Num(cr.right) + "," +
          Num(cr.bottom) + "],\"client_origin\":[" + Num(origin.x) + "," +
          Num(origin.y) + "]}";

@@ -15,13 +15,16 @@
 //   waitwin MS            wait until that window is visible; records the
 //                         milliseconds since the last click
 //   notepad MS            wait for the editor (class Notepad, child Edit)
+//   editor CLASS MS       the same for an editor of another window class
 //   place X Y W H         move and size the editor's window (pixels)
 //   focus MS              bring the editor to the front, then wait MS
 //   front MS              bring the aimed window to the front, then wait MS
 //   type TEXT             type TEXT with Unicode key events
 //   keys CHORD            press a chord such as "ctrl+right", "shift+tab",
 //                         "space" or "left"
-//   click CAPTION         real left click on the child button with CAPTION
+//   hold KEY / release KEY  press or release one key ("shift", "ctrl"...)
+//   click CAPTION         real left click on the child button with CAPTION;
+//                         records the system's tick count at the release
 //   clickpic LEFT TOP     real left click on the child at LEFT, TOP (twips,
 //                         inside the client area): the picture buttons
 //   clickon CLASS LEFT TOP  real left click on the window of CLASS at LEFT,
@@ -248,9 +251,9 @@ void RestPointer(POINT p) {
 
 const std::map<std::wstring, WORD>& KeyNames() {
   static const std::map<std::wstring, WORD> names = {
-      {L"ctrl", VK_CONTROL}, {L"shift", VK_SHIFT},  {L"alt", VK_MENU},
-      {L"left", VK_LEFT},    {L"right", VK_RIGHT},  {L"up", VK_UP},
-      {L"down", VK_DOWN},    {L"end", VK_END},      {L"home", VK_HOME},
+      {L"ctrl", VK_CONTROL}, {L"shift", VK_SHIFT},   {L"alt", VK_MENU},
+      {L"left", VK_LEFT},    {L"right", VK_RIGHT},   {L"up", VK_UP},
+      {L"down", VK_DOWN},    {L"end", VK_END},       {L"home", VK_HOME},
       {L"enter", VK_RETURN}, {L"escape", VK_ESCAPE}, {L"tab", VK_TAB},
       {L"space", VK_SPACE},  {L"pgup", VK_PRIOR},    {L"pgdn", VK_NEXT}};
   return names;
@@ -355,6 +358,7 @@ class Session {
     Sleep(30);
     SendMouseAt(center, MOUSEEVENTF_LEFTUP);
     Record("clicked", Hex(CaptionOf(button)));
+    Record("click_tick", std::to_string(GetTickCount()));
   }
 
   // Presses with Shift held on the button's centre, leaves the button with
@@ -616,14 +620,14 @@ void RecordDialogs() {
   }
 }
 
-void FindNotepad(Session& s, int ms) {
+void FindEditor(Session& s, const std::wstring& cls, int ms) {
   bool ok = WaitFor(ms, [&] {
-    s.notepad = FindWindowW(L"Notepad", nullptr);
+    s.notepad = FindWindowW(cls.c_str(), nullptr);
     s.edit = s.notepad ? FindWindowExW(s.notepad, nullptr, L"Edit", nullptr)
                        : nullptr;
     return s.edit != nullptr && IsWindowVisible(s.notepad);
   });
-  if (!ok) throw Failure("notepad did not appear");
+  if (!ok) throw Failure("the editor did not appear");
 }
 
 void Front(HWND h, int ms) {
@@ -657,7 +661,10 @@ const std::map<std::wstring, Session::Command>& Session::Commands() {
           snprintf(ms, sizeof ms, "%.1f", MsSince(g_clickTime));
           Record("shown_since_click_ms", ms);
         }}},
-      {L"notepad", {1, [](S& s, const A& a) { FindNotepad(s, ToInt(a[0])); }}},
+      {L"notepad",
+       {1, [](S& s, const A& a) { FindEditor(s, L"Notepad", ToInt(a[0])); }}},
+      {L"editor",
+       {2, [](S& s, const A& a) { FindEditor(s, a[0], ToInt(a[1])); }}},
       {L"focus",
        {1,
         [](S& s, const A& a) {
@@ -678,13 +685,13 @@ const std::map<std::wstring, Session::Command>& Session::Commands() {
           for (wchar_t c : a[0]) SendUnicodeChar(c);
         }}},
       {L"keys", {1, [](S&, const A& a) { PressChord(a[0]); }}},
+      {L"hold", {1, [](S&, const A& a) { SendKey(KeyCode(a[0]), false); }}},
+      {L"release", {1, [](S&, const A& a) { SendKey(KeyCode(a[0]), true); }}},
       {L"click",
        {1, [](S& s, const A& a) { s.Click(s.ButtonByCaption(a[0])); }}},
       {L"clickon",
        {3,
-        [](S& s, const A& a) {
-          s.ClickOn(a[0], ToInt(a[1]), ToInt(a[2]));
-        }}},
+        [](S& s, const A& a) { s.ClickOn(a[0], ToInt(a[1]), ToInt(a[2])); }}},
       {L"waitat",
        {4,
         [](S& s, const A& a) {

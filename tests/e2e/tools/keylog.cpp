@@ -1,0 +1,84 @@
+// keylog: a paste target that records the key messages it gets.
+//
+//   keylog.exe RESULT_FILE [topmost]
+//
+// Shows a window titled "KeyLog" (class "KeyLog") filled by a multi-line
+// edit control, which has the focus and pastes as an editor does. Every key
+// message the window's thread takes from its queue is appended to
+// RESULT_FILE (flushed at once) as one line:
+//
+//   down|up VK SCAN EXTENDED SHIFT TIME
+//
+// in decimal: the virtual-key code, the scan code and the extended flag of
+// the message, 1 when Shift was down as the message was made, and the
+// message's time (the system's tick count). With
+// "topmost" the window puts itself in the topmost group. The first line,
+// "ready", is written once the window is shown.
+#include <windows.h>
+
+#include <cstdio>
+#include <cwchar>
+
+namespace {
+
+FILE* g_out = nullptr;
+HWND g_edit = nullptr;
+
+void Log(const MSG& m) {
+  const bool down = m.message == WM_KEYDOWN || m.message == WM_SYSKEYDOWN;
+  const bool up = m.message == WM_KEYUP || m.message == WM_SYSKEYUP;
+  if (!down && !up) return;
+  const unsigned scan = (m.lParam >> 16) & 0xFF;
+  const unsigned extended = (m.lParam >> 24) & 1;
+  const int shift = GetKeyState(VK_SHIFT) < 0 ? 1 : 0;
+  fprintf(g_out, "%s %u %u %u %d %lu\n", down ? "down" : "up",
+          static_cast<unsigned>(m.wParam), scan, extended, shift, m.time);
+  fflush(g_out);
+}
+
+LRESULT CALLBACK WndProc(HWND h, UINT msg, WPARAM w, LPARAM l) {
+  switch (msg) {
+    case WM_SIZE:
+      MoveWindow(g_edit, 0, 0, LOWORD(l), HIWORD(l), TRUE);
+      return 0;
+    case WM_SETFOCUS:
+      SetFocus(g_edit);
+      return 0;
+    case WM_DESTROY:
+      PostQuitMessage(0);
+      return 0;
+  }
+  return DefWindowProcW(h, msg, w, l);
+}
+
+}  // namespace
+
+int wmain(int argc, wchar_t** argv) {
+  if (argc < 2) return 2;
+  g_out = _wfopen(argv[1], L"wb");
+  if (!g_out) return 2;
+  const bool topmost = argc > 2 && wcscmp(argv[2], L"topmost") == 0;
+  WNDCLASSW wc{};
+  wc.lpfnWndProc = WndProc;
+  wc.hInstance = GetModuleHandleW(nullptr);
+  wc.hCursor = LoadCursorW(nullptr, (LPCWSTR)IDC_ARROW);
+  wc.lpszClassName = L"KeyLog";
+  RegisterClassW(&wc);
+  HWND h = CreateWindowExW(topmost ? WS_EX_TOPMOST : 0, L"KeyLog", L"KeyLog",
+                           WS_OVERLAPPEDWINDOW, 450, 250, 500, 300, nullptr,
+                           nullptr, wc.hInstance, nullptr);
+  g_edit = CreateWindowW(L"EDIT", L"",
+                         WS_CHILD | WS_VISIBLE | ES_MULTILINE | WS_VSCROLL, 0,
+                         0, 100, 100, h, nullptr, wc.hInstance, nullptr);
+  ShowWindow(h, SW_SHOW);
+  fprintf(g_out, "ready\n");
+  fflush(g_out);
+  MSG m;
+  while (GetMessageW(&m, nullptr, 0, 0) > 0) {
+    Log(m);
+    TranslateMessage(&m);
+    DispatchMessageW(&m);
+  }
+  fclose(g_out);
+  return 0;
+}
