@@ -30,11 +30,10 @@
 //   keystate                          the modifier keys that are down
 //   attrib PATH VALUE                 the file's attributes, after setting
 //                                     them to VALUE unless it is "-"
-//   hold PATH MS                      opens the file as a virus scanner
-//                                     does (others may only read it) and
-//                                     keeps it open for MS milliseconds
-//   busy PATH                         whether another program holds the
-//                                     file so that it cannot be written
+//   hold PATH MS MARKER               opens the file as a virus scanner
+//                                     does (others may only read it),
+//                                     makes the file MARKER, and keeps the
+//                                     file open for MS milliseconds
 //   acp                               the ANSI code page of the system
 //   foreground                        the foreground window
 #include <windows.h>
@@ -401,21 +400,13 @@ std::string CmdHold(const Args& a) {
                          OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
   if (h == INVALID_HANDLE_VALUE)
     return "{\"error\":\"CreateFile " + Num(GetLastError()) + "\"}";
+  HANDLE marker =
+      CreateFileW(DecodeArg(a[2]).c_str(), GENERIC_WRITE, 0, nullptr,
+                  CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (marker != INVALID_HANDLE_VALUE) CloseHandle(marker);
   Sleep(std::wcstoul(a[1].c_str(), nullptr, 0));
   CloseHandle(h);
   return "{\"held\":true}";
-}
-
-std::string CmdBusy(const Args& a) {
-  std::wstring path = DecodeArg(a[0]);
-  HANDLE h =
-      CreateFileW(path.c_str(), GENERIC_WRITE,
-                  FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
-                  nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
-  const bool busy =
-      h == INVALID_HANDLE_VALUE && GetLastError() == ERROR_SHARING_VIOLATION;
-  if (h != INVALID_HANDLE_VALUE) CloseHandle(h);
-  return std::string("{\"busy\":") + (busy ? "true" : "false") + "}";
 }
 
 std::string CmdAcp(const Args&) { return "{\"acp\":" + Num(GetACP()) + "}"; }
@@ -446,10 +437,9 @@ const Command kCommands[] = {
     {L"resources", 1, CmdResources},
     {L"keystate", 0, CmdKeyState},
     {L"attrib", 2, CmdAttrib},
-    {L"hold", 2, CmdHold},
+    {L"hold", 3, CmdHold},
     {L"acp", 0, CmdAcp},
     {L"foreground", 0, CmdForeground},
-    {L"busy", 1, CmdBusy},
 };
 
 void Write(const std::wstring& path, const std::string& text) {
