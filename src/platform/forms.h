@@ -169,8 +169,9 @@ class Label : public Control {
 
 // A single- or multi-line edit field. Locked: read-only (the user can still
 // select and copy). With ansiOnly (TextBoxArgs) the user can type or paste
-// only characters the system code page holds; any other is refused at once
-// with a visible notice, so what the field shows is what a file can store.
+// only characters code page 932 (the files' code page, whatever the
+// system's) holds; any other is refused at once with a visible notice, so
+// what the field shows is what a file can store.
 class TextBox : public Control {
  public:
   virtual std::wstring Text() const = 0;

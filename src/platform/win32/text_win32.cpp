@@ -1,6 +1,6 @@
 // Text controls: the label (a static text, optionally a link) and the text
 // box (an edit field with its own colours, and an optional guard that
-// refuses characters the system code page can't hold).
+// refuses characters code page 932 can't hold).
 #include "platform/win32/win32_internal.h"
 #include "runtime/vb.h"
 
@@ -53,16 +53,19 @@ std::wstring WindowText(HWND hwnd) {
   return text;
 }
 
-// A character (or surrogate pair) the system code page holds: it converts
+// The files' code page (Shift_JIS), whatever the system's own is.
+constexpr UINT kFileCodePage = 932;
+
+// A character (or surrogate pair) the files' code page holds: it converts
 // without a substitute and back to itself.
 bool Storable(const wchar_t* unit, int n) {
   char bytes[8];
   BOOL usedDefault = FALSE;
-  int m = WideCharToMultiByte(CP_ACP, WC_NO_BEST_FIT_CHARS, unit, n, bytes,
-                              sizeof bytes, nullptr, &usedDefault);
+  int m = WideCharToMultiByte(kFileCodePage, WC_NO_BEST_FIT_CHARS, unit, n,
+                              bytes, sizeof bytes, nullptr, &usedDefault);
   if (m <= 0 || usedDefault) return false;
   wchar_t back[4];
-  int k = MultiByteToWideChar(CP_ACP, 0, bytes, m, back, 4);
+  int k = MultiByteToWideChar(kFileCodePage, 0, bytes, m, back, 4);
   return k == n && std::wstring(back, k) == std::wstring(unit, n);
 }
 
