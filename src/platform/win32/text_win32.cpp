@@ -1,6 +1,7 @@
 // Text controls: the label (a static text, optionally a link) and the text
-// box (an edit field with its own colours, and an optional guard that
-// refuses characters code page 932 can't hold).
+// box (an edit field with its own colours, and a guard that refuses
+// characters code page 932 can't hold and edits the box's judge refuses).
+#include "platform/text_edit.h"
 #include "platform/win32/win32_internal.h"
 #include "runtime/vb.h"
 
@@ -156,7 +157,8 @@ class Win32TextBox final : public ControlOf<TextBox> {
         locked_(args.locked),
         back_(args.backColor),
         fore_(args.foreColor),
-        ansiOnly_(args.ansiOnly) {
+        ansiOnly_(args.ansiOnly),
+        acceptEdit_(args.acceptEdit) {
     Init(L"EDIT", EditStyle(args), args.flat ? 0 : WS_EX_CLIENTEDGE, args.text);
   }
 
@@ -205,7 +207,7 @@ class Win32TextBox final : public ControlOf<TextBox> {
   bool OnMessage(UINT msg, WPARAM wp, LPARAM lp, LRESULT& result) override {
     if (msg != WM_SETFOCUS) return ChildWindow::OnMessage(msg, wp, lp, result);
     result = DefSubclassProc(hwnd(), msg, wp, lp);
-    Fire(GotFocus);
+    if (!form().RestoringFocus()) Fire(GotFocus);
     return true;
   }
 
@@ -220,14 +222,14 @@ class Win32TextBox final : public ControlOf<TextBox> {
   }
 
  private:
-  // Takes over what the user inserted (typed, pasted or composed), with
-  // ansiOnly only where the code page holds it: the text is compared with
-  // the one before, refused characters are taken out again and a notice
-  // shows.
+  // Takes over what the user changed (typed, pasted, composed or deleted):
+  // the change is found by comparing the text with the one before, and the
+  // box takes it as TakeEdit decides; what it does not take is put right at
+  // once, with a notice.
   void Guard() {
-    std::wstring now = WindowText(hwnd());
+    const std::wstring now = WindowText(hwnd());
     const std::wstring before = text();
-    if (!ansiOnly_) {
+    if (!ansiOnly_ && !acceptEdit_) {
       TextChanged(now);
       return;
     }
@@ -239,40 +241,31 @@ class Win32TextBox final : public ControlOf<TextBox> {
     while (tail < now.size() - head && tail < before.size() - head &&
            now[now.size() - 1 - tail] == before[before.size() - 1 - tail])
       ++tail;
-    std::wstring kept;
-    bool refused = false;
-    for (std::size_t i = head; i < now.size() - tail; ++i) {
-      int n = (now[i] >= 0xD800 && now[i] < 0xDC00 && i + 1 < now.size() - tail)
-                  ? 2
-                  : 1;
-      if (Storable(&now[i], n))
-        kept.append(&now[i], static_cast<std::size_t>(n));
-      else
-        refused = true;
-      i += static_cast<std::size_t>(n - 1);
+    const TextEdit edit{now.substr(0, head),
+                        now.substr(head, now.size() - head - tail),
+                        now.substr(now.size() - tail)};
+    const EditOutcome out = TakeEdit(
+        ansiOnly_, acceptEdit_, before, edit, [](const std::wstring& unit) {
+          return Storable(unit.c_str(), static_cast<int>(unit.size()));
+        });
+    if (out.text != now) {
+      guard_ = true;
+      SetWindowTextW(hwnd(), out.text.c_str());
+      guard_ = false;
+      SendMessageW(hwnd(), EM_SETSEL, out.caret,
+                   static_cast<LPARAM>(out.caret));
+      SendMessageW(hwnd(), EM_SCROLLCARET, 0, 0);
     }
-    if (!refused) {
-      TextChanged(now);
-      return;
-    }
-    std::wstring fixed =
-        now.substr(0, head) + kept + now.substr(now.size() - tail);
-    guard_ = true;
-    SetWindowTextW(hwnd(), fixed.c_str());
-    guard_ = false;
-    const WPARAM caret = head + kept.size();
-    SendMessageW(hwnd(), EM_SETSEL, caret, static_cast<LPARAM>(caret));
-    SendMessageW(hwnd(), EM_SCROLLCARET, 0, 0);
-    TextChanged(fixed);
+    TextChanged(out.text);
+    if (!out.notice) return;
     MessageBeep(MB_ICONWARNING);
-    form().ShowNotice(
-        hwnd(), L"入力できない文字です",
-        L"この文字はファイルに保存できないため、入力できません。");
+    form().ShowNotice(hwnd(), out.notice->title, out.notice->text);
   }
 
   bool locked_;
   Color back_, fore_;
   bool ansiOnly_;
+  EditJudge acceptEdit_;
   bool guard_ = false;  // set while the program itself sets the text
   ColorBrush brush_;
 };
