@@ -26,6 +26,12 @@ std::wstring InputBox(const std::wstring& prompt, const std::wstring& title);
 // Lets pending window events be processed.
 void DoEvents();
 
+// Milliseconds since the system started.
+std::uint64_t TickCount();
+// The user's setting for the longest time between the two clicks of a
+// double click, milliseconds.
+int DoubleClickTime();
+
 // Clipboard. Both throw vb::RuntimeError when the clipboard can't be had.
 void ClipboardClear();
 void ClipboardSetText(const std::wstring& text);

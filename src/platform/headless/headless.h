@@ -18,7 +18,8 @@ struct ProcessEnded {};
 
 // Starts a test afresh: the application folder (a real directory on disk,
 // where tag.txt and setup.ini are read and written), an empty log, no
-// scripted answers, foreground window 0, an empty clipboard.
+// scripted answers, foreground window 0, an empty clipboard, the clock and
+// the double-click time at their start.
 void Reset(const std::wstring& appPath);
 
 // Everything observable the program did, in order, one line each:
@@ -44,6 +45,11 @@ void QueueInputBoxAnswer(const std::wstring& answer);
 // (before it answers), e.g. to let the timer tick then. An empty function
 // removes the hook; Reset removes it too.
 void OnInputBox(std::function<void()> hook);
+
+// The system clock (TickCount) moves on only when a test moves it; the
+// double-click time is 500 ms (the system's default) unless set.
+void AdvanceClock(int ms);
+void SetDoubleClickTime(int ms);
 
 // The window the desktop reports as foreground.
 void SetForegroundWindow(WindowHandle h);

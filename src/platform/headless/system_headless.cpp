@@ -19,6 +19,8 @@ struct SystemState {
   std::set<WindowHandle> ownWindows;
   std::wstring clipboard;
   int clipboardHeld = 0;
+  std::uint64_t clock = 1000000;  // some time after the system started
+  int doubleClickTime = 500;
 };
 
 SystemState& State() {
@@ -50,6 +52,8 @@ void QueueInputBoxAnswer(const std::wstring& answer) {
 void OnInputBox(std::function<void()> hook) {
   State().inputBoxHook = std::move(hook);
 }
+void AdvanceClock(int ms) { State().clock += static_cast<std::uint64_t>(ms); }
+void SetDoubleClickTime(int ms) { State().doubleClickTime = ms; }
 void SetForegroundWindow(WindowHandle h) { State().foreground = h; }
 void AddOwnWindow(WindowHandle h) { State().ownWindows.insert(h); }
 std::wstring ClipboardText() { return State().clipboard; }
@@ -78,6 +82,9 @@ std::wstring InputBox(const std::wstring& prompt, const std::wstring& title) {
 }
 
 void DoEvents() { Record(L"DoEvents"); }
+
+std::uint64_t TickCount() { return State().clock; }
+int DoubleClickTime() { return State().doubleClickTime; }
 
 void ClipboardClear() {
   headless::OpenClipboard();

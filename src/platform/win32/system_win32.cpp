@@ -140,6 +140,10 @@ void ClipboardSetText(const std::wstring& text) {
   }
 }
 
+std::uint64_t TickCount() { return GetTickCount64(); }
+
+int DoubleClickTime() { return static_cast<int>(GetDoubleClickTime()); }
+
 WindowHandle GetForegroundWindow() {
   return reinterpret_cast<WindowHandle>(::GetForegroundWindow());
 }
