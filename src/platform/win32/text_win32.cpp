@@ -144,7 +144,6 @@ class Win32Label final : public ControlOf<Label> {
 
 DWORD EditStyle(const TextBoxArgs& a) {
   DWORD style = EditAlignStyle(a.alignment) | (a.locked ? ES_READONLY : 0);
-  if (a.flat) style |= WS_BORDER;
   if (!a.multiLine) return style | ES_AUTOHSCROLL;
   return style | ES_MULTILINE | ES_AUTOVSCROLL | ES_WANTRETURN |
          (a.verticalScrollBar ? WS_VSCROLL : 0);
@@ -158,7 +157,9 @@ class Win32TextBox final : public ControlOf<TextBox> {
         back_(args.backColor),
         fore_(args.foreColor),
         ansiOnly_(args.ansiOnly),
-        acceptEdit_(args.acceptEdit) {
+        acceptEdit_(args.acceptEdit),
+        flat_(args.flat),
+        centred_(args.alignment == Align::Center) {
     Init(L"EDIT", EditStyle(args), args.flat ? 0 : WS_EX_CLIENTEDGE, args.text);
   }
 
@@ -205,18 +206,41 @@ class Win32TextBox final : public ControlOf<TextBox> {
   }
 
   bool OnMessage(UINT msg, WPARAM wp, LPARAM lp, LRESULT& result) override {
-    if (msg != WM_SETFOCUS) return ChildWindow::OnMessage(msg, wp, lp, result);
-    result = DefSubclassProc(hwnd(), msg, wp, lp);
-    if (!form().RestoringFocus()) Fire(GotFocus);
-    return true;
+    switch (msg) {
+      case WM_SETFOCUS:
+        result = DefSubclassProc(hwnd(), msg, wp, lp);
+        if (!form().RestoringFocus()) Fire(GotFocus);
+        return true;
+      case WM_NCCALCSIZE:
+        if (!flat_) break;
+        result = DefSubclassProc(hwnd(), msg, wp, lp);
+        InflateRect(wp ? &reinterpret_cast<NCCALCSIZE_PARAMS*>(lp)->rgrc[0]
+                       : reinterpret_cast<RECT*>(lp),
+                    -1, -1);
+        return true;
+      case WM_NCPAINT:
+        if (!flat_) break;
+        PaintFlatBorder();
+        result = 0;
+        return true;
+    }
+    return ChildWindow::OnMessage(msg, wp, lp, result);
   }
 
  protected:
-  // Narrow margins, as the classic text boxes have: a small box such as a
-  // number cell of 280 twips still shows its text whole.
+  // Narrow margins, as the classic text boxes have. A grid cell (flat) has
+  // its one-pixel line as a frame of its own outside the edit's area (an
+  // edit control with WS_BORDER draws its line inside and keeps a pixel of
+  // room within it as well), and a centred one no margins: a cell of 280
+  // twips then holds "No" in bold or a number of two digits.
   void ApplyLook() override {
     ChildWindow::ApplyLook();
-    const int margin = MulDiv(1, static_cast<int>(form().dpi()), 96);
+    if (flat_)  // the frame is asked for again now the box is subclassed
+      ::SetWindowPos(hwnd(), nullptr, 0, 0, 0, 0,
+                     SWP_FRAMECHANGED | SWP_NOMOVE | SWP_NOSIZE | SWP_NOZORDER |
+                         SWP_NOACTIVATE);
+    const int margin =
+        flat_ && centred_ ? 0 : MulDiv(1, static_cast<int>(form().dpi()), 96);
     SendMessageW(hwnd(), EM_SETMARGINS, EC_LEFTMARGIN | EC_RIGHTMARGIN,
                  MAKELPARAM(margin, margin));
   }
@@ -262,10 +286,21 @@ class Win32TextBox final : public ControlOf<TextBox> {
     form().ShowNotice(hwnd(), out.notice->title, out.notice->text);
   }
 
+  // The line around a grid cell, in the colour edit controls draw theirs.
+  void PaintFlatBorder() {
+    HDC dc = GetWindowDC(hwnd());
+    RECT r{};
+    GetWindowRect(hwnd(), &r);
+    OffsetRect(&r, -r.left, -r.top);
+    FrameRect(dc, &r, GetSysColorBrush(COLOR_WINDOWFRAME));
+    ReleaseDC(hwnd(), dc);
+  }
+
   bool locked_;
   Color back_, fore_;
   bool ansiOnly_;
   EditJudge acceptEdit_;
+  bool flat_, centred_;
   bool guard_ = false;  // set while the program itself sets the text
   ColorBrush brush_;
 };
