@@ -50,6 +50,9 @@ TextBoxArgs BoxArgs(float left, float top, float width, float height) {
 
 // The balloon of an edit a box does not take.
 const wchar_t kRefusedTitle[] = L"入力できない文字です";
+const wchar_t kChangesWhenSaved[] =
+    L"この文字の並びはファイルに保存すると別の文字に変わるため、入力できません"
+    L"。";
 
 // Every line break reads back from tag.txt as CR LF.
 std::wstring WithCrLf(const std::wstring& text) {
@@ -73,16 +76,16 @@ std::optional<EditRefusal> ReadsBackFromTagFile(const std::wstring& text) {
   using modPublic::UnescapeField;
   if (WithCrLf(UnescapeField(EscapeField(text))) == WithCrLf(text))
     return std::nullopt;
-  return EditRefusal{
-      kRefusedTitle,
-      L"この文字の並びはファイルに保存すると別の文字に変わるため、"
-      L"入力できません。"};
+  return EditRefusal{kRefusedTitle, kChangesWhenSaved};
 }
 
-// setup.ini gives a value back whole up to 255 bytes; a longer paste keeps
-// the whole characters that fit.
+// setup.ini gives a value back whole up to 255 bytes (a longer paste keeps
+// the whole characters that fit) and on one line: a line break would end
+// the value and start a line of its own in the file.
 std::optional<EditRefusal> FitsInSetupIni(const std::wstring& text) {
   constexpr std::size_t kIniValueBytes = 255;
+  if (text.find_first_of(L"\r\n") != std::wstring::npos)
+    return EditRefusal{kRefusedTitle, kChangesWhenSaved};
   if (ToAnsi(text).size() <= kIniValueBytes) return std::nullopt;
   return EditRefusal{
       kRefusedTitle,

@@ -327,6 +327,7 @@ TEST_F(SetupDialogTest, BoxesRefuseWhatTheFilesWouldGiveBackChanged) {
        kLength},
       {nullptr, 4, true, L"a", kanji, L"a" + kanji.substr(0, 127), kLength},
       {nullptr, 0, true, L"", L" \"q\" ", L" \"q\" ", nullptr},
+      {nullptr, 3, true, L"a", L"b\r\nc", L"a", kSequence},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(testing::Message() << c.e << " " << c.paste);
