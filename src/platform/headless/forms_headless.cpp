@@ -51,7 +51,7 @@ struct Place {
 
 // What every headless control keeps besides its kind's own properties.
 struct Core {
-  virtual ~Core() = default;
+  virtual ~Core() { headless::ForgetOwnWindow(handle); }
   virtual Control& AsControl() = 0;
   HForm* owner = nullptr;
   Place in;  // the container it was added to
@@ -621,6 +621,7 @@ void EndDrag() {
 }
 
 HForm::~HForm() {
+  headless::ForgetOwnWindow(handle_);
   Forget(desk().forms, this);
   Forget(desk().activation, this);
   for (Control* c : {desk().dragSource, desk().dragOver})

@@ -55,6 +55,8 @@ void SetDoubleClickTime(int ms);
 void SetForegroundWindow(WindowHandle h);
 // Handles for which IsOwnWindow is true besides the forms' own.
 void AddOwnWindow(WindowHandle h);
+// A window of the program's that is gone (forms and controls as they go).
+void ForgetOwnWindow(WindowHandle h);
 
 std::wstring ClipboardText();
 // The next `count` attempts to open the clipboard fail (another program

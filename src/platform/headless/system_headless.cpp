@@ -56,6 +56,7 @@ void AdvanceClock(int ms) { State().clock += static_cast<std::uint64_t>(ms); }
 void SetDoubleClickTime(int ms) { State().doubleClickTime = ms; }
 void SetForegroundWindow(WindowHandle h) { State().foreground = h; }
 void AddOwnWindow(WindowHandle h) { State().ownWindows.insert(h); }
+void ForgetOwnWindow(WindowHandle h) { State().ownWindows.erase(h); }
 std::wstring ClipboardText() { return State().clipboard; }
 void HoldClipboard(int count) { State().clipboardHeld = count; }
 
