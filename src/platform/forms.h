@@ -323,8 +323,9 @@ struct TextBoxArgs : ControlArgs {
   // edit (or keeps what fits) and shows its balloon. Text set by code is not
   // judged.
   EditJudge acceptEdit;
-  // A thin single border instead of the sunken one, and no inner margin:
-  // cells of a grid, whose borders overlap by a line.
+  // A thin single border instead of the sunken one, outside the text's
+  // room, and no margins for centred text: cells of a grid, whose borders
+  // overlap by a line.
   bool flat = false;
 };
 
