@@ -45,6 +45,7 @@ target_compile_options(gtest PUBLIC
 file(GLOB PINROW_RUNTIME_SOURCES CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/src/runtime/*.cpp)
 add_executable(contract_tests
   ${CMAKE_SOURCE_DIR}/tests/unit/platform_contract_test.cpp
+  ${CMAKE_SOURCE_DIR}/tests/contract/user_win32.cpp
   ${PINROW_RUNTIME_SOURCES} ${PINROW_WIN32_SOURCES})
 target_include_directories(contract_tests PRIVATE ${CMAKE_SOURCE_DIR}/src ${CMAKE_SOURCE_DIR}/res)
 target_compile_definitions(contract_tests PRIVATE UNICODE _UNICODE WIN32_LEAN_AND_MEAN NOMINMAX _WIN32_WINNT=0x0A00)

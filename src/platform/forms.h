@@ -12,6 +12,10 @@
 //   a press toggles a ToggleButton's Value before Click; a scroll bar's
 //   Value is updated before Change; a text box has the focus when GotFocus
 //   runs.
+// - GotFocus fires when the focus moves to a text box within its form (a
+//   click, Tab, SetFocus), not when the form gets its focus back as it is
+//   activated again (a message box or another form closed, the user came
+//   back from another program).
 // - A value outside what a property accepts raises kInvalidPropertyValue
 //   and leaves the property unchanged (a ToggleButton or CheckBox Value
 //   other than 0 or 1, a scroll bar Value outside Min..Max, a list index
@@ -27,11 +31,18 @@
 // - Controls of a container stack in the order they were added, later ones
 //   on top; the tab order (TabIndex, then the order of adding) is
 //   independent of the stacking.
+// - The mouse wheel reaches the control under the pointer (a disabled one
+//   too, none of a form that takes no input), in whole notches: partial
+//   notches add up. A scroll bar steps as its arrows do; any other control
+//   fires MouseWheel.
+// - A user's edit of a text box is judged by its acceptEdit; text set by
+//   code never is.
 #pragma once
 
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -123,6 +134,9 @@ class Control {
   // relative to this control.
   std::function<void(Control& source, float x, float y, int state)> DragOver;
   std::function<void(Control& source, float x, float y)> DragDrop;
+  // The mouse wheel turned over the control by whole notches, positive away
+  // from the user (up). Not fired for scroll bars, which step themselves.
+  std::function<void(int notches)> MouseWheel;
 };
 
 // A check button drawn as a push button that stays pressed while its value
@@ -169,8 +183,9 @@ class Label : public Control {
 
 // A single- or multi-line edit field. Locked: read-only (the user can still
 // select and copy). With ansiOnly (TextBoxArgs) the user can type or paste
-// only characters the system code page holds; any other is refused at once
-// with a visible notice, so what the field shows is what a file can store.
+// only characters code page 932 (the files' code page, whatever the
+// system's) holds; any other is refused at once with a visible notice, so
+// what the field shows is what a file can store.
 class TextBox : public Control {
  public:
   virtual std::wstring Text() const = 0;
@@ -186,7 +201,9 @@ class TextBox : public Control {
 
 // A vertical scroll bar. Min is the value at the top end and Max the value
 // at the bottom end; either may be the larger. The arrows move Value by
-// SmallChange towards their end, a click on the track by LargeChange.
+// SmallChange towards their end, a click on the track by LargeChange. Each
+// notch of the mouse wheel over an enabled bar is one arrow click, up
+// towards the top end.
 class VScrollBar : public Control {
  public:
   virtual int Min() const = 0;
@@ -279,6 +296,19 @@ struct LabelArgs : ControlArgs {
   bool handCursor = false;  // a link: the hand pointer over the label
 };
 
+// A text box's answer to an edit of the user's that it does not take: the
+// balloon it shows at the box.
+struct EditRefusal {
+  std::wstring title, text;
+  // Keep the longest beginning of the inserted text that is taken (a length
+  // limit) instead of undoing the whole edit.
+  bool keepWhatFits = false;
+};
+
+// Judges the text an edit of the user's would leave; nothing: taken.
+using EditJudge =
+    std::function<std::optional<EditRefusal>(const std::wstring& text)>;
+
 struct TextBoxArgs : ControlArgs {
   std::wstring text;
   bool multiLine = false;
@@ -288,8 +318,14 @@ struct TextBoxArgs : ControlArgs {
   Color backColor = Color::System(kColorWindow);
   Color foreColor = Color::System(kColorWindowText);
   bool ansiOnly = false;
-  // A thin single border instead of the sunken one: cells of a grid, whose
-  // borders overlap by a line.
+  // Every edit the user makes (typed, pasted, composed, deleted) is judged by
+  // the text it would leave, after the ansiOnly guard: a refusal undoes the
+  // edit (or keeps what fits) and shows its balloon. Text set by code is not
+  // judged.
+  EditJudge acceptEdit;
+  // A thin single border instead of the sunken one, outside the text's
+  // room, and no margins for centred text: cells of a grid, whose borders
+  // overlap by a line.
   bool flat = false;
 };
 

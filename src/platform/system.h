@@ -41,6 +41,10 @@ std::wstring InputBox(const std::wstring& prompt, const std::wstring& title);
 // Lets pending window events be processed.
 void DoEvents();
 
+// The user's setting for the longest time between the two clicks of a
+// double click, milliseconds.
+int DoubleClickTime();
+
 // Replaces the clipboard's content with the text, in one opening of the
 // clipboard. Another program that holds the clipboard briefly (a clipboard
 // listener reads every change) is waited out, for about a second; then

@@ -2,6 +2,7 @@
 // Both change the tag table in memory only; closing the dialog saves it.
 #include <algorithm>
 #include <array>
+#include <optional>
 #include <string>
 
 #include "setup/frmSetup.h"
@@ -15,6 +16,19 @@ namespace {
 constexpr std::size_t kMaxTextLength = 255;
 // The smallest width and height of a button, twips.
 constexpr std::int16_t kMinButtonSize = 400;
+
+// The size or place stored for the button numbered `no`, when its row is in
+// use and the cell holds a number.
+std::optional<std::int16_t> StoredValue(const std::wstring& no, int column) {
+  const std::optional<double> row = vb::ParseNumber(no);
+  if (!row || *row < 0 || *row >= TagCount) return std::nullopt;
+  const vb::Variant& cell = TagTable(static_cast<int>(*row), column);
+  if (cell.IsNumber()) return cell.Number();
+  if (!cell.IsText() || !vb::ParseNumber(cell.Text())) return std::nullopt;
+  const double value = vb::RoundHalfEven(*vb::ParseNumber(cell.Text()));
+  if (value < -32768 || value > 32767) return std::nullopt;
+  return static_cast<std::int16_t>(value);
+}
 
 }  // namespace
 
@@ -59,37 +73,56 @@ bool frmSetup::InputIsValid() {
   }
 
   // Bounds are inclusive. Left and width are checked apart, so a button may
-  // reach past the bar's edge.
+  // reach past the bar's edge. The keyboard reaches a value through its
+  // scroll bar (the number box is read-only), so an error focuses that.
   struct NumberField {
     platform::TextBox* box;
+    platform::VScrollBar* bar;
+    int column;
     const wchar_t* name;
     std::int16_t low, high;
   } const numbers[] = {
-      {txtInputWidth, L"幅", kMinButtonSize, BarClientWidth},
-      {txtInputHeight, L"高さ", kMinButtonSize, BarClientHeight},
-      {txtInputTop, L"上位置", 0, BarClientHeight},
-      {txtInputLeft, L"左位置", 0, BarClientWidth},
+      {txtInputWidth, vscInputWidth, colWidth, L"幅", kMinButtonSize,
+       BarClientWidth},
+      {txtInputHeight, vscInputHeight, colHeight, L"高さ", kMinButtonSize,
+       BarClientHeight},
+      {txtInputTop, vscInputTop, colTop, L"上位置", 0, BarClientHeight},
+      {txtInputLeft, vscInputLeft, colLeft, L"左位置", 0, BarClientWidth},
   };
+  const std::wstring no = txtInputNo->Text();
   for (const NumberField& f : numbers) {
     const std::wstring text = f.box->Text();
     if (text.empty()) {
-      ShowInputError(*f.box, f.name + std::wstring(L"が未入力です"));
+      ShowInputError(*f.bar, f.name + std::wstring(L"が未入力です"));
       return false;
     }
     if (!vb::ParseNumber(text)) {
-      ShowInputError(*f.box,
+      ShowInputError(*f.bar,
                      f.name + std::wstring(L"に数字以外が入力されています。"));
       return false;
     }
     const std::int16_t value = vb::CInt(vb::Variant(text));
+    // An existing button keeps a size or place it has, such as a size the
+    // bar's keys made smaller than the form offers.
+    if (!no.empty() && StoredValue(no, f.column) == value) continue;
     if (value > f.high || value < f.low) {
-      ShowInputError(*f.box, f.name + std::wstring(L"は") +
+      ShowInputError(*f.bar, f.name + std::wstring(L"は") +
                                  std::to_wstring(f.low) + L"～" +
                                  std::to_wstring(f.high) + L"の範囲以内です。");
       return false;
     }
   }
   return true;
+}
+
+// Whether a deletion ended within the double-click time: the second click
+// of a double click on "削除" (or the key pressed again at once) would
+// delete the button the form shows next.
+bool frmSetup::JustDeleted() const {
+  if (!deletedAt_) return false;
+  const std::uint64_t since = platform::TickCount() - *deletedAt_;
+  return since <
+         static_cast<std::uint64_t>(std::max(0, platform::DoubleClickTime()));
 }
 
 // Adds a new button after the last one, or overwrites the button in the
@@ -121,10 +154,9 @@ void frmSetup::cmdSave_Click() {
     for (int col = 0; col < kTagColumns; ++col) *target[col] = cells[col];
     TagCount = count;
     intNowRowNo = row;
-    // The list starts over at its top; its change event runs first.
+    // The list shows the saved button's row first, thumb and grid alike.
     if (isNew) SetUpListScrollBar();
-    FillButtonList(intNowRowNo);
-    HighlightListRow(intNowRowNo);
+    ShowListFrom(intNowRowNo);
   });
 }
 
@@ -132,7 +164,7 @@ void frmSetup::cmdSave_Click() {
 // move up and every row is numbered anew. There is no question first.
 void frmSetup::cmdDelete_Click() {
   ErrorTrap(L"設定の｢削除｣ボタンのクリック時", [&] {
-    if (txtInputNo->Text().empty()) return;
+    if (JustDeleted() || txtInputNo->Text().empty()) return;
     const std::int16_t d = vb::CInt(vb::Variant(txtInputNo->Text()));
 
     // Rows 0 to TagCount: the buttons and the empty row after them, which a
@@ -154,11 +186,13 @@ void frmSetup::cmdDelete_Click() {
     }
     TagCount = k;
 
+    // The first button goes into the form and the list shows it from the
+    // top, highlighted; the thumb goes there too.
+    intNowRowNo = 0;
     vscList->SetMin(0);
     SetUpListScrollBar();
-    intNowRowNo = 0;
     LoadInputFields(intNowRowNo);
-    HighlightListRow(intNowRowNo);
-    FillButtonList(intNowRowNo);
+    ShowListFrom(intNowRowNo);
+    deletedAt_ = platform::TickCount();
   });
 }

@@ -44,6 +44,19 @@ void ShowGeometry(platform::VScrollBar& bar, platform::TextBox& box,
   if (shown != stored) box.SetText(std::to_wstring(shown));
 }
 
+// The lowest bottom edge of the bar's two picture buttons (400 twips high
+// at its top) and of the buttons in use, as far down as the bar reaches and
+// the scroll bar goes: a new button there covers none of them.
+std::int16_t NewButtonTop(const platform::VScrollBar& bar) {
+  int bottom = 400;
+  for (int r = 0; r < TagCount && !RowIsEmpty(r); ++r)
+    bottom = std::max(bottom, vb::CInt(TagTable(r, colTop)) +
+                                  vb::CInt(TagTable(r, colHeight)));
+  bottom = std::min<int>(bottom, BarClientHeight);
+  return static_cast<std::int16_t>(std::clamp<int>(
+      bottom, std::min(bar.Min(), bar.Max()), std::max(bar.Min(), bar.Max())));
+}
+
 void ShowValue(platform::TextBox& box, const platform::VScrollBar& bar) {
   box.SetText(std::to_wstring(bar.Value()));
 }
@@ -51,19 +64,36 @@ void ShowValue(platform::TextBox& box, const platform::VScrollBar& bar) {
 }  // namespace
 
 // Max lets the last page show the last four buttons over the empty row
-// after them; with up to four buttons the list does not scroll.
+// after them; with up to four buttons the list does not scroll. A lower Max
+// moves the thumb up to it, which runs the list's change event.
 void frmSetup::SetUpListScrollBar() {
   const std::int16_t pages = vb::Sub16(TagCount, intListCount);
   vscList->SetMax(pages > 0 ? pages : 0);
-  vscList->SetValue(0);
+}
+
+// The paging rule: the row the grid shows first when asked to start at
+// `start`.
+std::int16_t frmSetup::FirstListRow(std::int16_t start) const {
+  if (TagCount <= intListCount) return 0;
+  const std::int16_t last = vb::Sub16(TagCount, intListCount);
+  return start > last ? last : start;
+}
+
+// Shows the list from `start` with the thumb at the first row shown and
+// the selected row highlighted. A thumb that moves runs the list's change
+// event, which fills the grid and loads the selected button into the form
+// again: the callers have it there already.
+void frmSetup::ShowListFrom(std::int16_t start) {
+  const std::int16_t top = FirstListRow(start);
+  if (vscList->Value() != top)
+    vscList->SetValue(top);
+  else
+    FillButtonList(top);
+  HighlightListRow(intNowRowNo);
 }
 
 void frmSetup::FillButtonList(std::int16_t start) {
-  std::int16_t top = 0;
-  if (TagCount > intListCount) {
-    const std::int16_t last = vb::Sub16(TagCount, intListCount);
-    top = start > last ? last : start;
-  }
+  const std::int16_t top = FirstListRow(start);
   for (std::int16_t k = 0; k <= intListCount; ++k) {
     const std::int16_t r = vb::Add16(top, k);
     if (RowIsEmpty(r)) {
@@ -81,7 +111,8 @@ void frmSetup::FillButtonList(std::int16_t start) {
 }
 
 // Loads a button into the input form, or the new-button defaults when there
-// is no such row. The number boxes follow their scroll bars.
+// is no such row: the smallest size, at the bar's left edge below what the
+// bar shows already. The number boxes follow their scroll bars.
 void frmSetup::LoadInputFields(std::int16_t row) {
   if (row < TagCount) {
     txtInputNo->SetText(vb::CStr(TagTable(row, colNo)));
@@ -97,18 +128,19 @@ void frmSetup::LoadInputFields(std::int16_t row) {
     ShowGeometry(*vscInputLeft, *txtInputLeft, TagTable(row, colLeft));
     ShowGeometry(*vscInputTop, *txtInputTop, TagTable(row, colTop));
   } else {
+    const std::int16_t top = NewButtonTop(*vscInputTop);
     txtInputNo->SetText(L"");
     txtInputCaption->SetText(L"");
     txtInputTagS->SetText(L"");
     txtInputTagE->SetText(L"");
     txtInputWidth->SetText(L"400");
     txtInputHeight->SetText(L"400");
-    txtInputTop->SetText(L"0");
-    txtInputLeft->SetText(L"400");
+    txtInputTop->SetText(std::to_wstring(top));
+    txtInputLeft->SetText(L"0");
     vscInputWidth->SetValue(400);
     vscInputHeight->SetValue(400);
-    vscInputLeft->SetValue(400);
-    vscInputTop->SetValue(0);
+    vscInputLeft->SetValue(0);
+    vscInputTop->SetValue(top);
   }
 }
 

@@ -95,6 +95,7 @@ void frmSetup::Form_Load() {
     SSTab1->SetTab(0);
     vscList->SetMin(0);
     SetUpListScrollBar();
+    vscList->SetValue(0);
     vscList->SetSmallChange(1);
     vscList->SetLargeChange(intListCount);
     // Geometry grows towards the top end: the arrows step 100 twips.
@@ -121,6 +122,7 @@ void frmSetup::LoadOptionPages() {
     if (kShiftChoices[i].code == PasteShiftKey) shift = i;
   }
   cmbPasteShift->SetListIndex(shift);
+  shownShiftIndex_ = shift;
   int key = -1;
   for (wchar_t letter = L'A'; letter <= L'Z'; ++letter) {
     cmbPasteKey->AddItem(std::wstring(1, letter));
@@ -159,9 +161,13 @@ void frmSetup::Form_Unload() {
 
 void frmSetup::TakeBackOptions() {
   PasteKey = cmbPasteKey->Text();
-  PasteShiftKey = 0;
-  for (const ShiftChoice& choice : kShiftChoices)
-    if (cmbPasteShift->Text() == choice.item) PasteShiftKey = choice.code;
+  // A code the list does not offer (a setup.ini edited by hand) shows as
+  // "(なし)" and stays as it was unless the user chose another item.
+  if (cmbPasteShift->ListIndex() != shownShiftIndex_) {
+    PasteShiftKey = 0;
+    for (const ShiftChoice& choice : kShiftChoices)
+      if (cmbPasteShift->Text() == choice.item) PasteShiftKey = choice.code;
+  }
   // Every flag goes back as the text "-1" or "0", the disabled ones too.
   for (int e = elTable; e <= elTD; ++e) {
     TableMarkupSettings(e, propQuality) = txtQuality(e).Text();

@@ -6,6 +6,7 @@
 
 #include <cstdint>
 #include <memory>
+#include <optional>
 
 #include "platform/platform.h"
 
@@ -138,6 +139,8 @@ class frmSetup {
 
   // The button list (button_list.cpp).
   void SetUpListScrollBar();
+  std::int16_t FirstListRow(std::int16_t start) const;
+  void ShowListFrom(std::int16_t start);
   void FillButtonList(std::int16_t start);
   void LoadInputFields(std::int16_t row);
   void HighlightListRow(std::int16_t no);
@@ -147,11 +150,19 @@ class frmSetup {
   // Registering and deleting (button_edit.cpp).
   void ShowInputError(platform::Control& field, const std::wstring& text);
   bool InputIsValid();
+  bool JustDeleted() const;
+
+  // The mouse wheel over the grid and the number boxes (setup_pages.cpp).
+  void BindWheel();
 
   std::unique_ptr<platform::Form> form_;
   // Whether the opening got as far as showing the option values; until then
   // the controls hold nothing of them and closing must not take them back.
   bool optionsShown_ = false;
+  // The modifier item the opening showed.
+  int shownShiftIndex_ = -1;
+  // When the last deletion ended (TickCount).
+  std::optional<std::uint64_t> deletedAt_;
   // The program's version and texts, read once when the dialog is made.
   platform::VersionInfo version_ = platform::AppVersionInfo();
 };

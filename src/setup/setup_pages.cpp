@@ -3,9 +3,13 @@
 // twips; a control on a page is placed relative to the tab control's
 // corner, one inside a frame relative to the frame's corner. The order of
 // adding is the tab order within each page.
+#include <algorithm>
+#include <cstdlib>
+#include <optional>
 #include <string>
 
 #include "setup/frmSetup.h"
+#include "store/modPublic.h"
 
 using namespace platform;
 
@@ -44,14 +48,74 @@ TextBoxArgs BoxArgs(float left, float top, float width, float height) {
   return args;
 }
 
-// A text box the user types into; only text the files can hold.
+// The balloon of an edit a box does not take.
+const wchar_t kRefusedTitle[] = L"入力できない文字です";
+const wchar_t kChangesWhenSaved[] =
+    L"この文字の並びはファイルに保存すると別の文字に変わるため、入力できません"
+    L"。";
+
+// Every line break reads back from tag.txt as CR LF.
+std::wstring WithCrLf(const std::wstring& text) {
+  std::wstring out;
+  for (std::size_t i = 0; i < text.size(); ++i) {
+    if (text[i] == L'\r' || text[i] == L'\n') {
+      out += L"\r\n";
+      if (text[i] == L'\r' && i + 1 < text.size() && text[i + 1] == L'\n') ++i;
+    } else {
+      out += text[i];
+    }
+  }
+  return out;
+}
+
+// A caption or tag comes back from tag.txt as it was typed, apart from the
+// kind of line break: the file's escapes can't keep some sequences ("%cm%",
+// "%cr,") apart from the characters they stand for.
+std::optional<EditRefusal> ReadsBackFromTagFile(const std::wstring& text) {
+  using modPublic::EscapeField;
+  using modPublic::UnescapeField;
+  if (WithCrLf(UnescapeField(EscapeField(text))) == WithCrLf(text))
+    return std::nullopt;
+  return EditRefusal{kRefusedTitle, kChangesWhenSaved};
+}
+
+// setup.ini gives a value back whole up to 255 bytes (a longer paste keeps
+// the whole characters that fit) and on one line: a line break would end
+// the value and start a line of its own in the file.
+std::optional<EditRefusal> FitsInSetupIni(const std::wstring& text) {
+  constexpr std::size_t kIniValueBytes = 255;
+  if (text.find_first_of(L"\r\n") != std::wstring::npos)
+    return EditRefusal{kRefusedTitle, kChangesWhenSaved};
+  if (ToAnsi(text).size() <= kIniValueBytes) return std::nullopt;
+  return EditRefusal{
+      kRefusedTitle,
+      L"ファイルに保存できる長さを超えるため、ここまでしか入力できません。",
+      true};
+}
+
+// A text box the user types a caption or a tag into: only text that
+// tag.txt keeps as it is.
 TextBox& AddEditBox(Container& c, float left, float top, float width,
                     float height, bool multiLine) {
   TextBoxArgs args = BoxArgs(left, top, width, height);
   args.multiLine = multiLine;
   args.verticalScrollBar = multiLine;
   args.ansiOnly = true;
+  args.acceptEdit = ReadsBackFromTagFile;
   return c.AddTextBox(args);
+}
+
+// Moves a scroll bar as `notches` clicks on its up (positive) or down arrow
+// do: up towards the top end, a change event for each step.
+void StepAsArrows(VScrollBar& bar, int notches) {
+  const int low = std::min(bar.Min(), bar.Max());
+  const int high = std::max(bar.Min(), bar.Max());
+  const int up = bar.Max() >= bar.Min() ? -1 : 1;
+  for (int i = 0; i < std::abs(notches); ++i) {
+    const int step = (notches > 0 ? up : -up) * bar.SmallChange();
+    const int value = std::clamp(bar.Value() + step, low, high);
+    if (value != bar.Value()) bar.SetValue(value);
+  }
 }
 
 // A read-only number box that only its scroll bar changes. It is left out
@@ -268,6 +332,7 @@ void frmSetup::CreateTablePage(Container& page) {
     // The attribute box lies on the page, over its frame.
     TextBoxArgs quality = BoxArgs(1560, top + 190, 3375, kBoxHeight);
     quality.ansiOnly = true;
+    quality.acceptEdit = FitsInSetupIni;
     txtQuality.push_back(&page.AddTextBox(quality));
     chkEnter.push_back(
         &AddBoxOnRight(f, L"タグの前後に改行を入れる：", 240, 600, true));
@@ -379,4 +444,34 @@ void frmSetup::BindEvents() {
   vscInputHeight->Change = [this] { vscInputHeight_Change(); };
   vscInputTop->Change = [this] { vscInputTop_Change(); };
   vscInputLeft->Change = [this] { vscInputLeft_Change(); };
+  BindWheel();
+}
+
+// The mouse wheel over the grid scrolls the list a row a notch, and over a
+// number box it steps the value, as the arrows of the scroll bar beside
+// them do (the scroll bars take the wheel themselves).
+void frmSetup::BindWheel() {
+  const auto scrollList = [this](int notches) {
+    StepAsArrows(*vscList, notches);
+  };
+  for (TextBox* cell : {Text9, txtListNo_Caption, txtListCaption_Caption,
+                        txtListTagS_Caption, txtListTagE_Caption})
+    cell->MouseWheel = scrollList;
+  for (auto* column : {&txtListNo, &txtListCaption, &txtListTagS, &txtListTagE})
+    for (TextBox* cell : *column) cell->MouseWheel = scrollList;
+
+  const struct {
+    TextBox* box;
+    VScrollBar* bar;
+  } numbers[] = {{txtInputWidth, vscInputWidth},
+                 {txtInputHeight, vscInputHeight},
+                 {txtInputTop, vscInputTop},
+                 {txtInputLeft, vscInputLeft},
+                 {txtGetWindowTime, vscGetWindowTime},
+                 {txtDelay[0], vscDelay[0]},
+                 {txtDelay[1], vscDelay[1]}};
+  for (const auto& n : numbers) {
+    VScrollBar* bar = n.bar;
+    n.box->MouseWheel = [bar](int notches) { StepAsArrows(*bar, notches); };
+  }
 }

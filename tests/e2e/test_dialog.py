@@ -67,7 +67,8 @@ class SettingsDialogTest(editor.EditorTestCase):
 
     def setUp(self):
         super().setUp()
-        self.start_bar_shown()
+        # A bar tall enough to show a new button below the five defaults.
+        self.start_bar_shown(editor.setup_ini(Height=3300))
 
     def test_paste_options_by_keyboard_reach_setup_ini_when_the_bar_closes(self):
         self.press(
@@ -112,7 +113,7 @@ class SettingsDialogTest(editor.EditorTestCase):
                    *focus_editor(), "click", "B",
                    *wait_text("equals", "<b>"))
         lines = self.tag_lines()
-        self.assertEqual(lines[5], "5,400,0,400,400,B,<b>,</b>")
+        self.assertEqual(lines[5], "5,0,2400,400,400,B,<b>,</b>")
 
         # No start tag: the message, then the focus in the start tag box.
         result = self.press(
@@ -130,6 +131,32 @@ class SettingsDialogTest(editor.EditorTestCase):
         self.assertNotIn("B".encode().hex(), shown)
         self.assertEqual(self.app.read("tag.txt").decode("cp932"),
                          "".join(line + "\r\n" for line in lines[:5]))
+
+    def test_a_double_click_on_delete_deletes_one_button(self):
+        # The second click comes while the form shows the next button.
+        self.press(*focus_editor(), *open_dialog(),
+                   *click_on_page(*grid_row(2)),
+                   "doubleclick", DELETE[0], *at(*DELETE[1:]),
+                   "sleep", 300, *close_dialog())
+        self.assertEqual(self.tag_lines(), [
+            "0,0,400,1200,400,UL,<ul style='list-style-type:square;'>,</ul>",
+            "1,0,800,1200,400,OL,<ol style='list-style-type:upper-alpha; '>,"
+            "</ol>",
+            "2,0,1600,1200,400,HR,<hr size='1'>,",
+            "3,0,2000,1200,400,IMG,<img src=''>,", ""])
+        self.assertEqual(self.dialogs(), [])
+
+    def test_a_new_button_with_the_defaults_leaves_the_table_button_free(self):
+        result = self.press(*focus_editor(), *open_dialog(),
+                            *scroll_list_down(1),
+                            *click_on_page(*grid_row(4)),
+                            *type_into(CAPTION_BOX, "B"),
+                            *type_into(START_TAG_BOX, "<b>"),
+                            *click_on_page(*REGISTER), *close_dialog(),
+                            "clickpic", *TABLE_BUTTON_TWIPS,
+                            *answer("列数", "::cancel"))
+        self.assertEqual(result.texts("prompt_hex"), ["列の数を入力してください。"])
+        self.assertTrue(self.tag_lines()[5].startswith("5,0,2400,400,400,B,"))
 
 
 if __name__ == "__main__":

@@ -1,6 +1,8 @@
 """The settings dialog at 96 and at 144 dpi: laid out in twips at its
-screen's dpi, every control inside the dialog, and a screenshot of each
-page kept as a test artifact (build/e2e/artifacts/)."""
+screen's dpi, every control inside the dialog, the grid's narrow cells
+holding their texts whole, and a screenshot of each page kept as a test
+artifact (build/e2e/artifacts/). The list is turned to its last page with
+the mouse wheel over the grid, so two-digit numbers show."""
 
 import unittest
 
@@ -10,6 +12,35 @@ import harness
 PAGES = 4
 CLIENT_TWIPS = (6660, 6840)
 ARTIFACTS = harness.E2E_DIR / "artifacts"
+BUTTONS = 12
+# The dialog's client twips of the grid's "No" header and first No cell,
+# and a point on the first row's caption cell.
+NO_HEADER = (390, 4500)
+FIRST_NO_CELL = (390, 4740)
+FIRST_CAPTION = (720, 4800)
+
+
+def tag_file():
+    """Buttons beside the bar's picture buttons, not over them."""
+    return "".join(f"{i},800,0,400,400,B{i},<b{i}>,\r\n"
+                   for i in range(BUTTONS))
+
+
+def wheel_to_last_page():
+    """Eight notches down over the grid, the last two in halves as a
+    high-resolution wheel sends them; the list then starts at button 8."""
+    return ["wheel", "Edit", *FIRST_CAPTION, -840,
+            "wheel", "Edit", *FIRST_CAPTION, -60,
+            "wheel", "Edit", *FIRST_CAPTION, -60,
+            "waitctl", "Edit", *FIRST_NO_CELL, "8", 5000]
+
+
+def rooms(result):
+    """(ink of the text, margins, client width) of each measured cell."""
+    inks = [int(v.split()[1]) for v in result.values("textwidth")]
+    room = [[int(n) for n in v.split()] for v in result.values("editroom")]
+    return [(ink, left + right, width)
+            for ink, (width, left, right) in zip(inks, room)]
 
 
 def controls(result):
@@ -26,12 +57,16 @@ class DialogDpiTest(unittest.TestCase):
 
     def check_dpi(self, wine):
         app = wine.new_app()
+        app.write("tag.txt", tag_file())
         bar = wine.start_bar(app)
         self.addCleanup(bar.kill)
         bar.wait_shown()
         presser = editor.Presser(wine)
         step = ["window", "Pinrow", "clickpic", 0, 0,
-                "window", "設定", "waitwin", 5000]
+                "window", "設定", "waitwin", 5000, *wheel_to_last_page(),
+                "textwidth", 9, 700, "No", "editroom", "Edit", *NO_HEADER,
+                "textwidth", 9, 400, str(BUTTONS - 1),
+                "editroom", "Edit", *FIRST_NO_CELL]
         dialog = None
         tpp = 1440 // wine.dpi
         for page in range(PAGES):
@@ -41,6 +76,11 @@ class DialogDpiTest(unittest.TestCase):
             ARTIFACTS.mkdir(parents=True, exist_ok=True)
             wine.screenshot(ARTIFACTS / f"dialog-{wine.dpi}dpi-page{page}.png",
                             dialog["rect"])
+            # The text's ink and the margins fit the cell's room (its
+            # advance may be a pixel wider: blank bearings).
+            for ink, margins, width in rooms(result):
+                with self.subTest(dpi=wine.dpi, ink=ink, room=width):
+                    self.assertLessEqual(ink + margins, width)
             for cls, l, t, w, h, text in controls(result):
                 with self.subTest(dpi=wine.dpi, page=page, control=(cls, text)):
                     self.assertGreaterEqual(min(l, t), 0)

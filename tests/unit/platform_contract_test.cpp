@@ -7,13 +7,19 @@
 
 #include <filesystem>
 #include <memory>
+#include <optional>
 #include <string>
+#include <vector>
 
+#include "../contract/user_input.h"
 #include "platform/platform.h"
 #include "runtime/vb.h"
 
 namespace {
 
+using contract::UserPaste;
+using contract::UserType;
+using contract::UserWheel;
 using platform::Form;
 
 // The run-time error number a call raises, or 0 when it raises none.
@@ -25,6 +31,15 @@ int ErrorOf(Fn&& fn) {
     return e.Number();
   }
   return 0;
+}
+
+platform::TextBoxArgs BoxAt(float left, float top) {
+  platform::TextBoxArgs args;
+  args.left = left;
+  args.top = top;
+  args.width = 1500;
+  args.height = 270;
+  return args;
 }
 
 class ContractTest : public ::testing::Test {
@@ -260,6 +275,104 @@ TEST_F(ContractTest, WindowFactsAndTheTopmostGroup) {
   EXPECT_TRUE(platform::IsTopmost(h));
   platform::SetWindowPos(h, platform::kHwndNoTopmost, 0, 0, 0, 0, kKeep);
   EXPECT_FALSE(platform::IsTopmost(h));
+}
+
+// A user's edit the box's judge refuses is undone, or cut to what fits;
+// the ansiOnly guard drops what code page 932 lacks first; text set by code
+// is never judged.
+TEST_F(ContractTest, TextBoxJudgesTheUsersEdits) {
+  platform::TextBoxArgs pairs = BoxAt(240, 240);
+  pairs.ansiOnly = true;
+  pairs.acceptEdit = [](const std::wstring& text) {
+    return text.find(L"%%") == std::wstring::npos
+               ? std::nullopt
+               : std::optional<platform::EditRefusal>({L"t", L"no %%"});
+  };
+  platform::TextBox& box = form().AddTextBox(pairs);
+  platform::TextBoxArgs bytes = BoxAt(240, 600);
+  bytes.acceptEdit = [](const std::wstring& text) {
+    return platform::ToAnsi(text).size() <= 6
+               ? std::nullopt
+               : std::optional<platform::EditRefusal>({L"t", L"long", true});
+  };
+  platform::TextBox& limited = form().AddTextBox(bytes);
+
+  box.SetText(L"a%%");
+  EXPECT_EQ(box.Text(), L"a%%");
+  box.SetText(L"a");
+  UserType(box, L"%b%%c");
+  EXPECT_EQ(box.Text(), L"a%b%c");
+  UserPaste(box, L"x%%y");
+  EXPECT_EQ(box.Text(), L"a%b%c");
+  UserPaste(box, L"d\u00e9%");
+  EXPECT_EQ(box.Text(), L"a%b%cd%");
+  UserPaste(limited, L"ab日本語");
+  EXPECT_EQ(limited.Text(), L"ab日本");
+  UserType(limited, L"c");
+  EXPECT_EQ(limited.Text(), L"ab日本");
+}
+
+// The wheel reaches the control under the pointer: a scroll bar steps as
+// its arrows do (up towards the top end), others hear whole notches, and
+// parts of a notch add up.
+TEST_F(ContractTest, WheelStepsScrollBarsAndGivesOthersWholeNotches) {
+  platform::VScrollBarArgs spin;
+  spin.left = 240;
+  spin.top = 240;
+  spin.width = 255;
+  spin.height = 1290;
+  spin.min = 990;
+  spin.max = 10;
+  spin.smallChange = 10;
+  spin.largeChange = 1;
+  spin.value = 500;
+  platform::VScrollBar& bar = form().AddVScrollBar(spin);
+  int changes = 0;
+  bar.Change = [&] { ++changes; };
+  platform::TextBox& box = form().AddTextBox(BoxAt(1000, 240));
+  platform::TextBoxArgs header = BoxAt(1000, 800);
+  header.enabled = false;
+  platform::TextBox& disabled = form().AddTextBox(header);
+  std::vector<int> turns;
+  box.MouseWheel = [&](int notches) { turns.push_back(notches); };
+  disabled.MouseWheel = [&](int notches) { turns.push_back(10 * notches); };
+  form().Show();
+
+  UserWheel(bar, 120);
+  EXPECT_EQ(bar.Value(), 510);
+  UserWheel(bar, -240);
+  EXPECT_EQ(bar.Value(), 490);
+  EXPECT_EQ(changes, 3);
+  UserWheel(bar, 60);
+  EXPECT_EQ(bar.Value(), 490);
+  UserWheel(bar, 60);
+  EXPECT_EQ(bar.Value(), 500);
+  UserWheel(box, -120);
+  for (int i = 0; i < 3; ++i) UserWheel(box, 40);
+  UserWheel(disabled, 240);
+  EXPECT_EQ(turns, (std::vector<int>{-1, 1, 20}));
+}
+
+// A text box that gets the focus back as its form is activated again (here
+// after another form closed) fires no GotFocus: nothing moved in the form.
+TEST_F(ContractTest, FocusComingBackWithItsFormFiresNoGotFocus) {
+  platform::TextBox& first = form().AddTextBox(BoxAt(240, 240));
+  platform::TextBox& second = form().AddTextBox(BoxAt(240, 600));
+  int gotFocus = 0;
+  first.GotFocus = [&] { ++gotFocus; };
+  form().Show();
+  first.SetFocus();
+  EXPECT_EQ(gotFocus, 1);
+  platform::FormArgs args;
+  args.caption = L"other";
+  std::unique_ptr<Form> other = platform::CreateForm(args);
+  other->Show();
+  other->Close();
+  platform::DoEvents();
+  EXPECT_EQ(gotFocus, 1);
+  second.SetFocus();
+  first.SetFocus();
+  EXPECT_EQ(gotFocus, 2);
 }
 
 }  // namespace

@@ -105,32 +105,50 @@ class SetupButtonsTest : public testing_support::AppFolderTest {
   std::unique_ptr<frmSetup> d_;
 };
 
-const Texts kNewButton = {L"", L"", L"", L"", L"400", L"400", L"0", L"400"};
+// A new button: the smallest size at the bar's left edge, at `top`.
+Texts NewButton(const wchar_t* top) {
+  return {L"", L"", L"", L"", L"400", L"400", top, L"0"};
+}
 
 // Up to four buttons never scroll; from five on, the last position shows the
-// last four and the empty row after them, even with all 31 rows in use.
+// last four and the empty row after them, even with all 31 rows in use. A
+// new button goes below the picture buttons (400 high) and every button, as
+// far down as the bar reaches.
 TEST_F(SetupButtonsTest, ListPagesFiveRowsAtATime) {
   const struct {
     int buttons, max;
     Texts lastPage;
-  } cases[] = {{0, 0, {L"", L"", L"", L"", L""}},
-               {4, 0, {L"0", L"1", L"2", L"3", L""}},
-               {5, 1, {L"1", L"2", L"3", L"4", L""}},
-               {31, 27, {L"27", L"28", L"29", L"30", L""}}};
+    std::int16_t barHeight;
+    const wchar_t* newTop;
+  } cases[] = {{0, 0, {L"", L"", L"", L"", L""}, 2400, L"400"},
+               {4, 0, {L"0", L"1", L"2", L"3", L""}, 2400, L"1600"},
+               {5, 1, {L"1", L"2", L"3", L"4", L""}, 2400, L"2000"},
+               {31, 27, {L"27", L"28", L"29", L"30", L""}, 1900, L"1900"}};
   for (const auto& c : cases) {
+    BarClientHeight = c.barHeight;
     frmSetup& d = Open(c.buttons);
     EXPECT_EQ(d.vscList->Max(), c.max) << c.buttons;
     EXPECT_EQ(HighlightedRow(), c.buttons ? 0 : -1);
-    if (!c.buttons) EXPECT_EQ(Form(), kNewButton);
     hl::DragThumb(*d.vscList, c.max);
     EXPECT_EQ(NoColumn(), c.lastPage) << c.buttons;
+    hl::Focus(*d.txtListNo[4]);
+    EXPECT_EQ(Form(), NewButton(c.newTop)) << c.buttons;
     EXPECT_TRUE(hl::MsgBoxes().empty());
   }
+  // A notch of the wheel over the grid or its scroll bar scrolls a row, as
+  // an arrow does; parts of a notch add up.
   frmSetup& d = Open(12);
   hl::Scroll(*d.vscList, hl::ScrollAction::LineDown);
   EXPECT_EQ(d.txtListNo(0).Text(), L"1");
   hl::Scroll(*d.vscList, hl::ScrollAction::PageDown);
   EXPECT_EQ(d.txtListNo(0).Text(), L"5");
+  hl::Wheel(d.txtListTagE(2), -hl::kWheelDelta);
+  hl::Wheel(*d.txtListNo_Caption, -hl::kWheelDelta / 2);
+  hl::Wheel(*d.txtListNo_Caption, -hl::kWheelDelta / 2);
+  EXPECT_EQ(d.txtListNo(0).Text(), L"7");
+  hl::Wheel(*d.vscList, 3 * hl::kWheelDelta);
+  EXPECT_EQ(d.txtListNo(0).Text(), L"4");
+  EXPECT_EQ(d.vscList->Value(), 4);
 }
 
 TEST_F(SetupButtonsTest, SelectionLoadsTheFormAndSurvivesScrolling) {
@@ -154,7 +172,7 @@ TEST_F(SetupButtonsTest, SelectionLoadsTheFormAndSurvivesScrolling) {
   EXPECT_EQ(d.txtInputNo->Text(), L"2");
   hl::Focus(d.txtListNo(4));  // the blank row after the last button
   EXPECT_EQ(d.intNowRowNo, 9999);
-  EXPECT_EQ(Form(), kNewButton);
+  EXPECT_EQ(Form(), NewButton(L"2400"));
   EXPECT_EQ(HighlightedRow(), -1);
 }
 
@@ -171,7 +189,8 @@ TEST_F(SetupButtonsTest, OutOfRangeGeometryLoadsClamped) {
 }
 
 // Each case spoils one field of a valid new button: by its text (nullptr:
-// 256 characters) or, with `drag`, by its scroll bar.
+// 256 characters) or, with `drag`, by its scroll bar. A number's error
+// focuses its scroll bar (the box is read-only).
 TEST_F(SetupButtonsTest, ChecksRunInOrderAndStoreNothing) {
   using F = frmSetup;
   const struct {
@@ -209,22 +228,23 @@ TEST_F(SetupButtonsTest, ChecksRunInOrderAndStoreNothing) {
     frmSetup& d = Open(c.buttons);
     FillNewButton();
     platform::TextBox& box = *(d.*c.field);
-    if (c.drag) {
-      platform::VScrollBar* bars[] = {d.vscInputWidth, d.vscInputHeight,
-                                      d.vscInputTop, d.vscInputLeft};
-      platform::TextBox* boxes[] = {d.txtInputWidth, d.txtInputHeight,
-                                    d.txtInputTop, d.txtInputLeft};
-      for (int i = 0; i < 4; ++i)
-        if (boxes[i] == &box) hl::DragThumb(*bars[i], c.drag);
-    } else {
+    platform::VScrollBar* bars[] = {d.vscInputWidth, d.vscInputHeight,
+                                    d.vscInputTop, d.vscInputLeft};
+    platform::TextBox* boxes[] = {d.txtInputWidth, d.txtInputHeight,
+                                  d.txtInputTop, d.txtInputLeft};
+    platform::Control* focus = &box;
+    for (int i = 0; i < 4; ++i)
+      if (boxes[i] == &box) focus = bars[i];
+    if (c.drag)
+      hl::DragThumb(*static_cast<platform::VScrollBar*>(focus), c.drag);
+    else
       box.SetText(c.text ? c.text : std::wstring(256, L'x'));
-    }
     hl::PressCommandButton(*d.cmdSave);
     ASSERT_EQ(hl::MsgBoxes().size(), 1u);
     EXPECT_EQ(hl::MsgBoxes()[0].prompt, c.message);
     EXPECT_EQ(hl::MsgBoxes()[0].title, L"入力エラー");
     EXPECT_EQ(hl::MsgBoxes()[0].style, 16);
-    EXPECT_EQ(hl::FocusedControl(d.form()), &box);
+    EXPECT_EQ(hl::FocusedControl(d.form()), focus);
     EXPECT_EQ(TagCount, c.buttons);
     EXPECT_EQ(d.txtInputNo->Text(), L"");
     EXPECT_TRUE(TagTable(c.buttons, colLeft).IsEmpty());
@@ -262,27 +282,31 @@ TEST_F(SetupButtonsTest, RegisteringUpToThirtyButtons) {
   EXPECT_EQ(TagTable(27, colCaption), vb::Variant(L"edited"));
 }
 
-// A new button moves the list's thumb to the top while the grid shows the
-// new row's page; an existing one leaves the scroll bar alone.
+// After registering, the grid shows the saved row's page and the list's
+// thumb stands at the first row shown.
 TEST_F(SetupButtonsTest, RegisteringNewAndExistingButtons) {
   frmSetup& d = Open(6);
   FillNewButton();
   hl::PressCommandButton(*d.cmdSave);
   EXPECT_EQ(TagCount, 7);
-  EXPECT_EQ(Row(6),
-            (Texts{L"6", L"400", L"0", L"400", L"400", L"C", L"<c>", L"</c>"}));
+  EXPECT_EQ(Row(6), (Texts{L"6", L"0", L"2400", L"400", L"400", L"C", L"<c>",
+                           L"</c>"}));
   EXPECT_EQ(d.intNowRowNo, 6);
   EXPECT_EQ(d.vscList->Max(), 3);
-  EXPECT_EQ(d.vscList->Value(), 0);
+  EXPECT_EQ(d.vscList->Value(), 3);
   EXPECT_EQ(NoColumn(), (Texts{L"3", L"4", L"5", L"6", L""}));
   EXPECT_EQ(HighlightedRow(), 3);
+  EXPECT_EQ(d.txtInputNo->Text(), L"6");
+  hl::Scroll(*d.vscList, hl::ScrollAction::LineUp);
+  EXPECT_EQ(NoColumn(), (Texts{L"2", L"3", L"4", L"5", L"6"}));
   hl::Retype(*d.txtInputTagE, L"</C>");  // "登録" again overwrites row 6
   hl::PressCommandButton(*d.cmdSave);
   EXPECT_EQ(TagCount, 7);
   EXPECT_EQ(TagTable(6, colTagE), vb::Variant(L"</C>"));
 
   hl::DragThumb(*d.vscList, 1);
-  hl::Focus(d.txtListCaption(0));  // button 1
+  hl::Focus(d.txtListCaption(0));  // button 1, then scrolled out of view
+  hl::DragThumb(*d.vscList, 3);
   hl::Retype(*d.txtInputCaption, L"one");
   hl::PressCommandButton(*d.cmdSave);
   EXPECT_TRUE(hl::MsgBoxes().empty());
@@ -290,6 +314,41 @@ TEST_F(SetupButtonsTest, RegisteringNewAndExistingButtons) {
   EXPECT_EQ(TagTable(1, colTop), vb::Variant(L"400"));
   EXPECT_EQ(d.vscList->Value(), 1);
   EXPECT_EQ(d.txtListCaption(0).Text(), L"one");
+  EXPECT_EQ(HighlightedRow(), 0);
+}
+
+// An existing button passes a size or place it already has, even one the
+// form would not take (the bar's keys make sizes down to 100); a changed
+// value, and every value of a new button, is checked. A stored value
+// outside the scroll bar's range shows clamped and counts as changed.
+TEST_F(SetupButtonsTest, AnExistingButtonKeepsItsOwnSizeAndPlace) {
+  const struct {
+    const char* line;
+    int width;  // 0: the width as loaded
+    const wchar_t* message;
+    const wchar_t* storedWidth;
+  } cases[] = {
+      {"0,1200,2500,100,100,A,<a>,\r\n", 0, nullptr, L"100"},
+      {"0,0,0,100,400,A,<a>,\r\n", 300, L"幅は400～1200の範囲以内です。",
+       L"100"},
+      {"0,0,0,50,400,A,<a>,\r\n", 0, L"幅は400～1200の範囲以内です。", L"50"},
+      {"0,-5,0,400,400,A,<a>,\r\n", 0, nullptr, L"400"},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.line);
+    Load(c.line);
+    frmSetup& d = OpenLoaded();
+    if (c.width) hl::DragThumb(*d.vscInputWidth, c.width);
+    hl::Retype(*d.txtInputCaption, L"renamed");
+    hl::PressCommandButton(*d.cmdSave);
+    ASSERT_EQ(hl::MsgBoxes().size(), c.message ? 1u : 0u);
+    if (c.message) EXPECT_EQ(hl::MsgBoxes()[0].prompt, c.message);
+    EXPECT_EQ(vb::CStr(TagTable(0, colWidth)), c.storedWidth);
+    EXPECT_EQ(TagTable(0, colCaption),
+              vb::Variant(c.message ? L"A" : L"renamed"));
+    hl::MsgBoxes().clear();
+  }
+  EXPECT_EQ(TagTable(0, colLeft), vb::Variant(L"0"));
 }
 
 // A row that the form can't write (a No outside the table) is reported and
@@ -333,11 +392,37 @@ TEST_F(SetupButtonsTest, DeletingClosesTheGap) {
   hl::PressCommandButton(*d.cmdDelete);
   EXPECT_EQ(TagCount, 5);
 
+  // A new button moves the grid; a deletion brings it, the thumb and the
+  // highlight back to the first button.
+  FillNewButton();
+  hl::PressCommandButton(*d.cmdSave);
+  EXPECT_EQ(d.vscList->Value(), 2);
+  hl::AdvanceClock(1000);
+  hl::PressCommandButton(*d.cmdDelete);
+  EXPECT_EQ(TagCount, 5);
+  EXPECT_EQ(d.vscList->Value(), 0);
+  EXPECT_EQ(NoColumn(), (Texts{L"0", L"1", L"2", L"3", L"4"}));
+  EXPECT_EQ(HighlightedRow(), 0);
+
+  // The second click of a double click, or the key pressed again within the
+  // double-click time, finds the next button in the form and does nothing.
+  hl::PressCommandButton(*d.cmdDelete);
+  EXPECT_EQ(TagCount, 5);
+  hl::AdvanceClock(499);
+  hl::PressCommandButton(*d.cmdDelete);
+  EXPECT_EQ(TagCount, 5);
+  hl::AdvanceClock(1);
+  hl::PressCommandButton(*d.cmdDelete);
+  EXPECT_EQ(TagCount, 4);
+  hl::SetDoubleClickTime(0);
+  hl::PressCommandButton(*d.cmdDelete);
+  EXPECT_EQ(TagCount, 3);
+
   Open(1);
   hl::PressCommandButton(*d_->cmdDelete);
   EXPECT_EQ(TagCount, 0);
   EXPECT_TRUE(TagTable(0, colLeft).IsEmpty());
-  EXPECT_EQ(Form(), kNewButton);
+  EXPECT_EQ(Form(), NewButton(L"400"));
   EXPECT_EQ(NoColumn(), (Texts{L"", L"", L"", L"", L""}));
   EXPECT_TRUE(hl::MsgBoxes().empty());
 }
@@ -385,9 +470,10 @@ TEST_F(SetupButtonsTest, BarShowsTheButtonsAfterTheDialogCloses) {
   EXPECT_EQ(bar.Check[1]->Caption(), L"li");
   EXPECT_TRUE(bar.Check[4]->Visible());
   EXPECT_EQ(bar.Check[4]->Caption(), L"P");
-  EXPECT_EQ(bar.Check[4]->Left(), 400);
+  EXPECT_EQ(bar.Check[4]->Left(), 0);
+  EXPECT_EQ(bar.Check[4]->Top(), 2400);  // below the other four
   const std::string file = ReadBytes("tag.txt");
-  const std::string last = "4,400,0,400,400,P,<p>,\r\n";
+  const std::string last = "4,0,2400,400,400,P,<p>,\r\n";
   EXPECT_EQ(file.substr(file.size() - last.size()), last);
 }
 

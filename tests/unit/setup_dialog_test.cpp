@@ -146,21 +146,26 @@ TEST_F(SetupDialogTest, CaptionsFontsColoursAndStates) {
                                   platform::AppPath());
 }
 
-// Each code shows its choice; codes without one show "(なし)" and close as 0.
+// Each code shows its choice; codes without one show "(なし)" and stay as
+// they are unless another item is chosen (-1: none chosen).
 TEST_F(SetupDialogTest, ModifierCodesMapBothWays) {
   const struct {
     std::int32_t stored;
     const wchar_t* shown;
+    int chosen;
     std::int32_t closed;
-  } cases[] = {{162, L"Ctrl", 162}, {163, L"Alt", 163},  {246, L"Shift", 246},
-               {0, L"(なし)", 0},   {160, L"(なし)", 0}, {164, L"(なし)", 0},
-               {16, L"(なし)", 0}};
+  } cases[] = {{162, L"Ctrl", -1, 162},   {163, L"Alt", -1, 163},
+               {246, L"Shift", -1, 246},  {0, L"(なし)", -1, 0},
+               {160, L"(なし)", -1, 160}, {17, L"(なし)", 0, 17},
+               {17, L"(なし)", 2, 162},   {162, L"Ctrl", 0, 0}};
   for (const auto& c : cases) {
     PasteShiftKey = c.stored;
     frmSetup& d = Open();
     EXPECT_EQ(d.cmbPasteShift->Text(), c.shown) << c.stored;
+    hl::ClickTab(*d.SSTab1, 2);
+    if (c.chosen >= 0) hl::Choose(*d.cmbPasteShift, c.chosen);
     Close();
-    EXPECT_EQ(PasteShiftKey, c.closed) << c.stored;
+    EXPECT_EQ(PasteShiftKey, c.closed) << c.stored << " " << c.chosen;
   }
   frmSetup& d = Open();
   ASSERT_EQ(d.cmbPasteShift->ListCount(), 4);
@@ -276,10 +281,18 @@ TEST_F(SetupDialogTest, EachScrollBarShowsItsValueInItsOwnBox) {
   hl::Type(d.txtDelay(0), L"9");                              // locked
   EXPECT_EQ(d.txtGetWindowTime->Text(), L"110");
   EXPECT_EQ(d.txtDelay(0).Text(), L"199");
+  // The wheel over a number box or its scroll bar: arrow clicks, up adds.
+  hl::Wheel(*d.txtGetWindowTime, 2 * hl::kWheelDelta);
+  hl::Wheel(d.vscDelay(1), -hl::kWheelDelta);
+  EXPECT_EQ(d.txtGetWindowTime->Text(), L"130");
+  EXPECT_EQ(d.txtDelay(1).Text(), L"490");
+  hl::ClickTab(*d.SSTab1, 0);
+  hl::Wheel(*d.txtInputWidth, -hl::kWheelDelta);
+  EXPECT_EQ(d.txtInputWidth->Text(), L"1100");
   Close();
-  EXPECT_EQ(GetWindowTime, 110);
+  EXPECT_EQ(GetWindowTime, 130);
   EXPECT_EQ(Delay[0], 199);
-  EXPECT_EQ(Delay[1], 500);
+  EXPECT_EQ(Delay[1], 490);
 }
 
 // Esc presses "閉じる"; a dialog whose opening never ran gives nothing back.
@@ -288,11 +301,11 @@ TEST_F(SetupDialogTest, EscapeClosesAndAnUnopenedDialogKeepsTheOptions) {
     hl::PressEscape(dialog);
     EXPECT_TRUE(hl::IsClosed(dialog));
   });
-  PasteShiftKey = 164;
+  PasteKey = L"q";
   frmSetup shown;
   shown.ShowModal();
   EXPECT_EQ(hl::UnloadCount(shown.form()), 1);
-  EXPECT_EQ(PasteShiftKey, 0);
+  EXPECT_EQ(PasteKey, L"V");
 
   PasteShiftKey = 164;
   PasteKey = L"Q";
@@ -302,6 +315,52 @@ TEST_F(SetupDialogTest, EscapeClosesAndAnUnopenedDialogKeepsTheOptions) {
   EXPECT_EQ(PasteShiftKey, 164);
   EXPECT_EQ(PasteKey, L"Q");
   EXPECT_TRUE(Exists("tag.txt"));
+}
+
+// The caption and tag boxes refuse an edit whose text tag.txt would give
+// back as another text (line breaks aside); the attribute boxes keep what
+// setup.ini gives back whole, 255 bytes of code page 932.
+TEST_F(SetupDialogTest, BoxesRefuseWhatTheFilesWouldGiveBackChanged) {
+  const std::wstring kanji(130, L'表');
+  const wchar_t* const kSequence =
+      L"この文字の並びはファイルに保存すると別の文字に変わるため、"
+      L"入力できません。";
+  const wchar_t* const kLength =
+      L"ファイルに保存できる長さを超えるため、ここまでしか入力できません。";
+  const struct {
+    platform::TextBox* frmSetup::*box;
+    int e;  // the attribute box of element e, when box is null
+    bool paste;
+    std::wstring before, text, after;
+    const wchar_t* notice;
+  } cases[] = {
+      {&frmSetup::txtInputCaption, 0, true, L"", L"%cm%", L"", kSequence},
+      {&frmSetup::txtInputCaption, 0, false, L"a", L"%cr%", L"a%cr", kSequence},
+      {&frmSetup::txtInputTagS, 0, true, L"<p>", L"%cr,", L"<p>", kSequence},
+      {&frmSetup::txtInputTagE, 0, false, L"", L"%cm,x", L"%cmx", kSequence},
+      {&frmSetup::txtInputTagS, 0, true, L"", L"<ul>\n<li>\r%cr",
+       L"<ul>\n<li>\r%cr", nullptr},
+      {&frmSetup::txtInputTagE, 0, true, L"%c", L"m%", L"%c", kSequence},
+      {nullptr, 1, true, L"", std::wstring(300, L'x'), std::wstring(255, L'x'),
+       kLength},
+      {nullptr, 4, true, L"a", kanji, L"a" + kanji.substr(0, 127), kLength},
+      {nullptr, 0, true, L"", L" \"q\" ", L" \"q\" ", nullptr},
+      {nullptr, 3, true, L"a", L"b\r\nc", L"a", kSequence},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(testing::Message() << c.e << " " << c.paste);
+    frmSetup& d = Open();
+    platform::TextBox& box = c.box ? *(d.*c.box) : d.txtQuality(c.e);
+    hl::ClickTab(*d.SSTab1, c.box ? 0 : 1);
+    box.SetText(c.before);
+    (c.paste ? hl::Paste : hl::Type)(box, c.text);
+    EXPECT_EQ(box.Text(), c.after);
+    const auto& notices = hl::Notices(box);
+    ASSERT_EQ(notices.size(), c.notice ? 1u : 0u);
+    if (!c.notice) continue;
+    EXPECT_EQ(notices[0].title, L"入力できない文字です");
+    EXPECT_EQ(notices[0].text, c.notice);
+  }
 }
 
 }  // namespace

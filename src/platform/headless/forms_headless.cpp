@@ -2,12 +2,14 @@
 // fire the events the window system would, synchronously, when a test plays
 // the user (headless_forms.h). They keep the event contract of forms.h.
 #include <algorithm>
+#include <cstdlib>
 #include <deque>
 #include <memory>
 
 #include "platform/headless/headless.h"
 #include "platform/headless/headless_forms.h"
 #include "platform/platform.h"
+#include "platform/text_edit.h"
 #include "runtime/vb.h"
 
 namespace platform {
@@ -49,7 +51,7 @@ struct Place {
 
 // What every headless control keeps besides its kind's own properties.
 struct Core {
-  virtual ~Core() = default;
+  virtual ~Core() { headless::ForgetOwnWindow(handle); }
   virtual Control& AsControl() = 0;
   HForm* owner = nullptr;
   Place in;  // the container it was added to
@@ -61,6 +63,7 @@ struct Core {
   std::wstring toolTip;
   FontSpec font;
   WindowHandle handle = NewHandle();
+  int wheelRest = 0;  // a wheel turn short of a whole notch
 };
 
 Core& CoreOf(const Control& c) {
@@ -297,7 +300,7 @@ class HTextBox final : public HControl<TextBox> {
   Color ForeColor() const override { return args.foreColor; }
   void SetForeColor(Color c) override { args.foreColor = c; }
   TextBoxArgs args;
-  int refused = 0;
+  std::vector<EditRefusal> notices;
 };
 
 class HScrollBar final : public HControl<VScrollBar> {
@@ -618,6 +621,7 @@ void EndDrag() {
 }
 
 HForm::~HForm() {
+  headless::ForgetOwnWindow(handle_);
   Forget(desk().forms, this);
   Forget(desk().activation, this);
   for (Control* c : {desk().dragSource, desk().dragOver})
@@ -799,7 +803,9 @@ float FormLeft(const Control& c) { return AbsLeft(CoreOf(c)); }
 float FormTop(const Control& c) { return AbsTop(CoreOf(c)); }
 bool Reachable(const Control& c) { return platform::Reachable(c); }
 Control* FocusedControl(const Form& form) { return FormOf(form).focused_; }
-int RefusedCount(const TextBox& box) { return As<HTextBox>(box).refused; }
+const std::vector<EditRefusal>& Notices(const TextBox& box) {
+  return As<HTextBox>(box).notices;
+}
 
 void QueueModalScript(std::function<void(Form& dialog)> script) {
   desk().modalScripts.push_back(std::move(script));
@@ -861,23 +867,23 @@ void Focus(Control& control) {
   if (Reachable(control) && control.TabStop()) Click(control);
 }
 
-void Type(TextBox& box, const std::wstring& text) {
+// One edit at the end of the text, taken as the window system takes it.
+void Insert(TextBox& box, const std::wstring& text) {
   if (!Reachable(box)) return;
   Click(box);
   auto& t = dynamic_cast<HTextBox&>(box);
   if (t.args.locked) return;
-  for (std::size_t i = 0; i < text.size(); ++i) {
-    std::size_t n = 1;
-    if (text[i] >= 0xD800 && text[i] < 0xDC00 && i + 1 < text.size()) n = 2;
-    std::wstring unit = text.substr(i, n);
-    i += n - 1;
-    if (t.args.ansiOnly && !Storable(unit)) {
-      ++t.refused;
-      continue;
-    }
-    t.args.text += unit;
-  }
+  EditOutcome out = TakeEdit(t.args.ansiOnly, t.args.acceptEdit, t.args.text,
+                             {t.args.text, text, L""}, Storable);
+  t.args.text = std::move(out.text);
+  if (out.notice) t.notices.push_back(*out.notice);
 }
+
+void Type(TextBox& box, const std::wstring& text) {
+  for (const std::wstring& unit : Characters(text)) Insert(box, unit);
+}
+
+void Paste(TextBox& box, const std::wstring& text) { Insert(box, text); }
 
 void Retype(TextBox& box, const std::wstring& text) {
   if (!Reachable(box) || box.Locked()) return;
@@ -893,6 +899,22 @@ void Scroll(VScrollBar& bar, ScrollAction action) {
   const bool down =
       action == ScrollAction::LineDown || action == ScrollAction::PageDown;
   s.Step(line ? s.smallChange : s.largeChange, down);
+}
+
+// The window system gives the wheel to the window under the pointer, a
+// disabled one too (platform/win32: AimWheel); parts of a notch add up.
+void Wheel(Control& control, int delta) {
+  Core& c = CoreOf(control);
+  if (!c.visible || !ContainerOpen(c.in) || !TakesInput(Owner(control))) return;
+  auto* bar = dynamic_cast<HScrollBar*>(&control);
+  if (bar ? !c.enabled : !control.MouseWheel) return;
+  c.wheelRest += delta;
+  const int notches = c.wheelRest / kWheelDelta;
+  c.wheelRest -= notches * kWheelDelta;
+  if (!notches) return;
+  if (!bar) return control.MouseWheel(notches);
+  for (int i = 0; i < std::abs(notches); ++i)
+    bar->Step(bar->smallChange, notches < 0);
 }
 
 void DragThumb(VScrollBar& bar, int value) {

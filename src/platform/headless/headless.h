@@ -18,7 +18,8 @@ struct ProcessEnded {};
 
 // Starts a test afresh: the application folder (a real directory on disk,
 // where tag.txt and setup.ini are read and written), an empty log, no
-// scripted answers, foreground window 0, an empty clipboard.
+// scripted answers, foreground window 0, an empty clipboard, the clock and
+// the double-click time at their start.
 void Reset(const std::wstring& appPath);
 
 // Everything observable the program did, in order, one line each:
@@ -52,10 +53,18 @@ void QueueInputBoxAnswer(const std::wstring& answer);
 // removes the hook; Reset removes it too.
 void OnInputBox(std::function<void()> hook);
 
+// The system clock (TickCount) moves on only when a test moves it or the
+// program sleeps; the double-click time is 500 ms (the system's default)
+// unless set.
+void AdvanceClock(int ms);
+void SetDoubleClickTime(int ms);
+
 // The window the desktop reports as foreground.
 void SetForegroundWindow(WindowHandle h);
 // Handles for which IsOwnWindow is true besides the forms' own.
 void AddOwnWindow(WindowHandle h);
+// A window of the program's that is gone (forms and controls as they go).
+void ForgetOwnWindow(WindowHandle h);
 
 // The session ends (logoff, shutdown): runs what the program registered
 // with OnSessionEnd, then "ends the process" (throws ProcessEnded).

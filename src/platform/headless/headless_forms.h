@@ -79,8 +79,8 @@ float FormTop(const Control& control);
 bool Reachable(const Control& control);
 // The control that last took the focus on its form, or nullptr.
 Control* FocusedControl(const Form& form);
-// How often a text box refused a typed or pasted character.
-int RefusedCount(const TextBox& box);
+// The balloons a text box showed for edits it did not take, oldest first.
+const std::vector<EditRefusal>& Notices(const TextBox& box);
 
 // ---- modal dialogs ---------------------------------------------------------
 
@@ -111,10 +111,13 @@ void MouseDown(ToggleButton& button, int mouseButton, int shift, float x,
 // The user moves the focus to the control (a click or the Tab key); a text
 // box fires GotFocus.
 void Focus(Control& control);
-// The user types (or pastes) text at the end of a text box, which takes the
-// focus first. A locked box takes nothing; an ansiOnly box refuses each
-// character the code page can't hold (counted by RefusedCount).
+// The user types text at the end of a text box, which takes the focus
+// first: each character is one edit. A locked box takes nothing; an
+// ansiOnly box refuses each character the code page can't hold, and the
+// box's acceptEdit judges each edit (see Notices).
 void Type(TextBox& box, const std::wstring& text);
+// The same with the whole text pasted in one edit.
+void Paste(TextBox& box, const std::wstring& text);
 // The user selects all of a text box's text and types over it.
 void Retype(TextBox& box, const std::wstring& text);
 
@@ -123,6 +126,10 @@ enum class ScrollAction { LineUp, LineDown, PageUp, PageDown };
 // moves towards the top end (Min), Down towards the bottom end (Max), each
 // stopping at the end.
 void Scroll(VScrollBar& bar, ScrollAction action);
+// The mouse wheel turned over a control by `delta`, kWheelDelta a notch,
+// positive away from the user (up); a high-resolution wheel sends parts.
+constexpr int kWheelDelta = 120;
+void Wheel(Control& control, int delta);
 // The thumb dragged to a value between Min and Max and released.
 void DragThumb(VScrollBar& bar, int value);
 // The user chooses an item of a drop-down list.

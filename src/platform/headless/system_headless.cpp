@@ -19,7 +19,9 @@ struct SystemState {
   std::function<void()> msgBoxHook;
   std::deque<std::wstring> answers;
   std::function<void()> inputBoxHook;
-  std::uint64_t clock = 0;  // milliseconds; Sleep advances it
+  // Milliseconds since the system started (some time ago); Sleep and
+  // AdvanceClock advance it.
+  std::uint64_t clock = 1000000;
   std::function<void()> sessionEndSave;
   bool sessionEnding = false;
   std::set<std::wstring> claimedElsewhere;
@@ -31,6 +33,7 @@ struct SystemState {
   int clipboardHeldMs = 0;
   int modifierChecks = 0;
   WindowHandle boxOwner = 0;
+  int doubleClickTime = 500;
 };
 
 SystemState& State() {
@@ -96,6 +99,8 @@ void QueueInputBoxAnswer(const std::wstring& answer) {
 void OnInputBox(std::function<void()> hook) {
   State().inputBoxHook = std::move(hook);
 }
+void AdvanceClock(int ms) { State().clock += static_cast<std::uint64_t>(ms); }
+void SetDoubleClickTime(int ms) { State().doubleClickTime = ms; }
 void SetForegroundWindow(WindowHandle h) { State().foreground = h; }
 void AddOwnWindow(WindowHandle h) { State().ownWindows.insert(h); }
 void AddWindow(WindowHandle h, const FakeWindow& w) {
@@ -106,6 +111,7 @@ void CloseWindow(WindowHandle h) {
   State().desktop.erase(h);
   State().topmost.erase(h);
 }
+void ForgetOwnWindow(WindowHandle h) { State().ownWindows.erase(h); }
 std::wstring ClipboardText() { return State().clipboard; }
 void HoldClipboard(int ms) { State().clipboardHeldMs = ms; }
 void HoldModifierKeys(int checks) { State().modifierChecks = checks; }
@@ -147,6 +153,8 @@ std::wstring InputBox(const std::wstring& prompt, const std::wstring& title) {
 }
 
 void DoEvents() { Record(L"DoEvents"); }
+
+int DoubleClickTime() { return State().doubleClickTime; }
 
 void ClipboardSetText(const std::wstring& text) {
   headless::OpenClipboard();

@@ -154,6 +154,10 @@ LRESULT CALLBACK ChildWindow::SubclassProc(HWND hwnd, UINT msg, WPARAM wp,
 }
 
 bool ChildWindow::OnMessage(UINT msg, WPARAM wp, LPARAM, LRESULT& result) {
+  if (msg == WM_MOUSEWHEEL && TakeWheel(GET_WHEEL_DELTA_WPARAM(wp))) {
+    result = 0;
+    return true;
+  }
   // While a drag is under way the keyboard only cancels it (Esc).
   bool keyDown = msg == WM_KEYDOWN || msg == WM_SYSKEYDOWN;
   if (keyDown && form().drag().Active()) {
@@ -162,6 +166,17 @@ bool ChildWindow::OnMessage(UINT msg, WPARAM wp, LPARAM, LRESULT& result) {
     return true;
   }
   return false;
+}
+
+// A high-resolution wheel reports parts of a notch (WHEEL_DELTA is one):
+// they add up until they make a whole one, either way.
+bool ChildWindow::TakeWheel(int delta) {
+  if (!WantsWheel()) return false;
+  wheelRest_ += delta;
+  const int notches = wheelRest_ / WHEEL_DELTA;
+  wheelRest_ -= notches * WHEEL_DELTA;
+  if (notches) OnWheel(notches);
+  return true;
 }
 
 void ChildWindow::ApplyLook() {

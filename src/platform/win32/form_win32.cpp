@@ -698,7 +698,10 @@ bool Win32Form::HandleDragMessage(UINT msg, WPARAM wp, LPARAM lp) {
   }
 }
 
-// Activation restores the keyboard focus inside the form; Activate fires
+// Activation restores the keyboard focus inside the form (the control that
+// gets it back fires no GotFocus: nothing moved as far as the form goes, and
+// a handler that showed a box would run again as the box closes); Activate
+// fires
 // only when the form takes over from another of the program's forms (or from
 // none), not when the user comes back from another program or a box closes.
 void Win32Form::OnActivate(bool active) {
@@ -711,10 +714,13 @@ void Win32Form::OnActivate(bool active) {
   }
   HWND focus = savedFocus_;
   if (focus && IsWindow(focus) && IsWindowVisible(focus) &&
-      IsWindowEnabled(focus))
+      IsWindowEnabled(focus)) {
+    restoringFocus_ = true;
     ::SetFocus(focus);
-  else
+    restoringFocus_ = false;
+  } else {
     FocusFirst();
+  }
   if (showing_ || lastActiveForm == this) return;
   lastActiveForm = this;
   Fire(Activate);

@@ -90,6 +90,11 @@ class Win32ScrollBar final : public ControlOf<VScrollBar> {
 
  protected:
   void ApplyState() override { Sync(); }
+  // A notch of the wheel is a click on an arrow: up towards the top end.
+  bool WantsWheel() override { return enabled(); }
+  void OnWheel(int notches) override {
+    for (int i = 0; i < std::abs(notches); ++i) Step(small_, notches < 0);
+  }
 
  private:
   int Low() const { return std::min(min_, max_); }

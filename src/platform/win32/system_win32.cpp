@@ -173,8 +173,34 @@ bool ModifierHeld(int vk) {
 
 void ForgetModifiers() { held = {}; }
 
+namespace {
+
+// The system gives the wheel to the window with the focus; the user means
+// the one under the pointer. A disabled control there (a grid's header)
+// gets it too, since it lies over the list the user means; a form that a
+// modal box has disabled does not, nor another program's window.
+void AimWheel(MSG& msg) {
+  if (msg.message != WM_MOUSEWHEEL) return;
+  const POINT screen{GET_X_LPARAM(msg.lParam), GET_Y_LPARAM(msg.lParam)};
+  HWND under = WindowFromPoint(screen);
+  if (!under ||
+      GetWindowThreadProcessId(under, nullptr) != GetCurrentThreadId())
+    return;
+  for (;;) {
+    POINT p = screen;
+    ScreenToClient(under, &p);
+    HWND child = ChildWindowFromPointEx(under, p, CWP_SKIPINVISIBLE);
+    if (!child || child == under) break;
+    under = child;
+  }
+  if (IsWindowEnabled(GetAncestor(under, GA_ROOT))) msg.hwnd = under;
+}
+
+}  // namespace
+
 void DispatchOne(MSG& msg) {
   Observe(msg);
+  AimWheel(msg);
   HWND root = msg.hwnd ? GetAncestor(msg.hwnd, GA_ROOT) : nullptr;
   Win32Form* form = Win32Form::FromWindow(root);
   if (form && (form->PreTranslate(msg) || IsDialogMessageW(root, &msg))) return;
@@ -200,6 +226,8 @@ void ClipboardSetText(const std::wstring& text) {
   history.SetAs(win32::HistoryFormat());
   cloud.SetAs(win32::CloudFormat());
 }
+
+int DoubleClickTime() { return static_cast<int>(GetDoubleClickTime()); }
 
 WindowHandle GetForegroundWindow() {
   return reinterpret_cast<WindowHandle>(::GetForegroundWindow());

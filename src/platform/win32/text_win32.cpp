@@ -1,6 +1,7 @@
 // Text controls: the label (a static text, optionally a link) and the text
-// box (an edit field with its own colours, and an optional guard that
-// refuses characters the system code page can't hold).
+// box (an edit field with its own colours, and a guard that refuses
+// characters code page 932 can't hold and edits the box's judge refuses).
+#include "platform/text_edit.h"
 #include "platform/win32/win32_internal.h"
 #include "runtime/vb.h"
 
@@ -53,16 +54,19 @@ std::wstring WindowText(HWND hwnd) {
   return text;
 }
 
-// A character (or surrogate pair) the system code page holds: it converts
+// The files' code page (Shift_JIS), whatever the system's own is.
+constexpr UINT kFileCodePage = 932;
+
+// A character (or surrogate pair) the files' code page holds: it converts
 // without a substitute and back to itself.
 bool Storable(const wchar_t* unit, int n) {
   char bytes[8];
   BOOL usedDefault = FALSE;
-  int m = WideCharToMultiByte(CP_ACP, WC_NO_BEST_FIT_CHARS, unit, n, bytes,
-                              sizeof bytes, nullptr, &usedDefault);
+  int m = WideCharToMultiByte(kFileCodePage, WC_NO_BEST_FIT_CHARS, unit, n,
+                              bytes, sizeof bytes, nullptr, &usedDefault);
   if (m <= 0 || usedDefault) return false;
   wchar_t back[4];
-  int k = MultiByteToWideChar(CP_ACP, 0, bytes, m, back, 4);
+  int k = MultiByteToWideChar(kFileCodePage, 0, bytes, m, back, 4);
   return k == n && std::wstring(back, k) == std::wstring(unit, n);
 }
 
@@ -140,7 +144,6 @@ class Win32Label final : public ControlOf<Label> {
 
 DWORD EditStyle(const TextBoxArgs& a) {
   DWORD style = EditAlignStyle(a.alignment) | (a.locked ? ES_READONLY : 0);
-  if (a.flat) style |= WS_BORDER;
   if (!a.multiLine) return style | ES_AUTOHSCROLL;
   return style | ES_MULTILINE | ES_AUTOVSCROLL | ES_WANTRETURN |
          (a.verticalScrollBar ? WS_VSCROLL : 0);
@@ -153,7 +156,10 @@ class Win32TextBox final : public ControlOf<TextBox> {
         locked_(args.locked),
         back_(args.backColor),
         fore_(args.foreColor),
-        ansiOnly_(args.ansiOnly) {
+        ansiOnly_(args.ansiOnly),
+        acceptEdit_(args.acceptEdit),
+        flat_(args.flat),
+        centred_(args.alignment == Align::Center) {
     Init(L"EDIT", EditStyle(args), args.flat ? 0 : WS_EX_CLIENTEDGE, args.text);
   }
 
@@ -200,31 +206,54 @@ class Win32TextBox final : public ControlOf<TextBox> {
   }
 
   bool OnMessage(UINT msg, WPARAM wp, LPARAM lp, LRESULT& result) override {
-    if (msg != WM_SETFOCUS) return ChildWindow::OnMessage(msg, wp, lp, result);
-    result = DefSubclassProc(hwnd(), msg, wp, lp);
-    Fire(GotFocus);
-    return true;
+    switch (msg) {
+      case WM_SETFOCUS:
+        result = DefSubclassProc(hwnd(), msg, wp, lp);
+        if (!form().RestoringFocus()) Fire(GotFocus);
+        return true;
+      case WM_NCCALCSIZE:
+        if (!flat_) break;
+        result = DefSubclassProc(hwnd(), msg, wp, lp);
+        InflateRect(wp ? &reinterpret_cast<NCCALCSIZE_PARAMS*>(lp)->rgrc[0]
+                       : reinterpret_cast<RECT*>(lp),
+                    -1, -1);
+        return true;
+      case WM_NCPAINT:
+        if (!flat_) break;
+        PaintFlatBorder();
+        result = 0;
+        return true;
+    }
+    return ChildWindow::OnMessage(msg, wp, lp, result);
   }
 
  protected:
-  // Narrow margins, as the classic text boxes have: a small box such as a
-  // number cell of 280 twips still shows its text whole.
+  // Narrow margins, as the classic text boxes have. A grid cell (flat) has
+  // its one-pixel line as a frame of its own outside the edit's area (an
+  // edit control with WS_BORDER draws its line inside and keeps a pixel of
+  // room within it as well), and a centred one no margins: a cell of 280
+  // twips then holds "No" in bold or a number of two digits.
   void ApplyLook() override {
     ChildWindow::ApplyLook();
-    const int margin = MulDiv(1, static_cast<int>(form().dpi()), 96);
+    if (flat_)  // the frame is asked for again now the box is subclassed
+      ::SetWindowPos(hwnd(), nullptr, 0, 0, 0, 0,
+                     SWP_FRAMECHANGED | SWP_NOMOVE | SWP_NOSIZE | SWP_NOZORDER |
+                         SWP_NOACTIVATE);
+    const int margin =
+        flat_ && centred_ ? 0 : MulDiv(1, static_cast<int>(form().dpi()), 96);
     SendMessageW(hwnd(), EM_SETMARGINS, EC_LEFTMARGIN | EC_RIGHTMARGIN,
                  MAKELPARAM(margin, margin));
   }
 
  private:
-  // Takes over what the user inserted (typed, pasted or composed), with
-  // ansiOnly only where the code page holds it: the text is compared with
-  // the one before, refused characters are taken out again and a notice
-  // shows.
+  // Takes over what the user changed (typed, pasted, composed or deleted):
+  // the change is found by comparing the text with the one before, and the
+  // box takes it as TakeEdit decides; what it does not take is put right at
+  // once, with a notice.
   void Guard() {
-    std::wstring now = WindowText(hwnd());
+    const std::wstring now = WindowText(hwnd());
     const std::wstring before = text();
-    if (!ansiOnly_) {
+    if (!ansiOnly_ && !acceptEdit_) {
       TextChanged(now);
       return;
     }
@@ -236,40 +265,42 @@ class Win32TextBox final : public ControlOf<TextBox> {
     while (tail < now.size() - head && tail < before.size() - head &&
            now[now.size() - 1 - tail] == before[before.size() - 1 - tail])
       ++tail;
-    std::wstring kept;
-    bool refused = false;
-    for (std::size_t i = head; i < now.size() - tail; ++i) {
-      int n = (now[i] >= 0xD800 && now[i] < 0xDC00 && i + 1 < now.size() - tail)
-                  ? 2
-                  : 1;
-      if (Storable(&now[i], n))
-        kept.append(&now[i], static_cast<std::size_t>(n));
-      else
-        refused = true;
-      i += static_cast<std::size_t>(n - 1);
+    const TextEdit edit{now.substr(0, head),
+                        now.substr(head, now.size() - head - tail),
+                        now.substr(now.size() - tail)};
+    const EditOutcome out = TakeEdit(
+        ansiOnly_, acceptEdit_, before, edit, [](const std::wstring& unit) {
+          return Storable(unit.c_str(), static_cast<int>(unit.size()));
+        });
+    if (out.text != now) {
+      guard_ = true;
+      SetWindowTextW(hwnd(), out.text.c_str());
+      guard_ = false;
+      SendMessageW(hwnd(), EM_SETSEL, out.caret,
+                   static_cast<LPARAM>(out.caret));
+      SendMessageW(hwnd(), EM_SCROLLCARET, 0, 0);
     }
-    if (!refused) {
-      TextChanged(now);
-      return;
-    }
-    std::wstring fixed =
-        now.substr(0, head) + kept + now.substr(now.size() - tail);
-    guard_ = true;
-    SetWindowTextW(hwnd(), fixed.c_str());
-    guard_ = false;
-    const WPARAM caret = head + kept.size();
-    SendMessageW(hwnd(), EM_SETSEL, caret, static_cast<LPARAM>(caret));
-    SendMessageW(hwnd(), EM_SCROLLCARET, 0, 0);
-    TextChanged(fixed);
+    TextChanged(out.text);
+    if (!out.notice) return;
     MessageBeep(MB_ICONWARNING);
-    form().ShowNotice(
-        hwnd(), L"入力できない文字です",
-        L"この文字はファイルに保存できないため、入力できません。");
+    form().ShowNotice(hwnd(), out.notice->title, out.notice->text);
+  }
+
+  // The line around a grid cell, in the colour edit controls draw theirs.
+  void PaintFlatBorder() {
+    HDC dc = GetWindowDC(hwnd());
+    RECT r{};
+    GetWindowRect(hwnd(), &r);
+    OffsetRect(&r, -r.left, -r.top);
+    FrameRect(dc, &r, GetSysColorBrush(COLOR_WINDOWFRAME));
+    ReleaseDC(hwnd(), dc);
   }
 
   bool locked_;
   Color back_, fore_;
   bool ansiOnly_;
+  EditJudge acceptEdit_;
+  bool flat_, centred_;
   bool guard_ = false;  // set while the program itself sets the text
   ColorBrush brush_;
 };

@@ -81,7 +81,8 @@ bool ModifierHeld(int vk);
 // The program lost the keyboard: a key released elsewhere is not seen.
 void ForgetModifiers();
 // Translates and dispatches one message, giving the form that owns it a
-// chance at its keyboard interface (Tab, Ctrl+Tab, Enter, Esc) first.
+// chance at its keyboard interface (Tab, Ctrl+Tab, Enter, Esc) first; the
+// mouse wheel goes to the program's window under the pointer.
 void DispatchOne(MSG& msg);
 
 // ---- the session (session_win32.cpp) -------------------------------------
@@ -258,6 +259,12 @@ class ChildWindow : public Stacked {
   // Extra pixels of window height beyond the control's own (a drop-down
   // list's list).
   virtual int ExtraWindowHeight() const { return 0; }
+  // Whether the control uses the mouse wheel, and a turn of it by whole
+  // notches (positive: away from the user).
+  virtual bool WantsWheel() {
+    return static_cast<bool>(AsControl().MouseWheel);
+  }
+  virtual void OnWheel(int notches) { Fire(AsControl().MouseWheel, notches); }
   // Sets an autosized width or height (twips) measured by ApplyLook.
   void SetMeasured(int i, float twips) { geometry_[i] = twips; }
   bool autoWidth() const { return autoWidth_; }
@@ -270,6 +277,8 @@ class ChildWindow : public Stacked {
                                        DWORD_PTR);
   void CreateWindowNow();
   void Place();
+  // Adds a wheel turn to the part of a notch kept; true when used.
+  bool TakeWheel(int delta);
 
   Win32Container& parent_;
   HWND hwnd_ = nullptr;
@@ -287,6 +296,7 @@ class ChildWindow : public Stacked {
   std::wstring text_;
   std::wstring toolTip_;
   FontSpec font_;
+  int wheelRest_ = 0;  // a wheel turn short of a whole notch
 };
 
 // Implements the Control interface on top of ChildWindow.
@@ -511,6 +521,9 @@ class Win32Form : public AddsControls<platform::Form>, public Win32Container {
   DropTarget HitTest(POINT screen);
   // The keyboard interface of a dialog; true when the key was used.
   bool PreTranslate(const MSG& msg);
+  // Whether the focus is being given back to the control that had it when
+  // the form was last deactivated.
+  bool RestoringFocus() const { return restoringFocus_; }
   // The form that owns a window (itself or a child), or null.
   static Win32Form* FromWindow(HWND hwnd);
   static bool AnyOpen();
@@ -558,6 +571,7 @@ class Win32Form : public AddsControls<platform::Form>, public Win32Container {
   HWND notice_ = nullptr;
   bool showTips_ = false;  // set once the form has been shown
   HWND savedFocus_ = nullptr;
+  bool restoringFocus_ = false;
   // The outer geometry last set, in twips; until the first Show the only
   // place it lives, then reported back as long as the window still sits on
   // the pixels it gives at the current dpi.

@@ -30,6 +30,15 @@
 //   clickon CLASS LEFT TOP  real left click on the window of CLASS at LEFT,
 //                         TOP (twips of the aimed window's client area),
 //                         waiting until one is there
+//   doubleclick CLASS LEFT TOP  the same with a real double click
+//   wheel CLASS LEFT TOP DELTA  the pointer to that window, then a real turn
+//                         of the mouse wheel by DELTA (120 a notch, up)
+//   textwidth POINTS WEIGHT TEXT  record the width of TEXT in ＭＳ Ｐゴシック
+//                         (as the program makes it) at the screen's dpi:
+//                         "advance ink" in pixels
+//   editroom CLASS LEFT TOP  record the room of the edit control (a disabled
+//                         one too) with its corner there: "client width,
+//                         left margin, right margin" in pixels
 //   waitat CLASS LEFT TOP MS  wait until a window of CLASS lies at LEFT, TOP
 //   waitctl CLASS LEFT TOP TEXT MS  wait until that window reads TEXT;
 //                         records the milliseconds since the last click
@@ -169,6 +178,35 @@ RECT RectInParent(HWND child) {
   GetWindowRect(child, &r);
   MapWindowPoints(HWND_DESKTOP, GetParent(child), (POINT*)&r, 2);
   return r;
+}
+
+int ScreenDpi() {
+  HDC dc = GetDC(nullptr);
+  int dpi = GetDeviceCaps(dc, LOGPIXELSX);
+  ReleaseDC(nullptr, dc);
+  return dpi > 0 ? dpi : 96;
+}
+
+// The width of a text in the program's font at the screen's dpi: its
+// advance, and its ink (less the first glyph's left and the last glyph's
+// right bearing), pixels.
+void RecordTextWidth(int points, int weight, const std::wstring& text) {
+  HDC dc = CreateCompatibleDC(nullptr);
+  HFONT font = CreateFontW(
+      -MulDiv(points, ScreenDpi(), 72), 0, 0, 0, weight, FALSE, FALSE, FALSE,
+      SHIFTJIS_CHARSET, OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS,
+      DEFAULT_QUALITY, DEFAULT_PITCH | FF_DONTCARE, L"ＭＳ Ｐゴシック");
+  HGDIOBJ old = SelectObject(dc, font);
+  SIZE size{};
+  GetTextExtentPoint32W(dc, text.c_str(), (int)text.size(), &size);
+  ABC first{}, last{};
+  GetCharABCWidthsW(dc, text.front(), text.front(), &first);
+  GetCharABCWidthsW(dc, text.back(), text.back(), &last);
+  SelectObject(dc, old);
+  DeleteObject(font);
+  DeleteDC(dc);
+  Record("textwidth", std::to_string(size.cx) + " " +
+                          std::to_string(size.cx - first.abcA - last.abcC));
 }
 
 int TwipsPerPixel() {
@@ -441,18 +479,72 @@ class Session {
     return under;
   }
 
-  // A real click on the window of class `cls` at the point, once one is
-  // there.
-  void ClickOn(const std::wstring& cls, int leftTwips, int topTwips) {
-    POINT p = ClientPoint(leftTwips, topTwips);
+  // The window of class `cls` at the point, once one is there, with the
+  // pointer resting over it.
+  HWND PointOn(const std::wstring& cls, int leftTwips, int topTwips, POINT& p) {
+    p = ClientPoint(leftTwips, topTwips);
     MovePointer(p);
     HWND under = WaitAt(cls, leftTwips, topTwips, 5000);
     RestPointer(p);
+    return under;
+  }
+
+  // A real click (or double click) on the window of class `cls` at the
+  // point, once one is there.
+  void ClickOn(const std::wstring& cls, int leftTwips, int topTwips,
+               int clicks = 1) {
+    POINT p;
+    HWND under = PointOn(cls, leftTwips, topTwips, p);
     QueryPerformanceCounter(&g_clickTime);
-    SendMouseAt(p, MOUSEEVENTF_LEFTDOWN);
-    Sleep(30);
-    SendMouseAt(p, MOUSEEVENTF_LEFTUP);
+    for (int i = 0; i < clicks; ++i) {
+      SendMouseAt(p, MOUSEEVENTF_LEFTDOWN);
+      Sleep(30);
+      SendMouseAt(p, MOUSEEVENTF_LEFTUP);
+      Sleep(30);
+    }
     Record("clicked", ToUtf8(ClassOf(under)) + " " + Hex(CaptionOf(under)));
+  }
+
+  void Wheel(const std::wstring& cls, int leftTwips, int topTwips, int delta) {
+    POINT p;
+    HWND under = PointOn(cls, leftTwips, topTwips, p);
+    INPUT in{};
+    in.type = INPUT_MOUSE;
+    in.mi.dwFlags = MOUSEEVENTF_WHEEL;
+    in.mi.mouseData = static_cast<DWORD>(delta);
+    SendInput(1, &in, sizeof in);
+    Sleep(50);
+    Record("wheeled", ToUtf8(ClassOf(under)));
+  }
+
+  // The visible control of class `cls` (a disabled one too) whose corner
+  // lies at the point, twips of the aimed window's client area.
+  HWND ControlAt(const std::wstring& cls, int leftTwips, int topTwips) {
+    int tpp = TwipsPerPixel();
+    for (HWND c : Children(Aimed())) {
+      if (!IsWindowVisible(c) || _wcsicmp(ClassOf(c).c_str(), cls.c_str()))
+        continue;
+      RECT r;
+      GetWindowRect(c, &r);
+      MapWindowPoints(HWND_DESKTOP, Aimed(), (POINT*)&r, 2);
+      if (labs(r.left * tpp - leftTwips) + labs(r.top * tpp - topTwips) <=
+          4 * tpp)
+        return c;
+    }
+    throw Failure("no " + ToUtf8(cls) + " at the given position");
+  }
+
+  // The room an edit control of another process gives its text.
+  void EditRoom(const std::wstring& cls, int leftTwips, int topTwips) {
+    HWND edit = ControlAt(cls, leftTwips, topTwips);
+    RECT client{};
+    GetClientRect(edit, &client);
+    DWORD_PTR margins = 0;
+    SendMessageTimeoutW(edit, EM_GETMARGINS, 0, 0, SMTO_ABORTIFHUNG, 2000,
+                        &margins);
+    Record("editroom", std::to_string(client.right) + " " +
+                           std::to_string(LOWORD(margins)) + " " +
+                           std::to_string(HIWORD(margins)));
   }
 
   static HWND FocusOf(HWND top) {
@@ -692,6 +784,22 @@ const std::map<std::wstring, Session::Command>& Session::Commands() {
       {L"clickon",
        {3,
         [](S& s, const A& a) { s.ClickOn(a[0], ToInt(a[1]), ToInt(a[2])); }}},
+      {L"doubleclick",
+       {3, [](S& s,
+              const A& a) { s.ClickOn(a[0], ToInt(a[1]), ToInt(a[2]), 2); }}},
+      {L"wheel",
+       {4,
+        [](S& s, const A& a) {
+          s.Wheel(a[0], ToInt(a[1]), ToInt(a[2]), ToInt(a[3]));
+        }}},
+      {L"textwidth",
+       {3,
+        [](S&, const A& a) {
+          RecordTextWidth(ToInt(a[0]), ToInt(a[1]), a[2]);
+        }}},
+      {L"editroom",
+       {3,
+        [](S& s, const A& a) { s.EditRoom(a[0], ToInt(a[1]), ToInt(a[2])); }}},
       {L"waitat",
        {4,
         [](S& s, const A& a) {

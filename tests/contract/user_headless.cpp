@@ -1,0 +1,21 @@
+// The user of the contract suite on the headless backend: its test hooks.
+#include "platform/headless/headless_forms.h"
+#include "user_input.h"
+
+namespace contract {
+
+namespace hl = platform::headless;
+
+void UserType(platform::TextBox& box, const std::wstring& text) {
+  hl::Type(box, text);
+}
+
+void UserPaste(platform::TextBox& box, const std::wstring& text) {
+  hl::Paste(box, text);
+}
+
+void UserWheel(platform::Control& control, int delta) {
+  hl::Wheel(control, delta);
+}
+
+}  // namespace contract
