@@ -6,7 +6,10 @@ file(GLOB PINROW_WIN32_SOURCES CONFIGURE_DEPENDS
 
 set(CMAKE_RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR})
 set(PINROW_SIZE_FLAGS -Os -ffunction-sections -fdata-sections)
-set(PINROW_LINK_FLAGS -static -municode -mwindows -Wl,--gc-sections -s)
+# No link time stamp in the PE header, so the same sources give the same
+# bytes (a published checksum can then be checked against a rebuild).
+set(PINROW_LINK_FLAGS -static -municode -mwindows -Wl,--gc-sections -s
+  -Wl,--no-insert-timestamp)
 
 # The resource script takes the project's version.
 set(PINROW_RES ${CMAKE_SOURCE_DIR}/res)

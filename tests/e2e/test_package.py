@@ -1,0 +1,105 @@
+"""The package for users (scripts/package.sh): the zip holds exactly the
+program just built, the guide and the licence, its checksum file verifies,
+a second run gives the same bytes, and the program from the zip starts in
+a fresh folder, makes its two files and closes."""
+
+import re
+import shutil
+import struct
+import subprocess
+import unittest
+import zipfile
+
+import harness
+
+GUIDE = "はじめにお読みください.txt"
+SOURCES = {"pinrow.exe": harness.REPO / "build" / "windows" / "pinrow.exe",
+           GUIDE: harness.REPO / "docs" / GUIDE,
+           "LICENSE": harness.REPO / "LICENSE"}
+PAGES = ["一般", "テーブル", "設定", "About"]
+DEFAULT_BUTTONS = ["UL", "OL", "LI", "HR", "IMG"]
+OUT = harness.E2E_DIR / "package"
+
+
+def project_version():
+    text = (harness.REPO / "CMakeLists.txt").read_text()
+    return re.search(r"project\(\s*\w+\s+VERSION\s+([0-9.]+)", text).group(1)
+
+
+def file_version(exe):
+    """FILEVERSION of the fixed part of a PE file's version resource."""
+    at = exe.find(struct.pack("<I", 0xFEEF04BD))
+    high, low = struct.unpack_from("<II", exe, at + 8)
+    return f"{high >> 16}.{high & 0xFFFF}.{low >> 16}.{low & 0xFFFF}"
+
+
+def package(out_dir):
+    """Runs the package script into a fresh out_dir; returns the zip path."""
+    shutil.rmtree(out_dir, ignore_errors=True)
+    run = subprocess.run(["bash", str(harness.REPO / "scripts" / "package.sh"),
+                          str(out_dir)], capture_output=True, text=True,
+                         timeout=1200)
+    if run.returncode:
+        raise AssertionError(f"package.sh failed:\n{run.stdout[-3000:]}"
+                             f"\n{run.stderr[-3000:]}")
+    return out_dir / f"pinrow-{project_version()}-win-x64.zip"
+
+
+class PackageTest(harness.BarTestCase):
+
+    @classmethod
+    def setUpClass(cls):
+        cls.zip_path = package(OUT / "first")
+        with zipfile.ZipFile(cls.zip_path) as archive:
+            cls.entries = {i.filename: archive.read(i)
+                           for i in archive.infolist()}
+            cls.names = archive.namelist()
+
+    def test_zip_holds_the_program_just_built_the_guide_and_the_licence(self):
+        self.assertEqual(self.names, list(SOURCES))
+        for name, source in SOURCES.items():
+            with self.subTest(name=name):
+                self.assertEqual(self.entries[name], source.read_bytes())
+        self.assertEqual(file_version(self.entries["pinrow.exe"]),
+                         project_version() + ".0")
+        check = subprocess.run(["sha256sum", "-c", self.zip_path.name + ".sha256"],
+                               cwd=self.zip_path.parent, capture_output=True)
+        self.assertEqual(check.returncode, 0, check.stdout)
+
+    def test_guide_opens_in_notepad_and_names_every_page_and_default_button(self):
+        data = self.entries[GUIDE]
+        self.assertTrue(data.startswith(b"\xef\xbb\xbf"))
+        self.assertEqual(data.count(b"\r"), data.count(b"\r\n"))
+        self.assertEqual(data.count(b"\n"), data.count(b"\r\n"))
+        text = data[3:].decode("utf-8")
+        for name in [f"「{page}」" for page in PAGES] + DEFAULT_BUTTONS:
+            self.assertIn(name, text)
+
+    def test_a_second_run_relinks_and_gives_the_same_bytes(self):
+        # Without the exe the build links it again: a time stamp or another
+        # varying byte would show in the zip.
+        SOURCES["pinrow.exe"].unlink()
+        second = package(OUT / "second")
+        self.assertEqual(second.read_bytes(), self.zip_path.read_bytes())
+        sums = [p.with_name(p.name + ".sha256").read_bytes()
+                for p in (self.zip_path, second)]
+        self.assertEqual(sums[0], sums[1])
+
+    def test_program_from_the_zip_starts_in_a_fresh_folder_and_closes(self):
+        unpacked = self.wine.run_dir / "unpacked"
+        with zipfile.ZipFile(self.zip_path) as archive:
+            archive.extractall(unpacked)
+        app = harness.AppFolder(self.wine.run_dir / "from-zip",
+                                unpacked / "pinrow.exe")
+        bar = self.start_bar(app)
+        bar.wait_shown()
+        harness.wait_until(lambda: app.exists("tag.txt") and
+                           app.exists("setup.ini"), 10, "the two files")
+        bar.close()
+        self.assertEqual(bar.wait_exit(), 0)
+        self.assertTrue(app.read("tag.txt").startswith(b"0,0,400,1200,400,UL,"))
+        self.assertTrue(app.read("setup.ini").startswith(b"[MainForm]\r\n"))
+
+
+if __name__ == "__main__":
+    unittest.main()
