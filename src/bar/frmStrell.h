@@ -6,6 +6,7 @@
 #include <optional>
 #include <string>
 
+#include "bar/buttons.h"
 #include "platform/platform.h"
 #include "store/modPublic.h"
 

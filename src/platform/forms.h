@@ -46,12 +46,10 @@
 #include <string>
 #include <vector>
 
+#include "platform/window_handle.h"
 #include "runtime/vb.h"
 
 namespace platform {
-
-// A window handle as a plain number; 0 is the null handle.
-using WindowHandle = std::intptr_t;
 
 // Modifier mask of key and mouse events.
 enum ShiftMask : int { kShiftMask = 1, kCtrlMask = 2, kAltMask = 4 };

@@ -9,7 +9,7 @@
 #include <functional>
 #include <string>
 
-#include "platform/forms.h"
+#include "platform/window_handle.h"
 
 namespace platform {
 

@@ -4,7 +4,7 @@
 #include <cstdint>
 #include <vector>
 
-#include "platform/platform.h"
+#include "platform/files.h"
 
 namespace ansi {
 namespace {

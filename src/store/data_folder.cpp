@@ -2,6 +2,8 @@
 // program folder that takes no new file (an installed program's folder, or
 // one under Controlled Folder Access) would lose every save and could not
 // even create the files, so they then live in the user's own data folder.
+#include "platform/files.h"
+#include "platform/system.h"
 #include "store/modPublic.h"
 
 namespace modPublic {

@@ -2,6 +2,8 @@
 // indexer and sync clients open files for a moment; such a hold is waited
 // out. A failure that lasts is put to the user, who may make the file
 // writable again and try once more.
+#include "platform/files.h"
+#include "platform/system.h"
 #include "store/modPublic.h"
 
 namespace modPublic {

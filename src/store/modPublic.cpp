@@ -1,6 +1,9 @@
 // The shared module's table type, paths and error reporter.
 #include "store/modPublic.h"
 
+#include "platform/files.h"
+#include "platform/system.h"
+
 namespace modPublic {
 
 namespace {

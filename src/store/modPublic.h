@@ -11,7 +11,6 @@
 #include <string>
 #include <vector>
 
-#include "platform/platform.h"
 #include "runtime/vb.h"
 
 namespace ini {
@@ -171,15 +170,7 @@ void ReadPasteSettings();
 void WritePasteSettings(SetupSave& save);
 
 // ---- bar layout ----------------------------------------------------------
-using ButtonArray = std::vector<platform::ToggleButton*>;
-// The button of slot i; a slot outside the array raises kSubscript.
-platform::ToggleButton& ButtonAt(ButtonArray& Check, int i);
-// Shows one button per used row (rows contiguous from 0); hides the slots
-// from the first empty row on.
-void ConfigureButtons(ButtonArray& Check);
-void ApplyButton(platform::ToggleButton& button, std::int16_t No,
-                 std::int16_t Left, std::int16_t Top, std::int16_t Width,
-                 std::int16_t Height, const std::wstring& Caption);
+// Sets MaxButtonRight and MaxButtonBottom from the tag table.
 void ComputeButtonExtents();
 
 // ---- errors --------------------------------------------------------------

@@ -3,6 +3,7 @@
 // table markup sections and the paste settings of [MainForm].
 #include <algorithm>
 
+#include "platform/files.h"
 #include "store/ansi_text.h"
 #include "store/ini_file.h"
 #include "store/modPublic.h"

@@ -5,6 +5,8 @@
 // carried through memory unchanged (store/ansi_text.h), so a save writes
 // back every byte that the load read.
 
+#include "platform/files.h"
+#include "platform/system.h"
 #include "store/ansi_text.h"
 #include "store/modPublic.h"
 

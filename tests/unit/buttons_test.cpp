@@ -1,4 +1,6 @@
 // Tag buttons from the tag table and their extents.
+#include "bar/buttons.h"
+
 #include <gtest/gtest.h>
 
 #include <memory>
