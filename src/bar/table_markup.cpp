@@ -12,15 +12,6 @@ constexpr std::int16_t kMaxCount = 100;
 const wchar_t kCrLf[] = L"\r\n";
 const wchar_t kCellText[] = L"&nbsp;";
 
-// A flag is set only when its value, as a whole number, is -1. A text that
-// is no number at all counts as not set rather than stopping the press.
-bool IsFlagSet(const vb::Variant& cell) {
-  if (cell.IsNumber()) return cell.Number() == -1;
-  if (!cell.IsText()) return false;
-  const std::optional<double> value = vb::ParseNumber(cell.Text());
-  return value && vb::RoundHalfEven(*value) == -1;
-}
-
 struct ElementStyle {
   std::wstring quality;
   bool visible;
@@ -29,8 +20,8 @@ struct ElementStyle {
 
 ElementStyle StyleOf(const modPublic::CellTable& settings, int element) {
   return {vb::CStr(settings(element, modPublic::propQuality)),
-          IsFlagSet(settings(element, modPublic::propVisible)),
-          IsFlagSet(settings(element, modPublic::propEnter))};
+          modPublic::MarkupFlagSet(settings(element, modPublic::propVisible)),
+          modPublic::MarkupFlagSet(settings(element, modPublic::propEnter))};
 }
 
 std::wstring LineBreakIf(bool enter) { return enter ? kCrLf : L""; }

@@ -29,8 +29,6 @@ struct ShiftChoice {
 constexpr ShiftChoice kShiftChoices[] = {
     {L"(なし)", 0}, {L"Shift", 246}, {L"Ctrl", 162}, {L"Alt", 163}};
 
-const wchar_t kDefaultPasteKey[] = L"V";
-
 platform::FormArgs DialogArgs() {
   platform::FormArgs args;
   args.caption = L"設定";
@@ -38,13 +36,6 @@ platform::FormArgs DialogArgs() {
   args.maxButton = false;
   args.centerOnScreen = true;
   return args;
-}
-
-// A flag is set only when its cell holds -1, as a number or as the text
-// the dialog stores.
-bool FlagIsSet(const vb::Variant& cell) {
-  return (cell.IsNumber() && cell.Number() == -1) ||
-         (cell.IsText() && cell.Text() == L"-1");
 }
 
 const wchar_t* FlagText(const platform::CheckBox& box) {
@@ -138,9 +129,10 @@ void frmSetup::LoadOptionPages() {
 
   for (int e = elTable; e <= elTD; ++e) {
     txtQuality(e).SetText(vb::CStr(TableMarkupSettings(e, propQuality)));
-    if (FlagIsSet(TableMarkupSettings(e, propVisible)))
+    if (DialogFlagSet(TableMarkupSettings(e, propVisible)))
       chkVisiblechk(e).SetValue(1);
-    if (FlagIsSet(TableMarkupSettings(e, propEnter))) chkEnter(e).SetValue(1);
+    if (DialogFlagSet(TableMarkupSettings(e, propEnter)))
+      chkEnter(e).SetValue(1);
   }
   optionsShown_ = true;
 

@@ -1,5 +1,8 @@
-// The shared module's table type, paths and error reporter.
+// The shared module's table type and the readings of its flags, paths and
+// the error reporter.
 #include "store/modPublic.h"
+
+#include <optional>
 
 #include "platform/files.h"
 #include "platform/system.h"
@@ -12,6 +15,22 @@ const wchar_t kCrLf[] = L"\r\n";
 
 const std::array<const char*, 5> kTableSections = {"Table", "Caption", "TH",
                                                    "TR", "TD"};
+
+// A flag is set only when its value, as a whole number, is -1. A text that
+// is no number at all counts as not set rather than stopping the press.
+bool MarkupFlagSet(const vb::Variant& cell) {
+  if (cell.IsNumber()) return cell.Number() == -1;
+  if (!cell.IsText()) return false;
+  const std::optional<double> value = vb::ParseNumber(cell.Text());
+  return value && vb::RoundHalfEven(*value) == -1;
+}
+
+// A flag is set only when its cell holds -1, as a number (read from the
+// file) or as the text the dialog stores.
+bool DialogFlagSet(const vb::Variant& cell) {
+  return (cell.IsNumber() && cell.Number() == -1) ||
+         (cell.IsText() && cell.Text() == L"-1");
+}
 
 void CellTable::Resize(int rows, int cols) {
   rows_ = rows;

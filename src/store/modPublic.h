@@ -68,11 +68,19 @@ inline bool TagTableLoaded = false;
 
 inline std::int32_t PasteShiftKey = 0;
 inline std::wstring PasteKey;
+// The paste keys of a setup.ini that names none: left Ctrl + V.
+inline constexpr std::int32_t kDefaultPasteShiftKey = 162;
+inline constexpr wchar_t kDefaultPasteKey[] = L"V";
 inline std::int16_t GetWindowTime = 0;
 inline std::int16_t Delay[2] = {0, 0};
 // The bar stays in the topmost group ([MainForm] TopMost=-1).
 inline bool BarTopMost = false;
 inline CellTable TableMarkupSettings(5, 3);
+// Whether a Visible or Enter cell of TableMarkupSettings is set, read two ways:
+// The table generator's reading: lenient, so that no stored text stops a press.
+bool MarkupFlagSet(const vb::Variant& cell);
+// The dialog's reading: it ticks a box only for a flag's own -1 or "-1".
+bool DialogFlagSet(const vb::Variant& cell);
 
 // ---- where the files live -------------------------------------------------
 // The folder that holds tag.txt and setup.ini; the application folder until

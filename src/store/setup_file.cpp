@@ -13,7 +13,6 @@ namespace {
 
 const char kMainForm[] = "MainForm";
 const std::array<const char*, 3> kTableKeys = {"quality", "Visible", "Enter"};
-constexpr std::int32_t kLeftCtrl = 162;
 
 const wchar_t kDefaultSetup[] =
     L"[MainForm]\r\n"
@@ -94,7 +93,7 @@ std::vector<std::string> CurrentSetupLines() {
 // 0 stays 0, the choice of no modifier.
 std::int32_t ShiftKeyFrom(const std::wstring& text) {
   auto number = vb::ParseNumber(text);
-  if (!number) return kLeftCtrl;
+  if (!number) return kDefaultPasteShiftKey;
   double r = vb::RoundHalfEven(*number);
   return static_cast<std::int32_t>(std::clamp(r, -2147483648.0, 2147483647.0));
 }
@@ -196,7 +195,7 @@ void WriteTableSettings() {
 void ReadPasteSettings() {
   PasteShiftKey = ShiftKeyFrom(ReadIniString(kMainForm, "PShiftKey"));
   PasteKey = ReadIniString(kMainForm, "PKey");
-  if (PasteKey.empty()) PasteKey = L"V";
+  if (PasteKey.empty()) PasteKey = kDefaultPasteKey;
   GetWindowTime = ReadIniInteger16(kMainForm, "GTime");
   Delay[0] = ReadIniInteger16(kMainForm, "Delay0");
   Delay[1] = ReadIniInteger16(kMainForm, "Delay1");
