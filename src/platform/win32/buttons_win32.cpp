@@ -2,7 +2,7 @@
 // the check box.
 #include <functional>
 
-#include "platform/win32/win32_internal.h"
+#include "platform/win32/controls_win32.h"
 #include "resource.h"
 #include "runtime/vb.h"
 

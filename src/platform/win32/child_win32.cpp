@@ -5,7 +5,7 @@
 #include <cstdio>
 #include <exception>
 
-#include "platform/win32/win32_internal.h"
+#include "platform/win32/controls_win32.h"
 #include "runtime/vb.h"
 
 namespace platform::win32 {
@@ -130,7 +130,7 @@ void ChildWindow::CreateWindowNow() {
   ApplyLook();
   if (autoWidth_ || autoHeight_) Place();  // measured by ApplyLook
   ApplyState();
-  if (!toolTip_.empty()) form().SetToolTip(hwnd_, toolTip_);
+  if (!toolTip_.empty()) form().tips().Set(hwnd_, toolTip_);
 }
 
 LRESULT CALLBACK ChildWindow::SubclassProc(HWND hwnd, UINT msg, WPARAM wp,
@@ -293,7 +293,7 @@ void ChildWindow::SetTabIndexValue(int i) {
 void ChildWindow::SetToolTip(const std::wstring& t) {
   if (toolTip_ == t) return;
   toolTip_ = t;
-  if (hwnd_) form().SetToolTip(hwnd_, t);
+  if (hwnd_) form().tips().Set(hwnd_, t);
 }
 
 void ChildWindow::SetText(const std::wstring& t) {

@@ -2,7 +2,8 @@
 // is set to: on another ANSI code page, or with the UTF-8 option that
 // Japanese users do turn on, the system's own conversion would turn every
 // Japanese caption and tag into "・".
-#include "platform/win32/win32_internal.h"
+#include "platform/files.h"
+#include "platform/win32/base_win32.h"
 
 namespace platform {
 namespace {

@@ -1,7 +1,7 @@
 // Containers: the stacking of their children's windows, the host windows of
 // frames and tab pages, and what a container draws beneath its children
 // (frame outlines, shapes, images).
-#include "platform/win32/win32_internal.h"
+#include "platform/win32/controls_win32.h"
 // The visual styles need the declarations of <windows.h> first.
 #include <uxtheme.h>
 #include <vsstyle.h>

@@ -3,7 +3,8 @@
 #include <algorithm>
 #include <vector>
 
-#include "platform/win32/win32_internal.h"
+#include "platform/system.h"
+#include "platform/win32/form_win32.h"
 
 namespace platform {
 namespace win32 {

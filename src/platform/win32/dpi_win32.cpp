@@ -1,7 +1,7 @@
 // Twips and pixels at a window's own dpi.
 #include <cmath>
 
-#include "platform/win32/win32_internal.h"
+#include "platform/win32/base_win32.h"
 
 namespace platform::win32 {
 

@@ -1,7 +1,7 @@
 // Manual drag and drop of a control: an outline follows the pointer,
 // DragOver tells the controls of the form when the pointer enters, moves
 // over and leaves them, and the release drops on what lies beneath.
-#include "platform/win32/win32_internal.h"
+#include "platform/win32/controls_win32.h"
 
 namespace platform::win32 {
 namespace {
@@ -73,7 +73,7 @@ void DragTracker::Start(ChildWindow& source, POINT grab) {
   source_ = &source;
   grab_ = grab;
   over_ = {};
-  form_.EnableToolTips(false);
+  form_.tips().Enable(false);
   SetCapture(form_.hwnd());
   POINT screen = grab;
   ClientToScreen(source.hwnd(), &screen);
@@ -129,7 +129,7 @@ void DragTracker::Cancel() {
   outline_ = nullptr;
   source_ = nullptr;
   over_ = {};
-  form_.EnableToolTips(true);
+  form_.tips().Enable(true);
   if (GetCapture() == form_.hwnd()) ReleaseCapture();
 }
 

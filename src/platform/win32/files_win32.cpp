@@ -2,7 +2,8 @@
 // reads and replace-on-commit writes, and the immediate end of the process.
 #include <vector>
 
-#include "platform/win32/win32_internal.h"
+#include "platform/files.h"
+#include "platform/win32/base_win32.h"
 #include "runtime/vb.h"
 
 namespace platform {

@@ -1,11 +1,12 @@
 // Forms: top-level windows that own their controls and timers, reflect the
-// controls' notifications to them, keep a dialog's keyboard interface, and
-// raise Resize, Activate and Unload.
+// controls' notifications to them, and raise Resize, Activate and Unload.
+// Their keyboard interface is in keyboard_win32.cpp, their tooltips in
+// tooltips_win32.cpp.
 #include <algorithm>
 #include <cmath>
 
 #include "platform/placement.h"
-#include "platform/win32/win32_internal.h"
+#include "platform/win32/controls_win32.h"
 #include "resource.h"
 #include "runtime/vb.h"
 
@@ -14,8 +15,6 @@ namespace win32 {
 namespace {
 
 constexpr wchar_t kFormClass[] = L"PinrowForm";
-constexpr UINT_PTR kNoticeTimer = 0x7001;
-constexpr UINT kNoticeMs = 3500;
 
 ATOM& FormClassAtom() {
   static ATOM atom = 0;
@@ -51,11 +50,6 @@ DWORD FormStyle(const FormArgs& args) {
   return WS_CAPTION | WS_SYSMENU | WS_CLIPCHILDREN |
          (args.minButton ? WS_MINIMIZEBOX : 0) |
          (args.maxButton ? WS_MAXIMIZEBOX : 0);
-}
-
-// Whether a window's drop-down list is open (Esc then closes the list).
-bool ListDropped(HWND h) {
-  return h && SendMessageW(h, CB_GETDROPPEDSTATE, 0, 0) != 0;
 }
 
 }  // namespace
@@ -335,7 +329,7 @@ void Win32Form::Show() {
   ShowWindow(hwnd_, SW_SHOW);
   showing_ = false;
   if (destroyed_) return;
-  StartToolTips();
+  tips_.Start(controls_);
   if (lastActiveForm == this) return;
   lastActiveForm = this;
   Fire(Activate);
@@ -393,8 +387,7 @@ Timer& Win32Form::AddTimer() {
   return *timers_.back();
 }
 
-// ---- fonts, tooltips, notices
-// -------------------------------------------------
+// ---- fonts and hit testing ------------------------------------------------
 
 HFONT Win32Form::FontFor(const FontSpec& wanted) {
   for (const FontEntry& e : fonts_) {
@@ -421,77 +414,6 @@ HDC Win32Form::MeasuringDc() {
   return measuring_.get();
 }
 
-// Tooltips are registered once the form is on the screen: the tooltip
-// window and its tools cost start-up time and serve no hidden form.
-void Win32Form::SetToolTip(HWND control, const std::wstring& text) {
-  if (!showTips_) return;
-  if (!tooltip_) {
-    tooltip_ =
-        CreateWindowExW(WS_EX_TOPMOST, TOOLTIPS_CLASSW, nullptr,
-                        WS_POPUP | TTS_ALWAYSTIP | TTS_NOPREFIX, CW_USEDEFAULT,
-                        CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, hwnd_,
-                        nullptr, GetModuleHandleW(nullptr), nullptr);
-    SendMessageW(tooltip_, TTM_SETMAXTIPWIDTH, 0, 600);
-  }
-  TOOLINFOW info{};
-  info.cbSize = sizeof info;
-  info.uFlags = TTF_IDISHWND | TTF_SUBCLASS;
-  info.hwnd = GetParent(control);
-  info.uId = reinterpret_cast<UINT_PTR>(control);
-  info.lpszText = const_cast<wchar_t*>(text.c_str());
-  TOOLINFOW existing = info;
-  existing.lpszText = nullptr;
-  bool known = SendMessageW(tooltip_, TTM_GETTOOLINFOW, 0,
-                            reinterpret_cast<LPARAM>(&existing)) != FALSE;
-  SendMessageW(tooltip_, known ? TTM_UPDATETIPTEXTW : TTM_ADDTOOLW, 0,
-               reinterpret_cast<LPARAM>(&info));
-}
-
-// Registers the tooltips of the controls that have windows; those made
-// later register their own.
-void Win32Form::StartToolTips() {
-  if (showTips_) return;
-  showTips_ = true;
-  for (auto& c : controls_)
-    if (c->hwnd() && !c->toolTip().empty()) SetToolTip(c->hwnd(), c->toolTip());
-}
-
-void Win32Form::EnableToolTips(bool on) {
-  if (!tooltip_) return;
-  if (!on) SendMessageW(tooltip_, TTM_POP, 0, 0);
-  SendMessageW(tooltip_, TTM_ACTIVATE, on, 0);
-}
-
-// A balloon below the control for a few seconds.
-void Win32Form::ShowNotice(HWND control, const std::wstring& title,
-                           const std::wstring& text) {
-  TOOLINFOW info{};
-  info.cbSize = sizeof info;
-  info.uFlags = TTF_TRACK | TTF_ABSOLUTE | TTF_IDISHWND;
-  info.hwnd = hwnd_;
-  info.uId = reinterpret_cast<UINT_PTR>(hwnd_);
-  info.lpszText = const_cast<wchar_t*>(text.c_str());
-  if (!notice_) {
-    notice_ = CreateWindowExW(
-        WS_EX_TOPMOST, TOOLTIPS_CLASSW, nullptr,
-        WS_POPUP | TTS_ALWAYSTIP | TTS_NOPREFIX | TTS_BALLOON, CW_USEDEFAULT,
-        CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, hwnd_, nullptr,
-        GetModuleHandleW(nullptr), nullptr);
-    SendMessageW(notice_, TTM_SETMAXTIPWIDTH, 0, 400);
-    SendMessageW(notice_, TTM_ADDTOOLW, 0, reinterpret_cast<LPARAM>(&info));
-  }
-  SendMessageW(notice_, TTM_UPDATETIPTEXTW, 0, reinterpret_cast<LPARAM>(&info));
-  SendMessageW(notice_, TTM_SETTITLEW, TTI_WARNING,
-               reinterpret_cast<LPARAM>(title.c_str()));
-  RECT r{};
-  GetWindowRect(control, &r);
-  SendMessageW(notice_, TTM_TRACKPOSITION, 0,
-               MAKELPARAM(r.left + (r.right - r.left) / 4, r.bottom));
-  SendMessageW(notice_, TTM_TRACKACTIVATE, TRUE,
-               reinterpret_cast<LPARAM>(&info));
-  SetTimer(hwnd_, kNoticeTimer, kNoticeMs, nullptr);
-}
-
 // What lies under a screen point: one of this form's visible controls, its
 // client background, or nothing of this form (another window, the caption,
 // the desktop).
@@ -507,99 +429,6 @@ DropTarget Win32Form::HitTest(POINT screen) {
   ChildWindow* c = child != hwnd_ ? ChildOf(child) : nullptr;
   if (c && &c->form() == this) return {c, false};
   return {nullptr, true};
-}
-
-// ---- keyboard --------------------------------------------------------------
-
-// The controls the Tab key visits, in tab order: TabIndex, then the order
-// of adding. The stacking of the windows plays no part.
-std::vector<ChildWindow*> Win32Form::TabOrder() const {
-  std::vector<ChildWindow*> order;
-  for (const auto& c : controls_)
-    if (c->tabStop() && c->Reachable()) order.push_back(c.get());
-  std::stable_sort(order.begin(), order.end(),
-                   [](const ChildWindow* a, const ChildWindow* b) {
-                     return a->tabIndex() < b->tabIndex();
-                   });
-  return order;
-}
-
-ChildWindow* Win32Form::FocusedChild() const {
-  for (HWND h = GetFocus(); h && h != hwnd_; h = GetParent(h)) {
-    ChildWindow* c = ChildOf(h);
-    if (c && &c->form() == this) return c;
-  }
-  return nullptr;
-}
-
-void Win32Form::FocusFirst() {
-  std::vector<ChildWindow*> order = TabOrder();
-  ::SetFocus(order.empty() ? hwnd_ : order.front()->hwnd());
-}
-
-bool Win32Form::TabTo(bool backwards) {
-  std::vector<ChildWindow*> order = TabOrder();
-  if (order.empty()) return false;
-  auto at = std::find(order.begin(), order.end(), FocusedChild());
-  std::size_t n = order.size(), i;
-  if (at == order.end())
-    i = backwards ? n - 1 : 0;
-  else
-    i = (static_cast<std::size_t>(at - order.begin()) +
-         (backwards ? n - 1 : 1)) %
-        n;
-  HWND next = order[i]->hwnd();
-  SendMessageW(hwnd_, WM_CHANGEUISTATE, MAKEWPARAM(UIS_CLEAR, UISF_HIDEFOCUS),
-               0);
-  ::SetFocus(next);
-  if (SendMessageW(next, WM_GETDLGCODE, 0, 0) & DLGC_HASSETSEL)
-    SendMessageW(next, EM_SETSEL, 0, -1);
-  return true;
-}
-
-// Ctrl+Tab and Ctrl+Shift+Tab (or Ctrl+PgDn and Ctrl+PgUp) go to the next
-// or previous page of the form's tab control.
-bool Win32Form::CycleTabPages(bool backwards) {
-  for (const auto& c : controls_) {
-    auto* tabs = dynamic_cast<TabControl*>(&c->AsControl());
-    if (!tabs || !c->Reachable() || tabs->Tabs() == 0) continue;
-    const int n = tabs->Tabs();
-    tabs->SetTab((tabs->Tab() + (backwards ? n - 1 : 1)) % n);
-    SendMessageW(hwnd_, WM_CHANGEUISTATE, MAKEWPARAM(UIS_CLEAR, UISF_HIDEFOCUS),
-                 0);
-    return true;
-  }
-  return false;
-}
-
-ChildWindow* Win32Form::ButtonWithRole(bool cancel) const {
-  for (const auto& c : controls_)
-    if (IsRoleButton(*c, cancel) && c->Reachable()) return c.get();
-  return nullptr;
-}
-
-bool Win32Form::PressRole(bool cancel) {
-  ChildWindow* b = ButtonWithRole(cancel);
-  if (!b) return false;
-  Fire(static_cast<CommandButton&>(b->AsControl()).Click);
-  return true;
-}
-
-bool Win32Form::PreTranslate(const MSG& msg) {
-  if (msg.message != WM_KEYDOWN || drag_.Active()) return false;
-  if (ModifierHeld(VK_MENU)) return false;
-  const bool ctrl = ModifierHeld(VK_CONTROL), shift = ModifierHeld(VK_SHIFT);
-  switch (msg.wParam) {
-    case VK_TAB:
-      return ctrl ? CycleTabPages(shift) : TabTo(shift);
-    case VK_PRIOR:
-    case VK_NEXT:
-      return ctrl && CycleTabPages(msg.wParam == VK_PRIOR);
-    case VK_ESCAPE:
-      return !ListDropped(GetFocus()) && PressRole(true);
-    default:
-      return false;
-  }
 }
 
 // ---- messages
@@ -651,9 +480,7 @@ LRESULT Win32Form::HandleMessage(UINT msg, WPARAM wp, LPARAM lp) {
       PaintContainer(*this, hwnd_);
       return 0;
     case DM_GETDEFID:
-      if (ChildWindow* b = ButtonWithRole(false))
-        return MAKELRESULT(GetDlgCtrlID(b->hwnd()), DC_HASDEFID);
-      return 0;
+      return DefaultButtonId();
     case WM_TIMER:
       OnTimer(wp);
       return 0;
@@ -709,7 +536,7 @@ void Win32Form::OnActivate(bool active) {
     ForgetModifiers();
     HWND focus = GetFocus();
     if (focus && IsChild(hwnd_, focus)) savedFocus_ = focus;
-    if (notice_) SendMessageW(notice_, TTM_TRACKACTIVATE, FALSE, 0);
+    tips_.HideNotice();
     return;
   }
   HWND focus = savedFocus_;
@@ -739,11 +566,7 @@ void Win32Form::OnDestroy() {
 }
 
 void Win32Form::OnTimer(UINT_PTR id) {
-  if (id == kNoticeTimer) {
-    KillTimer(hwnd_, kNoticeTimer);
-    if (notice_) SendMessageW(notice_, TTM_TRACKACTIVATE, FALSE, 0);
-    return;
-  }
+  if (tips_.OnTimer(id)) return;
   for (auto& t : timers_) {
     if (t->id() == id) {
       Fire(t->Tick);

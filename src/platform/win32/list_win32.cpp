@@ -1,7 +1,7 @@
 // The drop-down list: a combo box the user chooses from without typing.
 #include <vector>
 
-#include "platform/win32/win32_internal.h"
+#include "platform/win32/controls_win32.h"
 #include "runtime/vb.h"
 
 namespace platform::win32 {

@@ -1,7 +1,8 @@
 // A notice by a window: a tracking balloon that stays in front of every
 // window for a few seconds without taking the activation, so it shows also
 // while another program is active.
-#include "platform/win32/win32_internal.h"
+#include "platform/system.h"
+#include "platform/win32/base_win32.h"
 
 namespace platform {
 namespace {

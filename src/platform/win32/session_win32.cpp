@@ -2,7 +2,8 @@
 // one running program per data folder.
 #include <cwctype>
 
-#include "platform/win32/win32_internal.h"
+#include "platform/system.h"
+#include "platform/win32/base_win32.h"
 
 namespace platform {
 namespace {

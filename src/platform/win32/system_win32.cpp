@@ -5,7 +5,8 @@
 #include <optional>
 #include <vector>
 
-#include "platform/win32/win32_internal.h"
+#include "platform/system.h"
+#include "platform/win32/form_win32.h"
 // After <windows.h>: the COM apartment flags.
 #include <objbase.h>
 

@@ -6,7 +6,7 @@
 #include <memory>
 #include <vector>
 
-#include "platform/win32/win32_internal.h"
+#include "platform/win32/controls_win32.h"
 #include "runtime/vb.h"
 
 namespace platform::win32 {

@@ -2,7 +2,7 @@
 // box (an edit field with its own colours, and a guard that refuses
 // characters code page 932 can't hold and edits the box's judge refuses).
 #include "platform/text_edit.h"
-#include "platform/win32/win32_internal.h"
+#include "platform/win32/controls_win32.h"
 #include "runtime/vb.h"
 
 namespace platform::win32 {
@@ -283,7 +283,7 @@ class Win32TextBox final : public ControlOf<TextBox> {
     TextChanged(out.text);
     if (!out.notice) return;
     MessageBeep(MB_ICONWARNING);
-    form().ShowNotice(hwnd(), out.notice->title, out.notice->text);
+    form().tips().ShowNotice(hwnd(), out.notice->title, out.notice->text);
   }
 
   // The line around a grid cell, in the colour edit controls draw theirs.

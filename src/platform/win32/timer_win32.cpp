@@ -1,5 +1,5 @@
 // A timer on the form's window: WM_TIMER with the timer's id runs Tick.
-#include "platform/win32/win32_internal.h"
+#include "platform/win32/form_win32.h"
 
 namespace platform::win32 {
 

@@ -2,7 +2,8 @@
 // resource of the exe, the one place they are kept.
 #include <vector>
 
-#include "platform/win32/win32_internal.h"
+#include "platform/system.h"
+#include "platform/win32/base_win32.h"
 
 namespace platform {
 namespace {

@@ -1,0 +1,80 @@
+// What every file of the Win32 backend stands on: <windows.h> with the
+// common controls, twips and pixels at a window's dpi, system libraries
+// loaded on demand, the errors that no window procedure lets through, the
+// message pump and the session.
+#pragma once
+
+#include <windows.h>
+// These need the declarations of <windows.h> first.
+#include <commctrl.h>
+#include <windowsx.h>
+
+#include <utility>
+
+namespace platform::win32 {
+
+// ---- units (dpi_win32.cpp) -------------------------------------------------
+constexpr float kTwipsPerInch = 1440.0f;
+
+int TwipsToPixels(float twips, UINT dpi);
+float PixelsToTwips(int pixels, UINT dpi);
+UINT DpiOf(HWND hwnd);
+
+// A twip rectangle placed on the pixel grid by rounding its edges, so that
+// neighbouring rectangles share their edges without gaps or overlaps.
+struct PixelRect {
+  int x, y, cx, cy;
+};
+PixelRect PlaceTwips(float left, float top, float width, float height,
+                     UINT dpi);
+
+// ---- libraries loaded on demand ------------------------------------------
+// A function of a library of the system folder, loaded on first use (never
+// from the program's own folder, which holds the user's files and may be
+// writable by others); null when it is missing.
+template <class Fn>
+Fn SystemFunction(const wchar_t* library, const char* name) {
+  HMODULE module =
+      LoadLibraryExW(library, nullptr, LOAD_LIBRARY_SEARCH_SYSTEM32);
+  return module ? reinterpret_cast<Fn>(
+                      reinterpret_cast<void*>(GetProcAddress(module, name)))
+                : nullptr;
+}
+
+// ---- errors ----------------------------------------------------------------
+// The run-time error number that fits a failed file operation's system code.
+int FileErrorNumber(DWORD systemError, int fallback);
+// Throws FileBusy for a file another program holds for a moment, else the
+// fitting run-time error.
+[[noreturn]] void RaiseFileError(DWORD systemError, int fallback);
+[[noreturn]] void RaiseFileError(int fallback);
+
+// Event handlers trap their own errors; what still reaches a window
+// procedure is written to the debug output here, and nothing crosses it.
+void ReportStray(const char* where) noexcept;
+
+// Runs an event handler; an empty handler does nothing.
+template <class Fn, class... Args>
+void Fire(const Fn& fn, Args&&... args) {
+  if (fn) fn(std::forward<Args>(args)...);
+}
+
+// ---- message pump (system_win32.cpp) -------------------------------------
+// Whether a modifier key (VK_SHIFT, VK_CONTROL, VK_MENU) is held for the key
+// message being handled.
+bool ModifierHeld(int vk);
+// The program lost the keyboard: a key released elsewhere is not seen.
+void ForgetModifiers();
+// Translates and dispatches one message, giving the form that owns it a
+// chance at its keyboard interface (Tab, Ctrl+Tab, Enter, Esc) first; the
+// mouse wheel goes to the program's window under the pointer.
+void DispatchOne(MSG& msg);
+
+// ---- the session (session_win32.cpp) -------------------------------------
+// The session ends: runs the program's save once and ends the process;
+// a call while that runs returns at once.
+void EndSession();
+// A window goes: it no longer stands for a claimed folder.
+void ForgetInstance(HWND window);
+
+}  // namespace platform::win32
