@@ -1,7 +1,8 @@
 // What every file of the Win32 backend stands on: <windows.h> with the
 // common controls, twips and pixels at a window's dpi, system libraries
 // loaded on demand, the errors that no window procedure lets through, the
-// message pump and the session.
+// message pump, the one way from a window to the object behind it, and the
+// session.
 #pragma once
 
 #include <windows.h>
@@ -69,6 +70,31 @@ void ForgetModifiers();
 // chance at its keyboard interface (Tab, Ctrl+Tab, Enter, Esc) first; the
 // mouse wheel goes to the program's window under the pointer.
 void DispatchOne(MSG& msg);
+
+// ---- from a window to its object (objects_win32.cpp) ----------------------
+// What stands behind one of the program's own windows: a form, a control,
+// a tab page.
+class WindowObject {
+ public:
+  virtual ~WindowObject() = default;
+};
+
+// Ties a window the program made (or subclassed) to its object, by a
+// window property that only the program sets; UnbindWindow unties it as
+// the window goes (WM_NCDESTROY).
+void BindWindow(HWND hwnd, WindowObject& object);
+void UnbindWindow(HWND hwnd);
+// The object behind a window, or null for any window the program did not
+// tie to one: another process's window, or a window that a control made for
+// itself (a drop-down list's own list, an edit inside a combo box). The
+// window's process is confirmed before its property is read, so nothing a
+// foreign window carries is ever taken for a pointer.
+WindowObject* ObjectOf(HWND hwnd);
+// The object of kind T behind a window, or null.
+template <class T>
+T* ObjectOf(HWND hwnd) {
+  return dynamic_cast<T*>(ObjectOf(hwnd));
+}
 
 // ---- the session (session_win32.cpp) -------------------------------------
 // The session ends: runs the program's save once and ends the process;

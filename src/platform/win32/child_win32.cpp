@@ -1,5 +1,5 @@
 // The common child-window plumbing of every control: creation with any
-// window class in any container, the stored object pointer, reflection of
+// window class in any container, the binding to its object, reflection of
 // the notifications children send to their parents, placement from twips,
 // and the properties every control shares.
 #include <cstdio>
@@ -28,12 +28,6 @@ void ReportStray(const char* where) noexcept {
 
 // ---- reflection ------------------------------------------------------------
 
-// Only child windows carry a control; a form keeps its own pointer there.
-ChildWindow* ChildOf(HWND hwnd) {
-  if (!hwnd || !(GetWindowLongW(hwnd, GWL_STYLE) & WS_CHILD)) return nullptr;
-  return reinterpret_cast<ChildWindow*>(GetWindowLongPtrW(hwnd, GWLP_USERDATA));
-}
-
 namespace {
 
 // The child that sent a notification to its parent, or null.
@@ -60,7 +54,7 @@ HWND SenderOf(UINT msg, WPARAM, LPARAM lp) {
 }  // namespace
 
 bool Reflect(UINT msg, WPARAM wp, LPARAM lp, LRESULT& result) {
-  ChildWindow* child = ChildOf(SenderOf(msg, wp, lp));
+  ChildWindow* child = ObjectOf<ChildWindow>(SenderOf(msg, wp, lp));
   return child && child->OnReflect(msg, wp, lp, result);
 }
 
@@ -124,7 +118,7 @@ void ChildWindow::CreateWindowNow() {
       reinterpret_cast<HMENU>(static_cast<INT_PTR>(1000 + sequence_)),
       GetModuleHandleW(nullptr), nullptr);
   if (!hwnd_) vb::Raise(vb::kOutOfMemory);
-  SetWindowLongPtrW(hwnd_, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
+  BindWindow(hwnd_, *this);
   SetWindowSubclass(hwnd_, SubclassProc, 1, reinterpret_cast<DWORD_PTR>(this));
   parent_.Stack(*this);  // before any window made inside it (tab pages)
   ApplyLook();
@@ -139,7 +133,7 @@ LRESULT CALLBACK ChildWindow::SubclassProc(HWND hwnd, UINT msg, WPARAM wp,
   auto* self = reinterpret_cast<ChildWindow*>(ref);
   if (msg == WM_NCDESTROY) {
     RemoveWindowSubclass(hwnd, SubclassProc, id);
-    SetWindowLongPtrW(hwnd, GWLP_USERDATA, 0);
+    UnbindWindow(hwnd);
     self->hwnd_ = nullptr;
     return DefSubclassProc(hwnd, msg, wp, lp);
   }

@@ -15,13 +15,12 @@ namespace platform::win32 {
 namespace {
 
 constexpr wchar_t kPaneClass[] = L"PinrowPane";
-constexpr wchar_t kPaneProp[] = L"Pinrow.Container";
 
 LRESULT CALLBACK PaneProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
   try {
     LRESULT result = 0;
     if (Reflect(msg, wp, lp, result)) return result;
-    auto* container = static_cast<Win32Container*>(GetPropW(hwnd, kPaneProp));
+    auto* container = ObjectOf<Win32Container>(hwnd);
     switch (msg) {
       case WM_ERASEBKGND: {
         RECT r{};
@@ -48,7 +47,7 @@ LRESULT CALLBACK PaneProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
         return 0;
       }
       case WM_NCDESTROY:
-        RemovePropW(hwnd, kPaneProp);
+        UnbindWindow(hwnd);
         break;
     }
   } catch (...) {
@@ -183,8 +182,7 @@ void Win32Container::Unstack(Stacked& s) {
                  stacked_.end());
 }
 
-HWND CreatePane(Win32Container& container, HWND parent, const RECT& r,
-                bool visible) {
+HWND CreatePane(WindowObject& page, HWND parent, const RECT& r, bool visible) {
   RegisterPaneClass();
   HWND pane = CreateWindowExW(
       WS_EX_CONTROLPARENT, kPaneClass, L"",
@@ -192,7 +190,7 @@ HWND CreatePane(Win32Container& container, HWND parent, const RECT& r,
       r.left, r.top, r.right - r.left, r.bottom - r.top, parent, nullptr,
       GetModuleHandleW(nullptr), nullptr);
   if (!pane) vb::Raise(vb::kOutOfMemory);
-  SetPropW(pane, kPaneProp, &container);
+  BindWindow(pane, page);
   return pane;
 }
 
@@ -239,10 +237,7 @@ class Win32Frame final : public AddsControls<ControlOf<Frame>>,
 
  protected:
   Win32Container& Self() override { return *this; }
-  void ApplyState() override {
-    SetPropW(hwnd(), kPaneProp, static_cast<Win32Container*>(this));
-    RealizeChildren();
-  }
+  void ApplyState() override { RealizeChildren(); }
   void OnShown(bool shown) override {
     if (shown) RealizeChildren();
   }

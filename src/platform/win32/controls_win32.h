@@ -5,10 +5,10 @@
 // is visible in a shown container. A control made hidden, or added to a
 // container not yet shown (a frame, a tab page), gets its window when it is
 // first shown, with every stored property applied at creation: hidden
-// windows cost start-up time and serve nobody. The object behind a window
-// is the pointer stored in it at creation; notifications a child sends to
-// its parent (WM_COMMAND, WM_NOTIFY, WM_VSCROLL, WM_CTLCOLOR*) are reflected
-// to that object.
+// windows cost start-up time and serve nobody. A window is bound to its
+// control at creation (BindWindow); notifications a child sends to its
+// parent (WM_COMMAND, WM_NOTIFY, WM_VSCROLL, WM_CTLCOLOR*) are reflected to
+// that object.
 #pragma once
 
 #include <memory>
@@ -19,12 +19,8 @@
 
 namespace platform::win32 {
 
-// ---- reflection (child_win32.cpp) ----------------------------------------
-// The control object behind a window, or null for windows of others.
-ChildWindow* ChildOf(HWND hwnd);
-
 // ---- controls (child_win32.cpp and the kinds' files) -----------------------
-class ChildWindow : public Stacked {
+class ChildWindow : public Stacked, public WindowObject {
  public:
   ChildWindow(Win32Container& parent, const ControlArgs& args);
   ~ChildWindow() override;

@@ -82,12 +82,6 @@ Win32Form::~Win32Form() {
   while (!controls_.empty()) controls_.pop_back();
 }
 
-Win32Form* Win32Form::FromWindow(HWND hwnd) {
-  if (!hwnd || GetClassLongPtrW(hwnd, GCW_ATOM) != FormClassAtom())
-    return nullptr;
-  return reinterpret_cast<Win32Form*>(GetWindowLongPtrW(hwnd, GWLP_USERDATA));
-}
-
 bool Win32Form::AnyOpen() { return !OpenForms().empty(); }
 
 // The newest form on the screen: the settings dialog while it is open,
@@ -426,7 +420,7 @@ DropTarget Win32Form::HitTest(POINT screen) {
   GetClientRect(hwnd_, &area);
   if (!PtInRect(&area, client)) return {};
   HWND child = ChildWindowFromPointEx(hwnd_, client, CWP_SKIPINVISIBLE);
-  ChildWindow* c = child != hwnd_ ? ChildOf(child) : nullptr;
+  auto* c = child != hwnd_ ? ObjectOf<ChildWindow>(child) : nullptr;
   if (c && &c->form() == this) return {c, false};
   return {nullptr, true};
 }
@@ -439,12 +433,11 @@ LRESULT CALLBACK Win32Form::WndProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
     auto* created = reinterpret_cast<CREATESTRUCTW*>(lp);
     auto* form = static_cast<Win32Form*>(created->lpCreateParams);
     form->hwnd_ = hwnd;
-    SetWindowLongPtrW(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(form));
+    BindWindow(hwnd, *form);
   }
-  auto* form =
-      reinterpret_cast<Win32Form*>(GetWindowLongPtrW(hwnd, GWLP_USERDATA));
+  auto* form = ObjectOf<Win32Form>(hwnd);
   if (!form) return DefWindowProcW(hwnd, msg, wp, lp);
-  if (msg == WM_NCDESTROY) SetWindowLongPtrW(hwnd, GWLP_USERDATA, 0);
+  if (msg == WM_NCDESTROY) UnbindWindow(hwnd);
   try {
     return form->HandleMessage(msg, wp, lp);
   } catch (...) {

@@ -72,10 +72,10 @@ class Win32Container {
   std::vector<Stacked*> stacked_;
 };
 
-// Paints a container's background and windowless children; the window
-// procedure of the frames' and tab pages' host windows.
-HWND CreatePane(Win32Container& container, HWND parent, const RECT& r,
-                bool visible);
+// A tab page's host window, bound to `page` (a Win32Container), which paints
+// its background and windowless children. Frames host their children in a
+// window of the same class.
+HWND CreatePane(WindowObject& page, HWND parent, const RECT& r, bool visible);
 // Fills a pane or form client with the dialog background.
 void PaintContainer(Win32Container& container, HWND hwnd);
 
@@ -217,7 +217,9 @@ class FormTips {
 };
 
 // ---- the form (form_win32.cpp) -------------------------------------------
-class Win32Form : public AddsControls<platform::Form>, public Win32Container {
+class Win32Form : public AddsControls<platform::Form>,
+                  public Win32Container,
+                  public WindowObject {
  public:
   explicit Win32Form(const FormArgs& args);
   ~Win32Form() override;
@@ -270,8 +272,6 @@ class Win32Form : public AddsControls<platform::Form>, public Win32Container {
   // Whether the focus is being given back to the control that had it when
   // the form was last deactivated.
   bool RestoringFocus() const { return restoringFocus_; }
-  // The form that owns a window (itself or a child), or null.
-  static Win32Form* FromWindow(HWND hwnd);
   static bool AnyOpen();
   // The owner of message and input boxes: the program's active form.
   static HWND BoxOwner();

@@ -33,7 +33,7 @@ std::vector<ChildWindow*> Win32Form::TabOrder() const {
 
 ChildWindow* Win32Form::FocusedChild() const {
   for (HWND h = GetFocus(); h && h != hwnd_; h = GetParent(h)) {
-    ChildWindow* c = ChildOf(h);
+    auto* c = ObjectOf<ChildWindow>(h);
     if (c && &c->form() == this) return c;
   }
   return nullptr;

@@ -203,7 +203,7 @@ void DispatchOne(MSG& msg) {
   Observe(msg);
   AimWheel(msg);
   HWND root = msg.hwnd ? GetAncestor(msg.hwnd, GA_ROOT) : nullptr;
-  Win32Form* form = Win32Form::FromWindow(root);
+  auto* form = ObjectOf<Win32Form>(root);
   if (form && (form->PreTranslate(msg) || IsDialogMessageW(root, &msg))) return;
   TranslateMessage(&msg);
   DispatchMessageW(&msg);

@@ -16,7 +16,8 @@ class Win32TabControl;
 
 class Win32Page final : public AddsControls<Container>,
                         public Win32Container,
-                        public Stacked {
+                        public Stacked,
+                        public WindowObject {
  public:
   explicit Win32Page(Win32TabControl& tabs);
   ~Win32Page() override;
