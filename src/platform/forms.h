@@ -4,10 +4,13 @@
 // Errors: every call that can fail throws vb::RuntimeError
 // (runtime/vb.h) so the caller's error trap reports it.
 //
-// The event contract (both backends keep it; tests/contract checks it):
-// - Setting a property from code fires no event, with one exception: a
+// The event contract (both backends keep it; the contract suite in
+// tests/unit/platform_contract_test.cpp checks it on each):
+// - Setting a property from code fires no event, with two exceptions: a
 //   scroll bar whose Value changes (set by code, or clamped by a new Min or
-//   Max) fires Change, once, after the new value is in place.
+//   Max) fires Change, once, after the new value is in place; and a Form's
+//   SetWidth or SetHeight that changes its size fires Resize, as every
+//   change of a form's size does.
 // - User actions fire their events after the control's state has changed:
 //   a press toggles a ToggleButton's Value before Click; a scroll bar's
 //   Value is updated before Change; a text box has the focus when GotFocus

@@ -71,6 +71,13 @@ void ForgetModifiers();
 // mouse wheel goes to the program's window under the pointer.
 void DispatchOne(MSG& msg);
 
+// ---- tooltip windows (tooltips_win32.cpp) --------------------------------
+// A tooltip window owned by `owner`, in front of every window; `style` adds
+// to the tooltip's own (TTS_BALLOON for a balloon).
+HWND CreateTipWindow(HWND owner, DWORD style, DWORD exStyle = 0);
+// Wraps the tip's lines at `widthAt96` pixels of 96 dpi, taken to `dpi`.
+void SetTipWidth(HWND tip, int widthAt96, UINT dpi);
+
 // ---- from a window to its object (objects_win32.cpp) ----------------------
 // What stands behind one of the program's own windows: a form, a control,
 // a tab page.

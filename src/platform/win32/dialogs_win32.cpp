@@ -118,7 +118,7 @@ INT_PTR CALLBACK InputBoxProc(HWND dlg, UINT msg, WPARAM wp, LPARAM lp) {
       return TRUE;
     }
   } catch (...) {
-    // Nothing may cross the dialog procedure.
+    ReportStray("the input box's dialog procedure");
   }
   return FALSE;
 }

@@ -583,6 +583,7 @@ void Win32Form::SetDpi(UINT dpi) {
   std::vector<FontEntry> old;
   old.swap(fonts_);
   for (auto& c : controls_) c->ApplyDpi();
+  tips_.ApplyDpi();
   SetIcons();
 }
 

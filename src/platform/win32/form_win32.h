@@ -202,6 +202,8 @@ class FormTips {
   void Start(const std::vector<std::unique_ptr<ChildWindow>>& controls);
   // Tooltips stay hidden while a drag is under way.
   void Enable(bool on);
+  // The form's dpi changed: the tooltips' width follows it.
+  void ApplyDpi();
   // Shows the notice of a refused edit below a control for a few seconds.
   void ShowNotice(HWND control, const std::wstring& title,
                   const std::wstring& text);

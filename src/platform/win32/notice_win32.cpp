@@ -8,6 +8,7 @@ namespace platform {
 namespace {
 
 constexpr UINT kNoticeMs = 5000;
+constexpr int kNoticeWidth = 600;  // the widest line, pixels at 96 dpi
 
 struct Notice {
   HWND tip = nullptr;
@@ -27,12 +28,7 @@ void CALLBACK HideNotice(HWND, UINT, UINT_PTR, DWORD) {
 HWND NoticeWindow(HWND owner) {
   if (notice.tip && GetWindow(notice.tip, GW_OWNER) == owner) return notice.tip;
   if (notice.tip) DestroyWindow(notice.tip);
-  notice.tip = CreateWindowExW(
-      WS_EX_TOPMOST | WS_EX_NOACTIVATE, TOOLTIPS_CLASSW, nullptr,
-      WS_POPUP | TTS_ALWAYSTIP | TTS_NOPREFIX | TTS_BALLOON, CW_USEDEFAULT,
-      CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, owner, nullptr,
-      GetModuleHandleW(nullptr), nullptr);
-  SendMessageW(notice.tip, TTM_SETMAXTIPWIDTH, 0, 600);
+  notice.tip = win32::CreateTipWindow(owner, TTS_BALLOON, WS_EX_NOACTIVATE);
   notice.info = TOOLINFOW{};
   notice.info.cbSize = sizeof notice.info;
   notice.info.uFlags = TTF_TRACK | TTF_ABSOLUTE | TTF_IDISHWND;
@@ -55,6 +51,7 @@ void ShowNoticeAt(WindowHandle window, const std::wstring& text) {
   if (!owner || !IsWindow(owner)) return;
   HWND tip = NoticeWindow(owner);
   if (!tip) return;
+  win32::SetTipWidth(tip, kNoticeWidth, win32::DpiOf(owner));
   notice.info.lpszText = const_cast<wchar_t*>(text.c_str());
   SendMessageW(tip, TTM_UPDATETIPTEXTW, 0,
                reinterpret_cast<LPARAM>(&notice.info));

@@ -10,20 +10,32 @@ namespace {
 
 constexpr UINT_PTR kNoticeTimer = 0x7001;
 constexpr UINT kNoticeMs = 3500;
+// The widest line of a tooltip and of the notice, pixels at 96 dpi.
+constexpr int kTipWidth = 600;
+constexpr int kNoticeWidth = 400;
 
 }  // namespace
+
+HWND CreateTipWindow(HWND owner, DWORD style, DWORD exStyle) {
+  return CreateWindowExW(WS_EX_TOPMOST | exStyle, TOOLTIPS_CLASSW, nullptr,
+                         WS_POPUP | TTS_ALWAYSTIP | TTS_NOPREFIX | style,
+                         CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT,
+                         CW_USEDEFAULT, owner, nullptr,
+                         GetModuleHandleW(nullptr), nullptr);
+}
+
+void SetTipWidth(HWND tip, int widthAt96, UINT dpi) {
+  SendMessageW(tip, TTM_SETMAXTIPWIDTH, 0,
+               MulDiv(widthAt96, static_cast<int>(dpi), 96));
+}
 
 // Tooltips are registered once the form is on the screen: the tooltip
 // window and its tools cost start-up time and serve no hidden form.
 void FormTips::Set(HWND control, const std::wstring& text) {
   if (!started_) return;
   if (!tooltip_) {
-    tooltip_ = CreateWindowExW(WS_EX_TOPMOST, TOOLTIPS_CLASSW, nullptr,
-                               WS_POPUP | TTS_ALWAYSTIP | TTS_NOPREFIX,
-                               CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT,
-                               CW_USEDEFAULT, form_.hwnd(), nullptr,
-                               GetModuleHandleW(nullptr), nullptr);
-    SendMessageW(tooltip_, TTM_SETMAXTIPWIDTH, 0, 600);
+    tooltip_ = CreateTipWindow(form_.hwnd(), 0);
+    SetTipWidth(tooltip_, kTipWidth, form_.dpi());
   }
   TOOLINFOW info{};
   info.cbSize = sizeof info;
@@ -47,6 +59,11 @@ void FormTips::Start(
     if (c->hwnd() && !c->toolTip().empty()) Set(c->hwnd(), c->toolTip());
 }
 
+// The form moved to a monitor of another dpi.
+void FormTips::ApplyDpi() {
+  if (tooltip_) SetTipWidth(tooltip_, kTipWidth, form_.dpi());
+}
+
 void FormTips::Enable(bool on) {
   if (!tooltip_) return;
   if (!on) SendMessageW(tooltip_, TTM_POP, 0, 0);
@@ -64,14 +81,10 @@ void FormTips::ShowNotice(HWND control, const std::wstring& title,
   info.uId = reinterpret_cast<UINT_PTR>(owner);
   info.lpszText = const_cast<wchar_t*>(text.c_str());
   if (!notice_) {
-    notice_ = CreateWindowExW(
-        WS_EX_TOPMOST, TOOLTIPS_CLASSW, nullptr,
-        WS_POPUP | TTS_ALWAYSTIP | TTS_NOPREFIX | TTS_BALLOON, CW_USEDEFAULT,
-        CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, owner, nullptr,
-        GetModuleHandleW(nullptr), nullptr);
-    SendMessageW(notice_, TTM_SETMAXTIPWIDTH, 0, 400);
+    notice_ = CreateTipWindow(owner, TTS_BALLOON);
     SendMessageW(notice_, TTM_ADDTOOLW, 0, reinterpret_cast<LPARAM>(&info));
   }
+  SetTipWidth(notice_, kNoticeWidth, form_.dpi());
   SendMessageW(notice_, TTM_UPDATETIPTEXTW, 0, reinterpret_cast<LPARAM>(&info));
   SendMessageW(notice_, TTM_SETTITLEW, TTI_WARNING,
                reinterpret_cast<LPARAM>(title.c_str()));
