@@ -126,7 +126,9 @@ bool frmStrell::LoadAndShow() {
                     [](std::int32_t, const std::wstring&) {});
   platform::OnSessionEnd([this] { form_->Close(); });
   Form_Load();
-  form_->Show();
+  // Showing makes the controls' windows; a window the system refuses is
+  // reported like an error of the load, and the bar still opens.
+  ErrorTrap(L"フォームを読み込んだ時", [&] { form_->Show(); });
   return true;
 }
 

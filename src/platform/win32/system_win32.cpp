@@ -199,14 +199,21 @@ void AimWheel(MSG& msg) {
 
 }  // namespace
 
+// The keyboard interface runs the program's code outside any window
+// procedure; like them, the pump lets no exception end the program.
 void DispatchOne(MSG& msg) {
-  Observe(msg);
-  AimWheel(msg);
-  HWND root = msg.hwnd ? GetAncestor(msg.hwnd, GA_ROOT) : nullptr;
-  auto* form = ObjectOf<Win32Form>(root);
-  if (form && (form->PreTranslate(msg) || IsDialogMessageW(root, &msg))) return;
-  TranslateMessage(&msg);
-  DispatchMessageW(&msg);
+  try {
+    Observe(msg);
+    AimWheel(msg);
+    HWND root = msg.hwnd ? GetAncestor(msg.hwnd, GA_ROOT) : nullptr;
+    auto* form = ObjectOf<Win32Form>(root);
+    if (form && (form->PreTranslate(msg) || IsDialogMessageW(root, &msg)))
+      return;
+    TranslateMessage(&msg);
+    DispatchMessageW(&msg);
+  } catch (...) {
+    ReportStray("the message pump");
+  }
 }
 
 }  // namespace win32
