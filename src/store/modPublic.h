@@ -98,10 +98,10 @@ std::wstring ChooseDataFolder();
 // the user is told once where the files are kept from now on.
 void UseDataFolder(const std::wstring& folder);
 
-// ---- saving files
-// ------------------------------------------------------------ Runs `attempt`
-// again while it fails because another program holds the file for a moment, for
-// about two seconds; a failure after that, or of another kind, goes through.
+// ---- saving files ---------------------------------------------------------
+// Runs `attempt` again while it fails because another program holds the file
+// for a moment, for about two seconds; a failure after that, or of another
+// kind, goes through.
 void RetryWhileBusy(const std::function<void()>& attempt);
 // Writes the bytes that `content` gives (asked anew for every attempt) over
 // `path` in one replace. When that fails even after waiting out a file held
