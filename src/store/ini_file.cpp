@@ -176,6 +176,11 @@ void SetEntry(std::vector<std::string>& lines, const std::string& section,
   }
 }
 
+bool HasEntry(const std::vector<std::string>& lines, const std::string& section,
+              const std::string& key) {
+  return Find(lines, section, key).entry >= 0;
+}
+
 std::string JoinLines(const std::vector<std::string>& lines) {
   std::string bytes;
   for (const std::string& line : lines) bytes += line + "\r\n";

@@ -78,6 +78,10 @@ bool SameName(const std::string& a, const std::string& b);
 void SetEntry(std::vector<std::string>& lines, const std::string& section,
               const std::string& key, const std::string& value);
 
+// Whether the lines hold the key in the first section of that name.
+bool HasEntry(const std::vector<std::string>& lines, const std::string& section,
+              const std::string& key);
+
 // The lines as a file: each followed by CR LF.
 std::string JoinLines(const std::vector<std::string>& lines);
 

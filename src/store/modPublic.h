@@ -148,8 +148,6 @@ void ReadTableSettings();
 void WriteTableSettings();
 std::wstring ReadIniString(const std::string& section, const std::string& key);
 std::int32_t ReadIniInteger(const std::string& section, const std::string& key);
-// Whether the key is in the file (whatever its value).
-bool IniHasKey(const std::string& section, const std::string& key);
 // ReadIniInteger clamped to -32768..32767, so an out-of-range stored value
 // never stops the load.
 std::int16_t ReadIniInteger16(const std::string& section,
@@ -161,12 +159,17 @@ class SetupSave {
  public:
   void Set(const std::string& section, const std::string& key,
            const std::wstring& value);
+  // Sets the key only where the file holds it already, as the file is when
+  // the save writes it.
+  void Update(const std::string& section, const std::string& key,
+              const std::wstring& value);
   // Writes the file; false when the user gave this save up.
   bool Commit() const;
 
  private:
   struct Entry {
     std::string section, key, value;
+    bool onlyWherePresent;
   };
   std::vector<Entry> entries_;
 };

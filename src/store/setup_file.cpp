@@ -127,12 +127,6 @@ std::int32_t ReadIniInteger(const std::string& section,
       [&](const ini::IniFile& file) { return file.GetInt(section, key, 0); });
 }
 
-bool IniHasKey(const std::string& section, const std::string& key) {
-  return WithSetupFile([&](const ini::IniFile& file) {
-    return file.Value(section, key).has_value();
-  });
-}
-
 std::int16_t ReadIniInteger16(const std::string& section,
                               const std::string& key) {
   return static_cast<std::int16_t>(
@@ -141,7 +135,12 @@ std::int16_t ReadIniInteger16(const std::string& section,
 
 void SetupSave::Set(const std::string& section, const std::string& key,
                     const std::wstring& value) {
-  entries_.push_back({section, key, ansi::Encode(value)});
+  entries_.push_back({section, key, ansi::Encode(value), false});
+}
+
+void SetupSave::Update(const std::string& section, const std::string& key,
+                       const std::wstring& value) {
+  entries_.push_back({section, key, ansi::Encode(value), true});
 }
 
 bool SetupSave::Commit() const {
@@ -150,7 +149,8 @@ bool SetupSave::Commit() const {
       [this] {
         std::vector<std::string> lines = CurrentSetupLines();
         for (const Entry& e : entries_)
-          ini::SetEntry(lines, e.section, e.key, e.value);
+          if (!e.onlyWherePresent || ini::HasEntry(lines, e.section, e.key))
+            ini::SetEntry(lines, e.section, e.key, e.value);
         return ini::JoinLines(lines);
       },
       L"設定ファイルの書き込みに失敗しました。\r\n"
@@ -209,8 +209,10 @@ void WritePasteSettings(SetupSave& save) {
   save.Set(kMainForm, "Delay0", std::to_wstring(Delay[0]));
   save.Set(kMainForm, "Delay1", std::to_wstring(Delay[1]));
   // Files of users who never turned the option on keep their lines.
-  if (BarTopMost || IniHasKey(kMainForm, "TopMost"))
-    save.Set(kMainForm, "TopMost", BarTopMost ? L"-1" : L"0");
+  if (BarTopMost)
+    save.Set(kMainForm, "TopMost", L"-1");
+  else
+    save.Update(kMainForm, "TopMost", L"0");
 }
 
 }  // namespace modPublic
