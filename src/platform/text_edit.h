@@ -11,6 +11,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/files.h"
 #include "platform/forms.h"
 
 namespace platform {
@@ -39,16 +40,20 @@ inline std::vector<std::wstring> Characters(const std::wstring& text) {
   return units;
 }
 
-// With ansiOnly, `storable` tells whether one character may be typed; the
-// judge is the box's acceptEdit (may be empty).
-inline EditOutcome TakeEdit(
-    bool ansiOnly, const EditJudge& judge, const std::wstring& before,
-    const TextEdit& edit,
-    const std::function<bool(const std::wstring&)>& storable) {
+// A character the files' code page holds comes back unchanged from a round
+// trip through it (one that has none, or only a look-alike, does not).
+inline bool Storable(const std::wstring& unit) {
+  return FromAnsi(ToAnsi(unit)) == unit;
+}
+
+// With ansiOnly, only Storable characters may be typed; the judge is the
+// box's acceptEdit (may be empty).
+inline EditOutcome TakeEdit(bool ansiOnly, const EditJudge& judge,
+                            const std::wstring& before, const TextEdit& edit) {
   EditOutcome out;
   std::vector<std::wstring> kept;
   for (std::wstring& unit : Characters(edit.inserted)) {
-    if (ansiOnly && !storable(unit))
+    if (ansiOnly && !Storable(unit))
       out.notice = EditRefusal{
           L"入力できない文字です",
           L"この文字はファイルに保存できないため、入力できません。"};

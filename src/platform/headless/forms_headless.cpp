@@ -96,12 +96,6 @@ float TextWidth(const std::wstring& text, const FontSpec& f) {
 
 float LineHeight(const FontSpec& f) { return EmOf(f) * 1.25f; }
 
-// A character the system code page holds comes back unchanged from a round
-// trip through it.
-bool Storable(const std::wstring& unit) {
-  return FromAnsi(ToAnsi(unit)) == unit;
-}
-
 // ---- adding controls -------------------------------------------------------
 
 class HTabControl;
@@ -874,7 +868,7 @@ void Insert(TextBox& box, const std::wstring& text) {
   auto& t = dynamic_cast<HTextBox&>(box);
   if (t.args.locked) return;
   EditOutcome out = TakeEdit(t.args.ansiOnly, t.args.acceptEdit, t.args.text,
-                             {t.args.text, text, L""}, Storable);
+                             {t.args.text, text, L""});
   t.args.text = std::move(out.text);
   if (out.notice) t.notices.push_back(*out.notice);
 }

@@ -54,22 +54,6 @@ std::wstring WindowText(HWND hwnd) {
   return text;
 }
 
-// The files' code page (Shift_JIS), whatever the system's own is.
-constexpr UINT kFileCodePage = 932;
-
-// A character (or surrogate pair) the files' code page holds: it converts
-// without a substitute and back to itself.
-bool Storable(const wchar_t* unit, int n) {
-  char bytes[8];
-  BOOL usedDefault = FALSE;
-  int m = WideCharToMultiByte(kFileCodePage, WC_NO_BEST_FIT_CHARS, unit, n,
-                              bytes, sizeof bytes, nullptr, &usedDefault);
-  if (m <= 0 || usedDefault) return false;
-  wchar_t back[4];
-  int k = MultiByteToWideChar(kFileCodePage, 0, bytes, m, back, 4);
-  return k == n && std::wstring(back, k) == std::wstring(unit, n);
-}
-
 // ---- Label
 // -------------------------------------------------------------------
 
@@ -268,10 +252,7 @@ class Win32TextBox final : public ControlOf<TextBox> {
     const TextEdit edit{now.substr(0, head),
                         now.substr(head, now.size() - head - tail),
                         now.substr(now.size() - tail)};
-    const EditOutcome out = TakeEdit(
-        ansiOnly_, acceptEdit_, before, edit, [](const std::wstring& unit) {
-          return Storable(unit.c_str(), static_cast<int>(unit.size()));
-        });
+    const EditOutcome out = TakeEdit(ansiOnly_, acceptEdit_, before, edit);
     if (out.text != now) {
       guard_ = true;
       SetWindowTextW(hwnd(), out.text.c_str());
