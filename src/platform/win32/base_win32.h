@@ -10,6 +10,7 @@
 #include <commctrl.h>
 #include <windowsx.h>
 
+#include <string>
 #include <utility>
 
 namespace platform::win32 {
@@ -77,6 +78,20 @@ void DispatchOne(MSG& msg);
 HWND CreateTipWindow(HWND owner, DWORD style, DWORD exStyle = 0);
 // Wraps the tip's lines at `widthAt96` pixels of 96 dpi, taken to `dpi`.
 void SetTipWidth(HWND tip, int widthAt96, UINT dpi);
+
+// A notice balloon by a window: in front of every window, without taking
+// the activation, for a few seconds (it hides itself) or until hidden. Its
+// window text is its text too, for screen readers and tools that read
+// windows. An empty title shows none.
+class Balloon {
+ public:
+  void Show(HWND owner, POINT at, const std::wstring& title,
+            const std::wstring& text, int widthAt96, UINT ms);
+  void Hide();
+
+ private:
+  HWND tip_ = nullptr;  // owned by the window it was last shown by
+};
 
 // ---- from a window to its object (objects_win32.cpp) ----------------------
 // What stands behind one of the program's own windows: a form, a control,

@@ -559,7 +559,6 @@ void Win32Form::OnDestroy() {
 }
 
 void Win32Form::OnTimer(UINT_PTR id) {
-  if (tips_.OnTimer(id)) return;
   for (auto& t : timers_) {
     if (t->id() == id) {
       Fire(t->Tick);

@@ -207,14 +207,12 @@ class FormTips {
   // Shows the notice of a refused edit below a control for a few seconds.
   void ShowNotice(HWND control, const std::wstring& title,
                   const std::wstring& text);
-  void HideNotice();
-  // A timer of the form went off; true when it was the notice's.
-  bool OnTimer(UINT_PTR id);
+  void HideNotice() { notice_.Hide(); }
 
  private:
   Win32Form& form_;
   HWND tooltip_ = nullptr;
-  HWND notice_ = nullptr;
+  Balloon notice_;
   bool started_ = false;  // set once the form has been shown
 };
 

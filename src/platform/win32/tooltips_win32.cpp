@@ -1,5 +1,6 @@
-// A form's tooltips, and the balloon below a text box that tells why an edit
-// of the user's was refused.
+// Tooltip windows: a form's tooltips, and the notice balloons (the one below
+// a text box that tells why an edit of the user's was refused, and the one
+// by the bar after a paste that could not be typed).
 #include <memory>
 #include <vector>
 
@@ -8,8 +9,8 @@
 namespace platform::win32 {
 namespace {
 
-constexpr UINT_PTR kNoticeTimer = 0x7001;
 constexpr UINT kNoticeMs = 3500;
+constexpr UINT_PTR kBalloonTimer = 1;
 // The widest line of a tooltip and of the notice, pixels at 96 dpi.
 constexpr int kTipWidth = 600;
 constexpr int kNoticeWidth = 400;
@@ -27,6 +28,55 @@ HWND CreateTipWindow(HWND owner, DWORD style, DWORD exStyle) {
 void SetTipWidth(HWND tip, int widthAt96, UINT dpi) {
   SendMessageW(tip, TTM_SETMAXTIPWIDTH, 0,
                MulDiv(widthAt96, static_cast<int>(dpi), 96));
+}
+
+namespace {
+
+// The tool of a balloon: the owner window itself, tracked.
+TOOLINFOW BalloonTool(HWND owner, const wchar_t* text) {
+  TOOLINFOW info{};
+  info.cbSize = sizeof info;
+  info.uFlags = TTF_TRACK | TTF_ABSOLUTE | TTF_IDISHWND;
+  info.hwnd = owner;
+  info.uId = reinterpret_cast<UINT_PTR>(owner);
+  info.lpszText = const_cast<wchar_t*>(text);
+  return info;
+}
+
+void HideBalloon(HWND tip) {
+  KillTimer(tip, kBalloonTimer);
+  TOOLINFOW info = BalloonTool(GetWindow(tip, GW_OWNER), L"");
+  SendMessageW(tip, TTM_TRACKACTIVATE, FALSE, reinterpret_cast<LPARAM>(&info));
+}
+
+void CALLBACK BalloonExpired(HWND tip, UINT, UINT_PTR, DWORD) {
+  HideBalloon(tip);
+}
+
+}  // namespace
+
+void Balloon::Show(HWND owner, POINT at, const std::wstring& title,
+                   const std::wstring& text, int widthAt96, UINT ms) {
+  if (!owner || !IsWindow(owner)) return;
+  TOOLINFOW info = BalloonTool(owner, text.c_str());
+  if (!IsWindow(tip_) || GetWindow(tip_, GW_OWNER) != owner) {
+    if (IsWindow(tip_)) DestroyWindow(tip_);
+    tip_ = CreateTipWindow(owner, TTS_BALLOON, WS_EX_NOACTIVATE);
+    if (!tip_) return;
+    SendMessageW(tip_, TTM_ADDTOOLW, 0, reinterpret_cast<LPARAM>(&info));
+  }
+  SetTipWidth(tip_, widthAt96, DpiOf(owner));
+  SendMessageW(tip_, TTM_UPDATETIPTEXTW, 0, reinterpret_cast<LPARAM>(&info));
+  SendMessageW(tip_, TTM_SETTITLEW, title.empty() ? TTI_NONE : TTI_WARNING,
+               reinterpret_cast<LPARAM>(title.c_str()));
+  SetWindowTextW(tip_, text.c_str());
+  SendMessageW(tip_, TTM_TRACKPOSITION, 0, MAKELPARAM(at.x, at.y));
+  SendMessageW(tip_, TTM_TRACKACTIVATE, TRUE, reinterpret_cast<LPARAM>(&info));
+  SetTimer(tip_, kBalloonTimer, ms, &BalloonExpired);
+}
+
+void Balloon::Hide() {
+  if (IsWindow(tip_)) HideBalloon(tip_);
 }
 
 // Tooltips are registered once the form is on the screen: the tooltip
@@ -73,39 +123,10 @@ void FormTips::Enable(bool on) {
 // A balloon below the control for a few seconds.
 void FormTips::ShowNotice(HWND control, const std::wstring& title,
                           const std::wstring& text) {
-  const HWND owner = form_.hwnd();
-  TOOLINFOW info{};
-  info.cbSize = sizeof info;
-  info.uFlags = TTF_TRACK | TTF_ABSOLUTE | TTF_IDISHWND;
-  info.hwnd = owner;
-  info.uId = reinterpret_cast<UINT_PTR>(owner);
-  info.lpszText = const_cast<wchar_t*>(text.c_str());
-  if (!notice_) {
-    notice_ = CreateTipWindow(owner, TTS_BALLOON);
-    SendMessageW(notice_, TTM_ADDTOOLW, 0, reinterpret_cast<LPARAM>(&info));
-  }
-  SetTipWidth(notice_, kNoticeWidth, form_.dpi());
-  SendMessageW(notice_, TTM_UPDATETIPTEXTW, 0, reinterpret_cast<LPARAM>(&info));
-  SendMessageW(notice_, TTM_SETTITLEW, TTI_WARNING,
-               reinterpret_cast<LPARAM>(title.c_str()));
   RECT r{};
   GetWindowRect(control, &r);
-  SendMessageW(notice_, TTM_TRACKPOSITION, 0,
-               MAKELPARAM(r.left + (r.right - r.left) / 4, r.bottom));
-  SendMessageW(notice_, TTM_TRACKACTIVATE, TRUE,
-               reinterpret_cast<LPARAM>(&info));
-  SetTimer(owner, kNoticeTimer, kNoticeMs, nullptr);
-}
-
-void FormTips::HideNotice() {
-  if (notice_) SendMessageW(notice_, TTM_TRACKACTIVATE, FALSE, 0);
-}
-
-bool FormTips::OnTimer(UINT_PTR id) {
-  if (id != kNoticeTimer) return false;
-  KillTimer(form_.hwnd(), kNoticeTimer);
-  HideNotice();
-  return true;
+  notice_.Show(form_.hwnd(), {r.left + (r.right - r.left) / 4, r.bottom}, title,
+               text, kNoticeWidth, kNoticeMs);
 }
 
 }  // namespace platform::win32
