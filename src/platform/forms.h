@@ -217,6 +217,9 @@ class VScrollBar : public Control {
   virtual void SetLargeChange(int v) = 0;
   virtual int Value() const = 0;
   virtual void SetValue(int v) = 0;
+  // As many clicks on the up arrow (a negative count: the down arrow), each
+  // firing Change when it moves the value; the wheel's notches step so.
+  virtual void ClickArrows(int clicks) = 0;
   std::function<void()> Change;
 };
 

@@ -3,8 +3,6 @@
 // twips; a control on a page is placed relative to the tab control's
 // corner, one inside a frame relative to the frame's corner. The order of
 // adding is the tab order within each page.
-#include <algorithm>
-#include <cstdlib>
 #include <optional>
 #include <string>
 
@@ -103,19 +101,6 @@ TextBox& AddEditBox(Container& c, float left, float top, float width,
   args.ansiOnly = true;
   args.acceptEdit = ReadsBackFromTagFile;
   return c.AddTextBox(args);
-}
-
-// Moves a scroll bar as `notches` clicks on its up (positive) or down arrow
-// do: up towards the top end, a change event for each step.
-void StepAsArrows(VScrollBar& bar, int notches) {
-  const int low = std::min(bar.Min(), bar.Max());
-  const int high = std::max(bar.Min(), bar.Max());
-  const int up = bar.Max() >= bar.Min() ? -1 : 1;
-  for (int i = 0; i < std::abs(notches); ++i) {
-    const int step = (notches > 0 ? up : -up) * bar.SmallChange();
-    const int value = std::clamp(bar.Value() + step, low, high);
-    if (value != bar.Value()) bar.SetValue(value);
-  }
 }
 
 // A read-only number box that only its scroll bar changes. It is left out
@@ -452,7 +437,7 @@ void frmSetup::BindEvents() {
 // them do (the scroll bars take the wheel themselves).
 void frmSetup::BindWheel() {
   const auto scrollList = [this](int notches) {
-    StepAsArrows(*vscList, notches);
+    vscList->ClickArrows(notches);
   };
   for (TextBox* cell : {Text9, txtListNo_Caption, txtListCaption_Caption,
                         txtListTagS_Caption, txtListTagE_Caption})
@@ -472,6 +457,6 @@ void frmSetup::BindWheel() {
                  {txtDelay[1], vscDelay[1]}};
   for (const auto& n : numbers) {
     VScrollBar* bar = n.bar;
-    n.box->MouseWheel = [bar](int notches) { StepAsArrows(*bar, notches); };
+    n.box->MouseWheel = [bar](int notches) { bar->ClickArrows(notches); };
   }
 }

@@ -328,6 +328,9 @@ class HScrollBar final : public HControl<VScrollBar> {
   int Low() const { return std::min(min, max); }
   int High() const { return std::max(min, max); }
   // One step of `amount` towards the bottom end (Max) or the top end.
+  void ClickArrows(int clicks) override {
+    for (int i = 0; i < std::abs(clicks); ++i) Step(smallChange, clicks < 0);
+  }
   void Step(int amount, bool towardsMax) {
     const int sign = (max >= min) == towardsMax ? 1 : -1;
     const long target = static_cast<long>(value) + sign * amount;
@@ -907,8 +910,7 @@ void Wheel(Control& control, int delta) {
   c.wheelRest -= notches * kWheelDelta;
   if (!notches) return;
   if (!bar) return control.MouseWheel(notches);
-  for (int i = 0; i < std::abs(notches); ++i)
-    bar->Step(bar->smallChange, notches < 0);
+  bar->ClickArrows(notches);
 }
 
 void DragThumb(VScrollBar& bar, int value) {

@@ -51,6 +51,9 @@ class Win32ScrollBar final : public ControlOf<VScrollBar> {
     if (v < Low() || v > High()) vb::Raise(vb::kInvalidPropertyValue);
     Move(v);
   }
+  void ClickArrows(int clicks) override {
+    for (int i = 0; i < std::abs(clicks); ++i) Step(small_, clicks < 0);
+  }
 
   bool OnReflect(UINT msg, WPARAM wp, LPARAM, LRESULT& result) override {
     if (msg != WM_VSCROLL) return false;
@@ -92,9 +95,7 @@ class Win32ScrollBar final : public ControlOf<VScrollBar> {
   void ApplyState() override { Sync(); }
   // A notch of the wheel is a click on an arrow: up towards the top end.
   bool WantsWheel() override { return enabled(); }
-  void OnWheel(int notches) override {
-    for (int i = 0; i < std::abs(notches); ++i) Step(small_, notches < 0);
-  }
+  void OnWheel(int notches) override { ClickArrows(notches); }
 
  private:
   int Low() const { return std::min(min_, max_); }
