@@ -298,6 +298,12 @@ struct LabelArgs : ControlArgs {
   bool opaque = false;
   Color backColor = Color::System(kColorButtonFace);
   bool handCursor = false;  // a link: the hand pointer over the label
+  // For a label as wide as its caption (width 0): the widest it may be, as
+  // when a neighbour starts there; 0: no limit. A caption wider at the
+  // label's font is drawn in the same face as much smaller as it takes to
+  // fit, down to three quarters of the size (a stand-in for a missing font
+  // can run wider than the font the layout was made with).
+  float maxWidth = 0;
 };
 
 // A text box's answer to an edit of the user's that it does not take: the

@@ -168,6 +168,23 @@ TEST_F(ContractTest, TextsAndPropertiesReadBackAsSet) {
   EXPECT_EQ(version.Left(), 1234.5f);
 }
 
+// A caption wider than the label's room is drawn smaller to fit it; one
+// that fits keeps its size.
+TEST_F(ContractTest, LabelsShrinkTheirFontToFitTheirRoom) {
+  for (const wchar_t* caption : {L"<caption", L"<td"}) {
+    platform::LabelArgs args;
+    args.caption = caption;
+    args.left = 750;
+    const float natural = form().AddLabel(args).Width();
+    args.maxWidth = 690;
+    const float fitted = form().AddLabel(args).Width();
+    SCOPED_TRACE(testing::Message() << natural << " to " << fitted);
+    EXPECT_LE(fitted, 690);
+    EXPECT_GE(fitted, natural * 0.7f);
+    if (natural <= 690) EXPECT_EQ(fitted, natural);
+  }
+}
+
 TEST_F(ContractTest, ControlsInAHiddenPageKeepTheirFlagsButTakeNoFocus) {
   platform::TabControlArgs args;
   args.left = 120;

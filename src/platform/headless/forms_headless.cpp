@@ -275,12 +275,19 @@ class HLabel final : public HControl<Label> {
     args.caption = c;
     AutoSize();
   }
-  // A width or height of 0 follows the caption.
+  // A width or height of 0 follows the caption; a caption wider than
+  // maxWidth shrinks its font as the Win32 label does (by half points here).
   void AutoSize() {
+    font = own;
+    while (args.width == 0 && args.maxWidth > 0 &&
+           TextWidth(args.caption, font) > args.maxWidth &&
+           (font.points - 0.5f) * 4 >= own.points * 3)
+      font.points -= 0.5f;
     if (args.width == 0) width = TextWidth(args.caption, font);
-    if (args.height == 0) height = LineHeight(font);
+    if (args.height == 0) height = LineHeight(own);
   }
   LabelArgs args;
+  FontSpec own;  // the label's font before any shrinking to fit
 };
 
 class HTextBox final : public HControl<TextBox> {
@@ -508,6 +515,7 @@ template <class Base>
 Label& WithControls<Base>::AddLabel(const LabelArgs& a) {
   HLabel& l = Add<HLabel>(a);
   l.args = a;
+  l.own = l.font;
   l.AutoSize();
   return l;
 }

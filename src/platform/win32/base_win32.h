@@ -20,6 +20,8 @@ constexpr float kTwipsPerInch = 1440.0f;
 
 int TwipsToPixels(float twips, UINT dpi);
 float PixelsToTwips(int pixels, UINT dpi);
+// A font's size in points as the em height in pixels it is made with.
+int PointsToPixels(float points, UINT dpi);
 UINT DpiOf(HWND hwnd);
 
 // A twip rectangle placed on the pixel grid by rounding its edges, so that

@@ -173,10 +173,11 @@ bool ChildWindow::TakeWheel(int delta) {
   return true;
 }
 
+// Measures first: measuring may choose the font (a label shrunk to fit).
 void ChildWindow::ApplyLook() {
+  if (autoWidth_ || autoHeight_) Measure();
   if (hwnd_)
     SendMessageW(hwnd_, WM_SETFONT, reinterpret_cast<WPARAM>(Font()), TRUE);
-  if (autoWidth_ || autoHeight_) Measure();
 }
 
 HFONT ChildWindow::Font() const { return form().FontFor(font_); }

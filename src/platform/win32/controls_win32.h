@@ -79,7 +79,8 @@ class ChildWindow : public Stacked, public WindowObject {
   // The user changed the window's text: the control takes it over.
   void TextChanged(const std::wstring& t);
   const FontSpec& font() const { return font_; }
-  HFONT Font() const;
+  // The font the control draws in (the control's font at the form's dpi).
+  virtual HFONT Font() const;
   void Focus();
   // Whether the user can reach the control: its window and every
   // container's shown and enabled.

@@ -14,6 +14,10 @@ float PixelsToTwips(int pixels, UINT dpi) {
   return static_cast<float>(static_cast<double>(pixels) * kTwipsPerInch / dpi);
 }
 
+int PointsToPixels(float points, UINT dpi) {
+  return TwipsToPixels(points * 20, dpi);
+}
+
 UINT DpiOf(HWND hwnd) {
   UINT dpi = hwnd ? GetDpiForWindow(hwnd) : 0;
   return dpi ? dpi : USER_DEFAULT_SCREEN_DPI;

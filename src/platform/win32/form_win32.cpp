@@ -3,7 +3,6 @@
 // Their keyboard interface is in keyboard_win32.cpp, their tooltips in
 // tooltips_win32.cpp.
 #include <algorithm>
-#include <cmath>
 
 #include "platform/placement.h"
 #include "platform/win32/controls_win32.h"
@@ -390,7 +389,7 @@ HFONT Win32Form::FontFor(const FontSpec& wanted) {
         e.face.weight == wanted.weight && e.face.underline == wanted.underline)
       return e.font.get();
   }
-  int height = -static_cast<int>(std::lround(wanted.points * dpi() / 72.0));
+  int height = -PointsToPixels(wanted.points, dpi());
   int weight = wanted.weight ? wanted.weight
                : wanted.bold ? FW_BOLD
                              : FW_NORMAL;

@@ -1,6 +1,8 @@
 // Text controls: the label (a static text, optionally a link) and the text
 // box (an edit field with its own colours, and a guard that refuses
 // characters code page 932 can't hold and edits the box's judge refuses).
+#include <climits>
+
 #include "platform/text_edit.h"
 #include "platform/win32/controls_win32.h"
 #include "runtime/vb.h"
@@ -60,9 +62,10 @@ std::wstring WindowText(HWND hwnd) {
 class Win32Label final : public ControlOf<Label> {
  public:
   Win32Label(Win32Container& parent, const LabelArgs& args)
-      : ControlOf(parent, args), args_(args) {
+      : ControlOf(parent, args), args_(args), drawn_(font()) {
+    // A caption shrunk to fit stays centred on the line of the label's font.
     Init(L"STATIC",
-         SS_NOTIFY | SS_NOPREFIX |
+         SS_NOTIFY | SS_NOPREFIX | (args.maxWidth > 0 ? SS_CENTERIMAGE : 0) |
              LabelAlignStyle(args.alignment, args.wordWrap),
          0, args.caption);
   }
@@ -105,21 +108,45 @@ class Win32Label final : public ControlOf<Label> {
   }
 
  protected:
-  // A label without a given width (or height) is as large as its caption.
+  HFONT Font() const override { return form().FontFor(drawn_); }
+
+  // A label without a given width (or height) is as large as its caption;
+  // one wider than its room is drawn a pixel of height smaller at a time.
   void Measure() override {
     const UINT dpi = form().dpi();
+    const int full = PointsToPixels(font().points, dpi);
+    drawn_ = font();
+    const SIZE natural = CaptionSize();
+    SIZE size = natural;
+    for (int px = full - 1; size.cx > MaxPixels() && px * 4 >= full * 3; --px) {
+      drawn_.points = static_cast<float>(px) * 72.0f / static_cast<float>(dpi);
+      size = CaptionSize();
+    }
+    if (autoWidth()) SetMeasured(2, PixelsToTwips(size.cx, dpi));
+    if (autoHeight()) SetMeasured(3, PixelsToTwips(natural.cy, dpi));
+  }
+
+ private:
+  SIZE CaptionSize() {
     HDC dc = form().MeasuringDc();
     Selected font(dc, Font());
     RECT r{0, 0, autoWidth() ? 32767 : FormPixels().cx, 0};
     UINT format = DT_CALCRECT | DT_NOPREFIX |
                   (args_.wordWrap && !autoWidth() ? DT_WORDBREAK : 0);
     DrawTextW(dc, text().c_str(), static_cast<int>(text().size()), &r, format);
-    if (autoWidth()) SetMeasured(2, PixelsToTwips(r.right, dpi));
-    if (autoHeight()) SetMeasured(3, PixelsToTwips(r.bottom, dpi));
+    return {r.right, r.bottom};
   }
 
- private:
+  // The room maxWidth gives, in pixels as the label's edges round.
+  int MaxPixels() const {
+    if (!autoWidth() || args_.maxWidth <= 0) return INT_MAX;
+    const UINT dpi = form().dpi();
+    return TwipsToPixels(AbsLeft() + args_.maxWidth, dpi) -
+           TwipsToPixels(AbsLeft(), dpi);
+  }
+
   LabelArgs args_;
+  FontSpec drawn_;  // the font, or the same face shrunk to fit maxWidth
   ColorBrush brush_;
 };
 
