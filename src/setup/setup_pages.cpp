@@ -24,16 +24,22 @@ constexpr float kSpinSize = 255;   // the small scroll bars beside number boxes
 constexpr int kListRows = 5;
 constexpr float kListTop = 4620;
 constexpr float kListRowStep = 255;
+// A pixel's gap at 96 dpi between a text and what follows it.
+constexpr float kTextGap = 15;
+// The etched line a frame draws inside its edges.
+constexpr float kFrameLine = 30;
 
 FontSpec ListHeaderFont() { return {L"ＭＳ Ｐゴシック", 9, true, 128}; }
 
-// A label as wide as its caption.
-Label& AddText(Container& c, const std::wstring& caption, float left,
-               float top) {
+// A label as wide as its caption; with a maxWidth, drawn smaller when the
+// caption would run wider.
+Label& AddText(Container& c, const std::wstring& caption, float left, float top,
+               float maxWidth = 0) {
   LabelArgs args;
   args.caption = caption;
   args.left = left;
   args.top = top;
+  args.maxWidth = maxWidth;
   return c.AddLabel(args);
 }
 
@@ -312,10 +318,14 @@ void frmSetup::CreateTablePage(Container& page) {
     Frame& f = page.AddFrame(frame);
     Frame1.push_back(&f);
     Label19.push_back(&AddText(f, L"属性：", 240, 240));
-    Label17.push_back(&AddText(f, elements[e].open, 750, 240));
-    Label18.push_back(&AddText(f, elements[e].close, 4920, 240));
-    // The attribute box lies on the page, over its frame.
+    // The attribute box lies on the page, over its frame; the markup's
+    // opening ends before the box, its closing before the frame's line.
     TextBoxArgs quality = BoxArgs(1560, top + 190, 3375, kBoxHeight);
+    const float open = 750, close = 4920;
+    Label17.push_back(&AddText(f, elements[e].open, open, 240,
+                               quality.left - frame.left - open - kTextGap));
+    Label18.push_back(&AddText(f, elements[e].close, close, 240,
+                               frame.width - close - kFrameLine - kTextGap));
     quality.ansiOnly = true;
     quality.acceptEdit = FitsInSetupIni;
     txtQuality.push_back(&page.AddTextBox(quality));

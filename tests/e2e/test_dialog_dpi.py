@@ -1,6 +1,7 @@
 """The settings dialog at 96 and at 144 dpi: laid out in twips at its
 screen's dpi, every control inside the dialog, the grid's narrow cells
-holding their texts whole, and a screenshot of each page kept as a test
+holding their texts whole, the table page's lines of markup within their
+room, and a screenshot of each page kept as a test
 artifact (build/e2e/artifacts/). The list is turned to its last page with
 the mouse wheel over the grid, so two-digit numbers show."""
 
@@ -53,6 +54,26 @@ def controls(result):
     return found
 
 
+def markup_rooms(found, tpp):
+    """(text, right edge, limit) of each line of markup on the table page:
+    an opening ("<caption") ends before the attribute box beside it, a
+    closing (">～</caption>") before its frame's line (two pixels inside
+    the frame's edge)."""
+    def around(cls, t, h):
+        """(left, right, text) of the windows of cls on that line."""
+        return [(l, l + w, text) for c, l, ct, w, ch, text in found
+                if c.lower() == cls and ct <= t + h // 2 <= ct + ch]
+    for cls, l, t, w, h, text in found:
+        if cls.lower() != "static":
+            continue
+        if text.startswith("<"):
+            yield text, l + w, around("edit", t, h)[0][0]
+        elif text.startswith(">"):
+            # The frame, not the untitled pane of the tab page.
+            frame = [p for p in around("pinrowpane", t, h) if p[2]][0]
+            yield text, l + w, frame[1] - 2 * tpp
+
+
 class DialogDpiTest(unittest.TestCase):
 
     def check_dpi(self, wine):
@@ -81,7 +102,13 @@ class DialogDpiTest(unittest.TestCase):
             for ink, margins, width in rooms(result):
                 with self.subTest(dpi=wine.dpi, ink=ink, room=width):
                     self.assertLessEqual(ink + margins, width)
-            for cls, l, t, w, h, text in controls(result):
+            found = controls(result)
+            markup = list(markup_rooms(found, tpp))
+            self.assertEqual(len(markup), 10 if page == 1 else 0)
+            for text, right, limit in markup:
+                with self.subTest(dpi=wine.dpi, markup=text):
+                    self.assertLessEqual(right, limit)
+            for cls, l, t, w, h, text in found:
                 with self.subTest(dpi=wine.dpi, page=page, control=(cls, text)):
                     self.assertGreaterEqual(min(l, t), 0)
                     self.assertLessEqual(l + w, CLIENT_TWIPS[0] + tpp)

@@ -91,6 +91,11 @@ TEST_F(SetupDialogTest, ControlsSitInTheirContainersWhereDesigned) {
     if (p.width >= 0) EXPECT_EQ(p.control->Width(), p.width);
     if (p.height >= 0) EXPECT_EQ(p.control->Height(), p.height);
   }
+  // Each markup opening ends where its attribute box begins.
+  for (int e = 0; e < 5; ++e)
+    EXPECT_LE(d.Frame1(e).Left() + d.Label17(e).Left() + d.Label17(e).Width(),
+              d.txtQuality(e).Left())
+        << e;
   // The unplaced About lines are centred on the page.
   for (const platform::Label* l : {d.Label15, d.lblURL, d.Label14})
     EXPECT_FLOAT_EQ(l->Left() * 2 + l->Width(), 6405) << l->Caption();
