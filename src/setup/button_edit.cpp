@@ -23,11 +23,12 @@ std::optional<std::int16_t> StoredValue(const std::wstring& no, int column) {
   const std::optional<double> row = vb::ParseNumber(no);
   if (!row || *row < 0 || *row >= TagCount) return std::nullopt;
   const vb::Variant& cell = TagTable(static_cast<int>(*row), column);
-  if (cell.IsNumber()) return cell.Number();
-  if (!cell.IsText() || !vb::ParseNumber(cell.Text())) return std::nullopt;
-  const double value = vb::RoundHalfEven(*vb::ParseNumber(cell.Text()));
-  if (value < -32768 || value > 32767) return std::nullopt;
-  return static_cast<std::int16_t>(value);
+  if (cell.IsEmpty()) return std::nullopt;
+  try {
+    return vb::CInt(cell);
+  } catch (const vb::RuntimeError&) {
+    return std::nullopt;  // no number, or none a 16-bit cell holds
+  }
 }
 
 }  // namespace
