@@ -33,6 +33,12 @@ enum MsgBoxResult : int { kIdOk = 1, kIdCancel = 2, kIdRetry = 4 };
 // session ends no box is shown: the call returns at once as if cancelled
 // (OK for a box without Cancel).
 int MsgBox(const std::wstring& prompt, int style, const std::wstring& title);
+// The answer of a box that no one answers: Cancel for the styles whose last
+// button is Cancel (1 OK/Cancel, 3 Yes/No/Cancel, 5 Retry/Cancel), else OK.
+inline int UnansweredResult(int style) {
+  const int buttons = style & 0xF;
+  return buttons == 1 || buttons == 3 || buttons == 5 ? kIdCancel : kIdOk;
+}
 
 // A modal box with a prompt, a title, an empty edit field, OK and Cancel.
 // Returns the typed text for OK; the empty text for Cancel or closing.

@@ -123,12 +123,9 @@ namespace platform {
 using headless::Record;
 using headless::State;
 
-// The buttons of the classic styles: OK alone (0) and the styles whose last
-// button is Cancel (1 OK/Cancel, 3 Yes/No/Cancel, 5 Retry/Cancel).
+// A box with no answer queued is left unanswered.
 int MsgBox(const std::wstring& prompt, int style, const std::wstring& title) {
-  const int buttons = style & 0xF;
-  const bool hasCancel = buttons == 1 || buttons == 3 || buttons == 5;
-  const int unanswered = hasCancel ? kIdCancel : kIdOk;
+  const int unanswered = UnansweredResult(style);
   if (State().sessionEnding) return unanswered;
   headless::BoxOwner();
   Record(L"MsgBox " + std::to_wstring(style) + L" " + title + L" " + prompt);

@@ -127,13 +127,7 @@ INT_PTR CALLBACK InputBoxProc(HWND dlg, UINT msg, WPARAM wp, LPARAM lp) {
 }  // namespace win32
 
 int MsgBox(const std::wstring& prompt, int style, const std::wstring& title) {
-  if (SessionEnding()) {
-    const UINT buttons = static_cast<UINT>(style) & MB_TYPEMASK;
-    const bool hasCancel = buttons == MB_OKCANCEL ||
-                           buttons == MB_YESNOCANCEL ||
-                           buttons == MB_RETRYCANCEL;
-    return hasCancel ? IDCANCEL : IDOK;
-  }
+  if (SessionEnding()) return UnansweredResult(style);
   return MessageBoxW(win32::Win32Form::BoxOwner(), prompt.c_str(),
                      title.c_str(), static_cast<UINT>(style));
 }
