@@ -307,6 +307,8 @@ class Win32Form : public AddsControls<platform::Form>,
   void FocusFirst();
   bool TabTo(bool backwards);
   bool CycleTabPages(bool backwards);
+  // Shows the focus rectangle from now on: the user moves by keyboard.
+  void ShowFocusCues();
   bool PressRole(bool cancel);
   ChildWindow* ButtonWithRole(bool cancel) const;
   // The answer to DM_GETDEFID: the default button's id, when it has one.

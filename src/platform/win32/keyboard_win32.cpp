@@ -56,8 +56,7 @@ bool Win32Form::TabTo(bool backwards) {
          (backwards ? n - 1 : 1)) %
         n;
   HWND next = order[i]->hwnd();
-  SendMessageW(hwnd_, WM_CHANGEUISTATE, MAKEWPARAM(UIS_CLEAR, UISF_HIDEFOCUS),
-               0);
+  ShowFocusCues();
   ::SetFocus(next);
   if (SendMessageW(next, WM_GETDLGCODE, 0, 0) & DLGC_HASSETSEL)
     SendMessageW(next, EM_SETSEL, 0, -1);
@@ -72,11 +71,15 @@ bool Win32Form::CycleTabPages(bool backwards) {
     if (!tabs || !c->Reachable() || tabs->Tabs() == 0) continue;
     const int n = tabs->Tabs();
     tabs->SetTab((tabs->Tab() + (backwards ? n - 1 : 1)) % n);
-    SendMessageW(hwnd_, WM_CHANGEUISTATE, MAKEWPARAM(UIS_CLEAR, UISF_HIDEFOCUS),
-                 0);
+    ShowFocusCues();
     return true;
   }
   return false;
+}
+
+void Win32Form::ShowFocusCues() {
+  SendMessageW(hwnd_, WM_CHANGEUISTATE, MAKEWPARAM(UIS_CLEAR, UISF_HIDEFOCUS),
+               0);
 }
 
 ChildWindow* Win32Form::ButtonWithRole(bool cancel) const {
