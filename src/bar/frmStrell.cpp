@@ -31,16 +31,17 @@ platform::ToggleButtonArgs TagButtonArgs() {
   return args;
 }
 
+// The tooltip is the button's name too, for screen readers.
 platform::PictureButtonArgs SmallButtonArgs(float left, platform::Picture pic,
-                                            const wchar_t* toolTip,
-                                            int tabIndex) {
+                                            const wchar_t* name, int tabIndex) {
   platform::PictureButtonArgs args;
   args.left = left;
   args.top = 0;
   args.width = kSmallButton;
   args.height = kSmallButton;
   args.picture = pic;
-  args.toolTip = toolTip;
+  args.toolTip = name;
+  args.name = name;
   args.tabIndex = tabIndex;
   return args;
 }
@@ -227,25 +228,31 @@ void frmStrell::ApplyTopMost() {
 }
 
 // Remembers the last window of another program that was in front, so a
-// press pastes there. The bar, the settings dialog and the input boxes are
-// the program's own windows and never become the target.
+// press pastes there. The program's own windows (the bar, the settings
+// dialog, the input boxes) never become the target, nor do the shell's
+// surfaces (the desktop, Start, Search ...): the target then stays.
 void frmStrell::Timer1_Timer() {
   ErrorTrap(L"タイマーイベント時", [&] {
     const platform::WindowHandle h = platform::GetForegroundWindow();
-    if (h == 0 || h == form_->hWnd() || platform::IsOwnWindow(h)) return;
-    if (h != TargetWindow) TargetWindow = h;
+    if (h == 0 || h == TargetWindow || h == form_->hWnd() ||
+        platform::IsOwnWindow(h))
+      return;
+    if (platform::MayBeTarget(h)) TargetWindow = h;
   });
 }
 
-// A tag the target did not get puts the button back as it was, so the next
-// press offers the same tag again.
 void frmStrell::Check_Click(std::int16_t Index) {
-  ErrorTrap(L"タグボタンのクリック時", [&] {
-    platform::ToggleButton& button = ButtonAt(Check, Index);
-    const int value = button.Value();
-    platform::ClipboardSetText(ansi::Readable(TagTextFor(Index, value)));
-    if (!PasteToTarget()) button.SetValue(1 - value);
-  });
+  ErrorTrap(L"タグボタンのクリック時", [&] { InsertTag(Index); });
+}
+
+void frmStrell::InsertTag(std::int16_t Index) {
+  platform::ToggleButton& button = ButtonAt(Check, Index);
+  const int value = button.Value();
+  platform::ClipboardSetText(ansi::Readable(TagTextFor(Index, value)));
+  if (!PasteToTarget())
+    button.SetValue(1 - value);
+  else if (TagTable(Index, colTagE).IsBlank())
+    button.SetValue(0);
 }
 
 // Shift held while pressing the mouse arms the button for dragging.

@@ -57,11 +57,18 @@ class frmStrell {
                       float Y);
 
   // The paste sequence into TargetWindow (no trap of its own). False when
-  // the keys were not sent, because the target could not take them (the
-  // user is shown why).
+  // the keys were not sent (the user is shown why).
   bool PasteToTarget();
+  // Puts the tag of button Index on the clipboard for its value (already
+  // toggled by the press) and pastes it. A tag the target did not get puts
+  // the value back, so the next press offers the same tag; a button without
+  // an end tag goes back up once its tag is pasted, since nothing is open.
+  void InsertTag(std::int16_t Index);
 
  private:
+  // A paste that cannot be typed: tells the user why, beside the bar, and
+  // gives false.
+  bool RefusePaste(const wchar_t* reason);
   void CreateControls();
   void BindEvents();
   // The resize rule: grows the bar until its client area holds every

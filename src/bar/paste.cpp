@@ -1,133 +1,136 @@
-// The paste sequence: raise the target window, type the paste shortcut into
-// it, put it back among the ordinary windows.
+// The paste sequence: bring the target window back and type the paste
+// shortcut into it, or tell the user why not.
 //
-// The keys pressed are always released and the target always leaves the
-// topmost group (unless it was topmost before), even when a step fails; the
-// error then goes on to the caller's trap.
+// Nothing waits on the target's program without a limit: the bar stays
+// responsive while an editor is busy or hangs. Keys go out only to the
+// target in front, as one input each way, and every event is checked; a
+// key that went down is always released.
+#include "bar/paste.h"
+
 #include <algorithm>
-#include <cstdint>
+#include <vector>
 
 #include "bar/frmStrell.h"
 
+namespace paste {
 namespace {
 
-constexpr unsigned kKeepPlace = platform::kSwpNoSize | platform::kSwpNoMove;
+const wchar_t kClosed[] = L"ウィンドウが閉じられています。";
+const wchar_t kNotInFront[] = L"ウィンドウが前面に出ませんでした。";
+const wchar_t kNotAnswering[] = L"ウィンドウが応答していません。";
+const wchar_t kElevated[] = L"管理者として実行中のウィンドウです。";
+const wchar_t kUnknownLevel[] =
+    L"管理者として実行中か、別のユーザーのウィンドウです。";
 
-// Keeps a window in the topmost group for its lifetime. Raising it without
-// SWP_NOACTIVATE also activates it, so it gets the keyboard. A window that
-// was topmost before (one the user keeps on top) stays topmost. A hung one
-// is left alone: moving another thread's window waits until that thread has
-// taken the request (only SWP_ASYNCWINDOWPOS posts it instead).
-class RaisedWindow {
- public:
-  explicit RaisedWindow(platform::WindowHandle h)
-      : h_(h),
-        raise_(!platform::InspectWindow(h).hung),
-        lower_(raise_ && !platform::IsTopmost(h)) {
-    if (raise_)
-      platform::SetWindowPos(h_, platform::kHwndTopmost, 0, 0, 0, 0,
-                             kKeepPlace);
-  }
-  ~RaisedWindow() {
-    if (!lower_) return;
-    try {
-      platform::SetWindowPos(h_, platform::kHwndNoTopmost, 0, 0, 0, 0,
-                             kKeepPlace);
-    } catch (...) {  // the error that is unwinding is the one to report
-    }
-  }
-  RaisedWindow(const RaisedWindow&) = delete;
-  RaisedWindow& operator=(const RaisedWindow&) = delete;
+void Wait(int ms) { platform::Sleep(std::max(0, ms)); }
 
- private:
-  platform::WindowHandle h_;
-  bool raise_, lower_;
-};
-
-// Holds a key down for its lifetime; virtual-key code 0 holds nothing.
-class HeldKey {
- public:
-  explicit HeldKey(std::uint8_t vk) : vk_(vk) {
-    if (vk_ != 0) platform::SendKey(vk_, false);
-  }
-  ~HeldKey() {
-    if (vk_ == 0) return;
-    try {
-      platform::SendKey(vk_, true);
-    } catch (...) {
-    }
-  }
-  HeldKey(const HeldKey&) = delete;
-  HeldKey& operator=(const HeldKey&) = delete;
-
- private:
-  std::uint8_t vk_;
-};
-
-// The key sent for a stored modifier code; a code that does not fit a key
-// byte sends none. "Shift" is stored as 246, which is VK_ATTN, a key that
-// Japanese input methods take as a mode switch: the left Shift key goes in
-// its place.
-std::uint8_t ModifierKey(std::int32_t code) {
-  constexpr std::int32_t kStoredShift = 246;
-  constexpr std::uint8_t kLeftShift = 160;
-  if (code == kStoredShift) return kLeftShift;
-  return code >= 1 && code <= 255 ? static_cast<std::uint8_t>(code) : 0;
-}
-
-// The ANSI code of the first character of the paste key. A character with
-// no single-byte code (or none at all) is an invalid argument.
-std::uint8_t PasteKeyCode(const std::wstring& key) {
-  const std::wstring first = key.substr(0, 1);
-  const std::string ansi = platform::ToAnsi(first);
-  if (ansi.size() != 1 || platform::FromAnsi(ansi) != first)
-    vb::Raise(vb::kInvalidCall);
-  return static_cast<std::uint8_t>(ansi[0]);
-}
-
-void Wait(std::int16_t ms) { platform::Sleep(std::max<int>(0, ms)); }
-
-// A modifier key the user still holds would join the shortcut (Ctrl+Alt+V
-// is another command in many editors): wait until the user lets go, for a
-// second at most.
-void WaitForUserModifiers() {
-  constexpr int kStepMs = 10, kMostMs = 1000;
-  for (int waited = 0; waited < kMostMs && platform::ModifierKeysDown();
-       waited += kStepMs)
-    platform::Sleep(kStepMs);
-}
-
-// Why keys must not go to the window, or null when they may.
-const wchar_t* RefusalOf(const platform::WindowFacts& target) {
-  if (!target.exists || target.shell)
-    return L"ウィンドウが前面に出ませんでした。";
-  if (target.hung) return L"ウィンドウが応答していません。";
-  if (target.higherIntegrity) return L"管理者として実行中のウィンドウです。";
-  if (!target.inFront) return L"ウィンドウが前面に出ませんでした。";
-  return nullptr;
+// Releases the first `count` keys of `down`, the last pressed first, in
+// one input; true when every release went in.
+bool Release(const std::vector<platform::KeyEvent>& down, std::size_t count) {
+  std::vector<platform::KeyEvent> up;
+  for (std::size_t i = count; i-- > 0;) up.push_back({down[i].vk, true});
+  return up.empty() || platform::SendKeys(up) == static_cast<int>(up.size());
 }
 
 }  // namespace
 
-// The keys go out only to the target in front: otherwise they would reach
-// whatever window has the keyboard. The text stays on the clipboard either
-// way, and the user is told.
-bool frmStrell::PasteToTarget() {
-  using modPublic::Delay;
-  const RaisedWindow raised(TargetWindow);
-  const std::uint8_t key = PasteKeyCode(modPublic::PasteKey);
-  Wait(Delay[0]);
-  WaitForUserModifiers();
-  if (const wchar_t* refusal =
-          RefusalOf(platform::InspectWindow(TargetWindow))) {
-    platform::ShowNoticeAt(
-        form_->hWnd(), std::wstring(L"貼り付け先にキーを送れませんでした。"
-                                    L"タグはクリップボードにあります。\r\n") +
-                           refusal);
+std::optional<std::uint8_t> PasteKeyCode(const std::wstring& stored) {
+  if (stored.empty()) return std::nullopt;
+  wchar_t c = stored[0];
+  if (c >= L'a' && c <= L'z') c = static_cast<wchar_t>(c - L'a' + L'A');
+  if ((c >= L'A' && c <= L'Z') || (c >= L'0' && c <= L'9'))
+    return static_cast<std::uint8_t>(c);
+  return std::nullopt;
+}
+
+// "Shift" is stored as 246, which is VK_ATTN, a key that Japanese input
+// methods take as a mode switch: the left Shift key goes in its place.
+std::uint8_t ModifierKey(std::int32_t stored) {
+  constexpr std::int32_t kStoredShift = 246;
+  constexpr std::uint8_t kLeftShift = 160;
+  if (stored == kStoredShift) return kLeftShift;
+  return stored >= 1 && stored <= 255 ? static_cast<std::uint8_t>(stored) : 0;
+}
+
+// A null target is no window yet: the user has not worked in one since the
+// start. The integrity level is read before the target is asked anything,
+// since the system filters messages to an elevated window as well.
+const wchar_t* RefusalBefore(platform::WindowHandle target) {
+  const platform::WindowFacts facts = platform::InspectWindow(target);
+  if (!facts.exists) return target ? kClosed : kNotInFront;
+  if (!facts.mayBeTarget) return kNotInFront;
+  if (facts.integrity == platform::Integrity::Higher) return kElevated;
+  if (facts.integrity == platform::Integrity::Unreadable) return kUnknownLevel;
+  if (!platform::AnswersWithin(target, kAnswerMs)) return kNotAnswering;
+  return nullptr;
+}
+
+bool BringBack(platform::WindowHandle target) {
+  if (platform::InspectWindow(target).minimized)
+    platform::RestoreWindowAsync(target);
+  return platform::SetForegroundWindow(target);
+}
+
+const wchar_t* RefusalInFront(platform::WindowHandle target) {
+  const platform::WindowFacts facts = platform::InspectWindow(target);
+  if (!facts.exists) return kClosed;
+  if (!facts.inFront || facts.minimized) return kNotInFront;
+  return nullptr;
+}
+
+bool UserLetGoOfModifiers() {
+  constexpr int kStepMs = 10, kMostMs = 1000;
+  for (int waited = 0; platform::ModifierKeysDown(); waited += kStepMs) {
+    if (waited >= kMostMs) return false;
+    platform::Sleep(kStepMs);
+  }
+  return true;
+}
+
+bool TypeShortcut(std::uint8_t modifier, std::uint8_t key, int holdMs) {
+  std::vector<platform::KeyEvent> down;
+  if (modifier != 0) down.push_back({modifier, false});
+  down.push_back({key, false});
+  const int sent = platform::SendKeys(down);
+  if (sent < static_cast<int>(down.size())) {
+    Release(down, static_cast<std::size_t>(std::max(0, sent)));
     return false;
   }
-  const HeldKey modifier(ModifierKey(modPublic::PasteShiftKey));
-  const HeldKey paste(key);
-  Wait(Delay[1]);
+  Wait(holdMs);
+  return Release(down, down.size());
+}
+
+}  // namespace paste
+
+// Everything that depends only on the settings is checked first, then the
+// target as it stands; only then is it brought back. The text stays on the
+// clipboard whatever happens, and a refusal tells the user why.
+bool frmStrell::PasteToTarget() {
+  using modPublic::Delay;
+  const std::optional<std::uint8_t> key =
+      paste::PasteKeyCode(modPublic::PasteKey);
+  if (!key)
+    return RefusePaste(
+        L"貼り付けのショートカットキーの設定が正しくありません。");
+  if (const wchar_t* why = paste::RefusalBefore(TargetWindow))
+    return RefusePaste(why);
+  if (!paste::BringBack(TargetWindow))
+    return RefusePaste(L"ウィンドウが前面に出ませんでした。");
+  paste::Wait(Delay[0]);
+  if (!paste::UserLetGoOfModifiers())
+    return RefusePaste(L"キーが押されたままです。");
+  if (const wchar_t* why = paste::RefusalInFront(TargetWindow))
+    return RefusePaste(why);
+  if (!paste::TypeShortcut(paste::ModifierKey(modPublic::PasteShiftKey), *key,
+                           Delay[1]))
+    return RefusePaste(L"キーを送れませんでした。");
   return true;
+}
+
+bool frmStrell::RefusePaste(const wchar_t* reason) {
+  platform::ShowNoticeBeside(
+      form_->hWnd(), std::wstring(L"貼り付け先にキーを送れませんでした。"
+                                  L"タグはクリップボードにあります。\r\n") +
+                         reason);
+  return false;
 }

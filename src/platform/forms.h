@@ -283,6 +283,9 @@ struct CommandButtonArgs : ControlArgs {
 struct PictureButtonArgs : ControlArgs {
   PictureButtonArgs() { width = 400, height = 400; }
   Picture picture = Picture::Settings;
+  // What the button is called: the name screen readers say; only the
+  // picture is drawn.
+  std::wstring name;
 };
 
 // width 0: as wide as the caption (one line); height 0: as high as the

@@ -8,6 +8,7 @@
 #include <cstdint>
 #include <functional>
 #include <string>
+#include <vector>
 
 #include "platform/window_handle.h"
 
@@ -75,27 +76,59 @@ void Sleep(int ms);
 // Milliseconds from an arbitrary start, for measuring waits.
 std::uint64_t TickCount();
 
+// Whether the window may be recorded as the window to paste into: a window
+// of another program that can be typed into, not a surface of the shell
+// (see platform/target_rules.h for which ones and why).
+bool MayBeTarget(WindowHandle h);
+
+// The integrity level of a window's process against this one's.
+enum class Integrity {
+  NotHigher,   // the same or lower: it takes this program's input
+  Higher,      // elevated: the system drops input from this program
+  Unreadable,  // its process or token cannot be opened (another account's
+               // program, an administrator's, a protected process)
+};
+
 // What decides whether keys may be typed into a window of another program.
+// Reading them never waits on the window's program.
 struct WindowFacts {
-  bool exists = false;   // still a window
-  bool hung = false;     // not taking its messages
-  bool shell = false;    // the desktop or a task bar
+  bool exists = false;       // still a window
+  bool mayBeTarget = false;  // as MayBeTarget
+  bool minimized = false;
   bool inFront = false;  // the foreground window, or the root owner of it
-  // Its process runs at a higher integrity level than this one (false when
-  // that cannot be read).
-  bool higherIntegrity = false;
+  Integrity integrity = Integrity::NotHigher;
 };
 WindowFacts InspectWindow(WindowHandle h);
 
-// One synthetic key event for a virtual-key code, as the keyboard sends it:
+// Whether the window's program takes a message within `ms` milliseconds;
+// false at once for a window the system already reports as hung. The one
+// call of the paste that waits on the target, and only that long.
+bool AnswersWithin(WindowHandle h, int ms);
+// Restores a minimized window without waiting for its program.
+void RestoreWindowAsync(WindowHandle h);
+// Asks the system to make the window the foreground window; false when it
+// refused. Windows grants it to the program the user gave the last input,
+// so right after a click on the bar.
+bool SetForegroundWindow(WindowHandle h);
+
+// A synthetic key event for a virtual-key code, as the keyboard sends it:
 // with the key's scan code, and its extended flag where it has one.
-void SendKey(std::uint8_t vk, bool up);
+struct KeyEvent {
+  std::uint8_t vk = 0;
+  bool up = false;
+};
+// Inserts the events into the input stream in one call, so that no other
+// input comes between them; returns how many were inserted (fewer than
+// given: input was blocked, and the rest were not sent).
+int SendKeys(const std::vector<KeyEvent>& events);
 // Whether the user holds Shift, Ctrl, Alt or a Windows key.
 bool ModifierKeysDown();
 
-// Shows a short notice by a window (two lines at most) for about five
-// seconds, in front of every window and without taking the activation.
-void ShowNoticeAt(WindowHandle window, const std::wstring& text);
+// Shows a short notice (two lines at most) beside a window for about five
+// seconds, in front of every window and without taking the activation: on
+// the side of the window with room on its monitor, covering none of it.
+// Screen readers are told, and the system's warning sound plays.
+void ShowNoticeBeside(WindowHandle window, const std::wstring& text);
 
 // Asks the shell for its default action on a document or web address,
 // shown normally, with `owner` as the window of any message it shows and

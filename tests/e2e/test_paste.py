@@ -23,11 +23,16 @@ class TagPasteTest(editor.EditorTestCase):
                    *wait_text("equals", f"abc{UL_START}{UL_END}{UL_START}def"))
 
     def test_button_without_end_tag_pastes_its_start_tag_every_time(self):
-        self.start_bar_shown()
+        # It never stays down: no element is left open.
+        bar = self.start_bar_shown()
         self.press(*focus_editor(), "type", "x",
                    "click", "HR", *wait_text("equals", f"x{HR}"),
                    "click", "HR", *wait_text("equals", f"x{HR}{HR}"),
-                   "click", "HR", *wait_text("equals", f"x{HR}{HR}{HR}"))
+                   "click", "HR", *wait_text("equals", f"x{HR}{HR}{HR}"),
+                   "click", "IMG", *wait_text("endswith", "<img src=''>"))
+        checks = {c["text"]: c["check"] for c in bar.children()
+                  if c["text"] in ("HR", "IMG")}
+        self.assertEqual(checks, {"HR": 0, "IMG": 0})
 
     def test_no_modifier_sends_the_paste_letter_alone(self):
         # A stored modifier of 0 (the choice "(なし)") is kept, so the bar
@@ -39,8 +44,8 @@ class TagPasteTest(editor.EditorTestCase):
         self.assertEqual(result.last_text(), "abv")
 
     def test_editor_stays_in_front_after_the_paste(self):
-        # The target leaves the topmost group but keeps the focus, so the
-        # user types on right after the tag.
+        # The editor keeps the focus, so the user types on right after the
+        # tag.
         self.start_bar_shown()
         self.press(*focus_editor(), "click", "HR",
                    *wait_text("equals", HR),

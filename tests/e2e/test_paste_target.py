@@ -1,7 +1,8 @@
 """The paste against targets that are not as forgiving as notepad: key
 events as a keyboard makes them, modifier keys the user still holds, a
-target kept on top, a target that went away, and a clipboard that another
-program holds for a moment."""
+target kept on top or with a window of its own on top, a target that went
+away, is minimized or busy, and a clipboard that another program holds for
+a moment."""
 
 import itertools
 import os
@@ -16,13 +17,28 @@ from editor import HR, UL_START, wait_text
 KEYLOG = "KeyLog"
 LEFT_CTRL, LEFT_SHIFT, V = (17, 0x1D), (16, 0x2A), (86, 0x2F)
 WS_EX_TOPMOST = 0x8
-NOTICE = ("貼り付け先にキーを送れませんでした。タグはクリップボードにあります。"
-          "\r\nウィンドウが前面に出ませんでした。")
+NOTICE = "貼り付け先にキーを送れませんでした。タグはクリップボードにあります。"
+CLOSED = "ウィンドウが閉じられています。"
+BUSY = "ウィンドウが応答していません。"
+BUSY_COMMAND = 999  # keylog.exe takes no message for three seconds
 _seq = itertools.count(1)
 
 
 def focus_keylog(wait_ms=editor.FOCUS_WAIT_MS):
     return ["editor", KEYLOG, editor.TEXT_TIMEOUT_MS, "focus", wait_ms]
+
+
+def visible_notice(wine, bar):
+    """The notice beside the bar; a button's own tooltip ("UL", under the
+    pointer after the click) is not it."""
+    return next((w for w in wine.windows(pid=bar.pid)
+                 if w["visible"] and w["class"] == "tooltips_class32"
+                 and w["title"].startswith(NOTICE)), None)
+
+
+def wait_notice(wine, bar, timeout=5):
+    return harness.wait_until(lambda: visible_notice(wine, bar), timeout,
+                              "the notice")
 
 
 class ToolOutput:
@@ -137,22 +153,50 @@ class PasteTargetTest(editor.EditorTestCase):
         self.wine.wait_gone(target["hwnd"])
         result = self.press("click", "UL", "sleep", 600, "clipboard")
         self.assertEqual(result.texts("clipboard_hex"), [UL_START])
-        notice = harness.wait_until(lambda: self.visible_notice(bar), 5,
-                                    "the notice")
-        self.assertEqual(notice["title"], NOTICE)
-        button = next(c for c in bar.children() if c["text"] == "UL")
-        self.assertEqual(button["check"], 0)
-        harness.wait_until(lambda: not self.visible_notice(bar), 10,
+        notice = wait_notice(self.wine, bar)
+        self.assertEqual(notice["title"], f"{NOTICE}\r\n{CLOSED}")
+        self.assertEqual(self.button(bar, "UL")["check"], 0)
+        harness.wait_until(lambda: not visible_notice(self.wine, bar), 10,
                            "the notice to go")
         self.assertEqual(keylog.keys(), [])
 
-    def visible_notice(self, bar):
-        """The notice's balloon; a button's own tooltip ("UL", under the
-        pointer after the click) is not it."""
-        return next((w for w in self.wine.windows(pid=bar.pid)
-                     if w["visible"] and w["class"] == "tooltips_class32"
-                     and w["title"].startswith(NOTICE.split("\r\n")[0])),
-                    None)
+    def button(self, bar, caption):
+        return next(c for c in bar.children() if c["text"] == caption)
+
+    def test_a_busy_target_never_freezes_the_bar(self):
+        # The editor takes no message for three seconds from just before
+        # the press: the bar does not wait for it. It answers at once, says
+        # the editor is not answering, puts the button back, and the editor
+        # gets no key, not even once it answers again.
+        keylog = self.start_keylog()
+        bar = self.start_bar_shown()
+        self.press(*focus_keylog())
+        target = self.wine.windows(cls=KEYLOG)[0]
+        self.wine.command(target["hwnd"], BUSY_COMMAND)
+        keylog.wait_line("busy")
+        self.press("click", "UL")
+        notice = wait_notice(self.wine, bar, timeout=2)
+        self.assertEqual(notice["title"], f"{NOTICE}\r\n{BUSY}")
+        ping = self.wine.driver("ping", bar.window["hwnd"], 1000)
+        self.assertTrue(ping["answered"])
+        self.assertLess(ping["ms"], 500)
+        self.assertNotIn("awake", keylog.lines())
+        self.assertEqual(self.button(bar, "UL")["check"], 0)
+        keylog.wait_line("awake")
+        self.press("sleep", 500)
+        self.assertEqual(keylog.keys(), [])
+
+    def test_a_minimized_target_is_restored_and_gets_the_tag(self):
+        # The editor was minimized after the user worked in it: the press
+        # restores it, brings it back and pastes; the button is down.
+        self.start_keylog()
+        bar = self.start_bar_shown()
+        result = self.press(*focus_keylog(), "minimize", 3000, "sleep", 300,
+                            "click", "UL", *wait_text("equals", UL_START),
+                            "iconic")
+        self.assertEqual(result.values("iconic"), ["0"])
+        self.assertEqual(self.button(bar, "UL")["check"], 1)
+        self.assertIsNone(visible_notice(self.wine, bar))
 
     def test_a_clipboard_held_for_a_moment_is_waited_out(self):
         # A listener holds the clipboard for 400 ms from the mouse press on:

@@ -277,14 +277,21 @@ TEST(FilesContract, ReplaceWholeAndLeaveNothingBehind) {
 }
 
 // The facts a paste goes by, for a window of the program itself: a window
-// that answers, not the desktop, at the program's own integrity level; the
-// null handle is no window. The topmost flag follows SetWindowPos.
+// that answers, may be a target, is not minimized and runs at the program's
+// own integrity level; the null handle is no window and answers nothing.
+// The topmost flag follows SetWindowPos.
 TEST_F(ContractTest, WindowFactsAndTheTopmostGroup) {
   const platform::WindowHandle h = form().hWnd();
   const platform::WindowFacts own = platform::InspectWindow(h);
   EXPECT_TRUE(own.exists);
-  EXPECT_FALSE(own.hung || own.shell || own.higherIntegrity);
+  EXPECT_TRUE(own.mayBeTarget);
+  EXPECT_TRUE(platform::MayBeTarget(h));
+  EXPECT_FALSE(own.minimized);
+  EXPECT_EQ(own.integrity, platform::Integrity::NotHigher);
+  EXPECT_TRUE(platform::AnswersWithin(h, 300));
   EXPECT_FALSE(platform::InspectWindow(0).exists);
+  EXPECT_FALSE(platform::MayBeTarget(0));
+  EXPECT_FALSE(platform::AnswersWithin(0, 300));
   constexpr unsigned kKeep =
       platform::kSwpNoSize | platform::kSwpNoMove | platform::kSwpNoActivate;
   EXPECT_FALSE(platform::IsTopmost(h));

@@ -205,8 +205,8 @@ class SetupRandomTest : public testing_support::AppFolderTest {
     for (const std::wstring& line : hl::Log()) {
       std::wistringstream in(line);
       std::wstring what, vk, direction;
-      if (in >> what >> vk >> direction && what == L"SendKey")
-        down[vk] += direction == L"up" ? -1 : 1;
+      if (!(in >> what) || what != L"SendKeys") continue;
+      while (in >> vk >> direction) down[vk] += direction == L"up" ? -1 : 1;
     }
     for (const auto& [vk, n] : down) ASSERT_EQ(n, 0) << vk;
     hl::Log().clear();

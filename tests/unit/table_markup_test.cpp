@@ -257,8 +257,25 @@ TEST_F(TableButtonTest, PastesTheTableAfterBothCounts) {
   const std::vector<std::wstring> steps(log.begin() + 2, log.begin() + 4);
   EXPECT_EQ(steps, (std::vector<std::wstring>{L"DoEvents",
                                               L"ClipboardSetText " + markup}));
-  EXPECT_TRUE(Logged(L"SetWindowPos 777 -1 3"));
-  EXPECT_TRUE(Logged(L"SendKey 86 down"));
+  EXPECT_TRUE(Logged(L"SetForegroundWindow 777"));
+  EXPECT_TRUE(Logged(L"SendKeys 86 down"));
+  EXPECT_TRUE(hl::MsgBoxes().empty());
+}
+
+// A paste key the settings cannot give is refused before the target is
+// touched, as for a tag button: the markup stays on the clipboard and the
+// user is told beside the bar; no error box.
+TEST_F(TableButtonTest, AnInvalidPasteKeyIsRefusedBeforeTheTarget) {
+  modPublic::PasteKey = L"+";
+  Answer({L"1", L"1"});
+  bar_->cmdTableSet_Click();
+  EXPECT_EQ(hl::ClipboardText(), BuildTableMarkup(1, 1, DefaultSettings()));
+  EXPECT_FALSE(Logged(L"Ask"));
+  EXPECT_FALSE(Logged(L"SetForegroundWindow"));
+  EXPECT_FALSE(Logged(L"SendKeys"));
+  EXPECT_NE(hl::Log().back().find(
+                L"貼り付けのショートカットキーの設定が正しくありません。"),
+            std::wstring::npos);
   EXPECT_TRUE(hl::MsgBoxes().empty());
 }
 
@@ -285,8 +302,8 @@ TEST_F(TableButtonTest, EmptyAnswerStopsSilently) {
     bar_->cmdTableSet_Click();
     EXPECT_EQ(InputBoxes().size(), script.size() + 1);
     EXPECT_FALSE(Logged(L"ClipboardSetText"));
-    EXPECT_FALSE(Logged(L"SendKey"));
-    EXPECT_FALSE(Logged(L"SetWindowPos"));
+    EXPECT_FALSE(Logged(L"SendKeys"));
+    EXPECT_FALSE(Logged(L"SetForegroundWindow"));
     EXPECT_EQ(hl::ClipboardText(), L"old");
   }
   EXPECT_TRUE(hl::MsgBoxes().empty());
@@ -306,8 +323,8 @@ TEST_F(TableButtonTest, TargetWindowSurvivesTheInputBoxes) {
   hl::OnInputBox({});
   EXPECT_EQ(boxes, 3);
   EXPECT_EQ(bar_->TargetWindow, 777);
-  EXPECT_TRUE(Logged(L"SetWindowPos 777 -1 3"));
-  EXPECT_FALSE(Logged(L"SetWindowPos 90"));
+  EXPECT_TRUE(Logged(L"SetForegroundWindow 777"));
+  EXPECT_FALSE(Logged(L"SetForegroundWindow 90"));
 }
 
 TEST_F(TableButtonTest, ClipboardFailureIsReported) {
@@ -318,7 +335,7 @@ TEST_F(TableButtonTest, ClipboardFailureIsReported) {
   EXPECT_EQ(hl::MsgBoxes()[0].prompt.rfind(
                 L"｢テーブル｣ボタンをクリックした時でエラーが発生しました。", 0),
             0u);
-  EXPECT_FALSE(Logged(L"SendKey"));
+  EXPECT_FALSE(Logged(L"SendKeys"));
   EXPECT_EQ(hl::ClipboardText(), L"old");
 }
 

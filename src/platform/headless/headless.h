@@ -26,8 +26,10 @@ void Reset(const std::wstring& appPath);
 //   "MsgBox <style> <title> <prompt>"
 //   "InputBox <title> <prompt>"
 //   "ClipboardSetText <text>" "SetWindowPos <h> <insertAfter> <flags>"
-//   "Sleep <ms>"              "SendKey <vk> down" / "SendKey <vk> up"
-//   "Notice <h> <text>"
+//   "Sleep <ms>"              "SendKeys <vk> down|up ..." (the events one
+//                             call inserted)
+//   "Ask <h> <ms>"            (AnswersWithin) "Restore <h>"
+//   "SetForegroundWindow <h>" "Notice <h> <text>"
 //   "DoEvents"                "ShellOpen <owner> <target> <directory>"
 //   "BringBack <folder>"      (a second start found the folder claimed)
 std::vector<std::wstring>& Log();
@@ -73,26 +75,52 @@ void EndSession();
 // Another process of the program has claimed this data folder.
 void ClaimedElsewhere(const std::wstring& folder);
 
-// A window of another program on the desktop. SetWindowPos without
-// kSwpNoActivate makes it the foreground window unless one of these holds,
-// as Windows documents them (Wine shows none of them):
-// - elevated: User Interface Privilege Isolation keeps a process from
-//   sending window messages and input to one of a higher integrity level;
-// - hung: a window that has not taken its messages for several seconds is
-//   hung (IsHungAppWindow) and the system puts a ghost window in its place;
-// - keepsBack: SetForegroundWindow's restrictions (the foreground lock) let
-//   a raise only flash the window's task bar button.
-// InspectWindow reports these, and shell: the desktop or a task bar.
+// A window of another program on the desktop, with the Windows behaviours
+// the paste must allow for that Wine does not show:
+// - className, image (its program's file name), cloaked, noActivate: what
+//   decides whether it may become the target (platform/target_rules.h);
+//   "Progman" is the desktop, "Shell_TrayWnd" the task bar, and a
+//   "Windows.UI.Core.CoreWindow" of "SearchHost.exe" the Search pane;
+// - elevated: User Interface Privilege Isolation drops input from a
+//   process of a lower integrity level, and SendInput reports no error;
+// - unreadable: OpenProcess or OpenProcessToken refuses this program (a
+//   program of another account, run as administrator, or a protected
+//   process), so its integrity level is unknown;
+// - hung: it takes no messages (SendMessageTimeout gives up, with
+//   SMTO_ABORTIFHUNG at once for a window Windows reports hung);
+// - keepsBack: SetForegroundWindow refuses it (the foreground lock: the
+//   call returns FALSE and only the task bar button flashes);
+// - slipsBack: SetForegroundWindow reports success, yet the window is not
+//   in front afterwards (Windows may deny it even when its conditions are
+//   met);
+// - minimized: SetForegroundWindow activates it without restoring it.
+// SetWindowPos without kSwpNoActivate activates it unless it is elevated,
+// hung or keeps back.
 struct FakeWindow {
+  std::wstring className = L"Editor";
+  std::wstring image = L"editor.exe";
+  bool cloaked = false;
+  bool noActivate = false;
   bool hung = false;
-  bool shell = false;  // the desktop or a task bar
   bool elevated = false;
+  bool unreadable = false;
   bool keepsBack = false;
+  bool slipsBack = false;
+  bool minimized = false;
   bool topmost = false;
 };
 void AddWindow(WindowHandle h, const FakeWindow& w = {});
 // The window is gone (closed by its program).
 void CloseWindow(WindowHandle h);
+// The window as the desktop holds it now (restored, for one); the window
+// must exist.
+const FakeWindow& WindowOf(WindowHandle h);
+
+// Another thread blocks input for a moment: the next calls of SendKeys
+// insert at most these many of their events each (-1: all of them), as
+// SendInput inserts fewer than it is given and says how many; the calls
+// after those insert all.
+void LimitNextInputs(std::vector<int> inserted);
 
 std::wstring ClipboardText();
 // Another program holds the clipboard for `ms` milliseconds from the next

@@ -1,5 +1,6 @@
 // System services of the headless backend: message and input boxes, the
 // clipboard, desktop windows and keyboard input are recorded in a log.
+#include <algorithm>
 #include <deque>
 #include <map>
 #include <set>
@@ -7,6 +8,7 @@
 #include "platform/headless/headless.h"
 #include "platform/headless/headless_forms.h"
 #include "platform/platform.h"
+#include "platform/target_rules.h"
 #include "runtime/vb.h"
 
 namespace platform::headless {
@@ -32,6 +34,7 @@ struct SystemState {
   std::wstring clipboard;
   int clipboardHeldMs = 0;
   int modifierChecks = 0;
+  std::deque<int> inputLimits;  // events the next SendInput calls insert
   WindowHandle boxOwner = 0;
   int doubleClickTime = 500;
 };
@@ -112,6 +115,10 @@ void CloseWindow(WindowHandle h) {
   State().topmost.erase(h);
 }
 void ForgetOwnWindow(WindowHandle h) { State().ownWindows.erase(h); }
+const FakeWindow& WindowOf(WindowHandle h) { return State().desktop.at(h); }
+void LimitNextInputs(std::vector<int> inserted) {
+  State().inputLimits.assign(inserted.begin(), inserted.end());
+}
 std::wstring ClipboardText() { return State().clipboard; }
 void HoldClipboard(int ms) { State().clipboardHeldMs = ms; }
 void HoldModifierKeys(int checks) { State().modifierChecks = checks; }
@@ -201,25 +208,88 @@ bool ClaimInstance(const std::wstring& folder, WindowHandle) {
 
 bool IsTopmost(WindowHandle h) { return State().topmost.count(h) > 0; }
 
+namespace {
+
+const headless::FakeWindow* DesktopWindow(WindowHandle h) {
+  auto w = State().desktop.find(h);
+  return w == State().desktop.end() ? nullptr : &w->second;
+}
+
+bool MayBeTargetFake(const headless::FakeWindow& w) {
+  WindowTraits traits;
+  traits.className = w.className;
+  traits.cloaked = w.cloaked;
+  traits.noActivate = w.noActivate;
+  return MayBeTarget(traits, [&w] { return w.image; });
+}
+
+}  // namespace
+
+// The program's own windows count as ordinary windows, as on Windows.
+bool MayBeTarget(WindowHandle h) {
+  if (IsOwnWindow(h)) return true;
+  const headless::FakeWindow* w = DesktopWindow(h);
+  return w && MayBeTargetFake(*w);
+}
+
 WindowFacts InspectWindow(WindowHandle h) {
   WindowFacts facts;
-  auto w = State().desktop.find(h);
-  if (w == State().desktop.end()) {
-    facts.exists = IsOwnWindow(h);
-    facts.inFront = facts.exists && State().foreground == h;
+  facts.inFront = h != 0 && State().foreground == h;
+  const headless::FakeWindow* w = DesktopWindow(h);
+  if (!w) {
+    facts.exists = facts.mayBeTarget = IsOwnWindow(h);
+    if (!facts.exists) facts.inFront = false;
     return facts;
   }
-  const headless::FakeWindow& fake = w->second;
   facts.exists = true;
-  facts.hung = fake.hung;
-  facts.shell = fake.shell;
-  facts.higherIntegrity = fake.elevated;
-  facts.inFront = State().foreground == h;
+  facts.mayBeTarget = MayBeTargetFake(*w);
+  facts.minimized = w->minimized;
+  facts.integrity = w->unreadable ? Integrity::Unreadable
+                    : w->elevated ? Integrity::Higher
+                                  : Integrity::NotHigher;
   return facts;
 }
 
-void SendKey(std::uint8_t vk, bool up) {
-  Record(L"SendKey " + std::to_wstring(vk) + (up ? L" up" : L" down"));
+bool AnswersWithin(WindowHandle h, int ms) {
+  Record(L"Ask " + std::to_wstring(h) + L" " + std::to_wstring(ms));
+  const headless::FakeWindow* w = DesktopWindow(h);
+  if (!w) return IsOwnWindow(h);
+  if (w->hung) State().clock += static_cast<std::uint64_t>(ms);
+  return !w->hung;
+}
+
+void RestoreWindowAsync(WindowHandle h) {
+  Record(L"Restore " + std::to_wstring(h));
+  auto w = State().desktop.find(h);
+  if (w != State().desktop.end()) w->second.minimized = false;
+}
+
+bool SetForegroundWindow(WindowHandle h) {
+  Record(L"SetForegroundWindow " + std::to_wstring(h));
+  const headless::FakeWindow* w = DesktopWindow(h);
+  if (!w) {
+    if (IsOwnWindow(h)) State().foreground = h;
+    return IsOwnWindow(h);
+  }
+  if (w->keepsBack || w->hung) return false;
+  if (!w->slipsBack) State().foreground = h;
+  return true;
+}
+
+int SendKeys(const std::vector<KeyEvent>& events) {
+  std::deque<int>& limits = State().inputLimits;
+  const int given = static_cast<int>(events.size());
+  int inserted = given;
+  if (!limits.empty()) {
+    if (limits.front() >= 0) inserted = std::min(limits.front(), given);
+    limits.pop_front();
+  }
+  std::wstring line = L"SendKeys";
+  for (int i = 0; i < inserted; ++i)
+    line += L" " + std::to_wstring(events[i].vk) +
+            (events[i].up ? L" up" : L" down");
+  Record(line);
+  return inserted;
 }
 
 bool ModifierKeysDown() {
@@ -228,7 +298,7 @@ bool ModifierKeysDown() {
   return true;
 }
 
-void ShowNoticeAt(WindowHandle window, const std::wstring& text) {
+void ShowNoticeBeside(WindowHandle window, const std::wstring& text) {
   Record(L"Notice " + std::to_wstring(window) + L" " + text);
 }
 

@@ -10,6 +10,7 @@
 #include <commctrl.h>
 #include <windowsx.h>
 
+#include <functional>
 #include <string>
 #include <utility>
 
@@ -75,24 +76,45 @@ void ForgetModifiers();
 void DispatchOne(MSG& msg);
 
 // ---- tooltip windows (tooltips_win32.cpp) --------------------------------
-// A tooltip window owned by `owner`, in front of every window; `style` adds
-// to the tooltip's own (TTS_BALLOON for a balloon).
-HWND CreateTipWindow(HWND owner, DWORD style, DWORD exStyle = 0);
+// A tooltip window in front of every window; `style` adds to the tooltip's
+// own (TTS_BALLOON for a balloon). It has no owner: a window that owns
+// popups is kept below them, and Wine then leaves it out of the topmost
+// group, so the bar could not be put in front of every window once it had
+// shown a tooltip. Whoever makes one destroys it.
+HWND CreateTipWindow(DWORD style, DWORD exStyle = 0);
 // Wraps the tip's lines at `widthAt96` pixels of 96 dpi, taken to `dpi`.
 void SetTipWidth(HWND tip, int widthAt96, UINT dpi);
 
-// A notice balloon by a window: in front of every window, without taking
-// the activation, for a few seconds (it hides itself) or until hidden. Its
-// window text is its text too, for screen readers and tools that read
-// windows. An empty title shows none.
+// A notice by a window: in front of every window, without taking the
+// activation, for a few seconds (it hides itself) or until hidden. A
+// pointing notice is a balloon whose stem points at the place it is shown
+// at; otherwise it is a box with its top-left corner there. Its window text
+// is its text too, its accessible name for screen readers, which are told
+// of it as an alert; the system's warning sound plays with it. An empty
+// title shows none.
 class Balloon {
  public:
-  void Show(HWND owner, POINT at, const std::wstring& title,
+  // The place of the notice from its size in pixels.
+  using Place = std::function<POINT(SIZE)>;
+
+  explicit Balloon(bool pointing = true) : pointing_(pointing) {}
+  ~Balloon();
+  Balloon(const Balloon&) = delete;
+  Balloon& operator=(const Balloon&) = delete;
+
+  void Show(HWND by, const Place& place, const std::wstring& title,
             const std::wstring& text, int widthAt96, UINT ms);
+  void Show(HWND by, POINT at, const std::wstring& title,
+            const std::wstring& text, int widthAt96, UINT ms) {
+    Show(
+        by, [at](SIZE) { return at; }, title, text, widthAt96, ms);
+  }
   void Hide();
 
  private:
-  HWND tip_ = nullptr;  // owned by the window it was last shown by
+  bool pointing_;
+  HWND tip_ = nullptr;
+  HWND by_ = nullptr;  // the window it was last shown by
 };
 
 // ---- from a window to its object (objects_win32.cpp) ----------------------

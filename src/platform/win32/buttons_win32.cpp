@@ -150,7 +150,9 @@ class Win32PictureButton final : public ControlOf<PictureButton> {
  public:
   Win32PictureButton(Win32Container& parent, const PictureButtonArgs& args)
       : ControlOf(parent, args), resource_(ResourceOf(args.picture)) {
-    Init(L"BUTTON", BS_PUSHBUTTON | BS_ICON, 0, L"");
+    // A BS_ICON button draws its picture and never its text: the text is
+    // the button's accessible name.
+    Init(L"BUTTON", BS_PUSHBUTTON | BS_ICON, 0, args.name);
   }
 
   bool OnReflect(UINT msg, WPARAM wp, LPARAM, LRESULT& result) override {

@@ -195,6 +195,9 @@ class Win32Timer : public platform::Timer {
 class FormTips {
  public:
   explicit FormTips(Win32Form& form) : form_(form) {}
+  ~FormTips();
+  FormTips(const FormTips&) = delete;
+  FormTips& operator=(const FormTips&) = delete;
   // Registers or updates a control's tooltip.
   void Set(HWND control, const std::wstring& text);
   // The form is on the screen: registers the tooltips of the controls that

@@ -1,9 +1,7 @@
-// System services: the clipboard, windows of the desktop, synthetic keys,
-// the shell, and the message pump.
+// System services: the clipboard, windows of the desktop, the shell, and
+// the message pump.
 #include <algorithm>
 #include <cstring>
-#include <optional>
-#include <vector>
 
 #include "platform/system.h"
 #include "platform/win32/form_win32.h"
@@ -87,54 +85,6 @@ UINT CloudFormat() {
       RegisterClipboardFormatW(L"CanUploadToCloudClipboard");
   return format;
 }
-
-// Whether a window is the desktop or a task bar.
-bool IsShellWindow(HWND h) {
-  if (h == GetShellWindow()) return true;
-  wchar_t name[64] = {};
-  GetClassNameW(h, name, 64);
-  const std::wstring cls = name;
-  for (const wchar_t* shell :
-       {L"Progman", L"WorkerW", L"Shell_TrayWnd", L"Shell_SecondaryTrayWnd"})
-    if (cls == shell) return true;
-  return false;
-}
-
-// The integrity level of a process (its mandatory label's last part), or
-// nothing when it cannot be read.
-std::optional<DWORD> IntegrityOf(HANDLE process) {
-  HANDLE token = nullptr;
-  if (!process || !OpenProcessToken(process, TOKEN_QUERY, &token))
-    return std::nullopt;
-  std::optional<DWORD> level;
-  DWORD bytes = 0;
-  GetTokenInformation(token, TokenIntegrityLevel, nullptr, 0, &bytes);
-  std::vector<BYTE> buffer(bytes);
-  if (bytes && GetTokenInformation(token, TokenIntegrityLevel, buffer.data(),
-                                   bytes, &bytes)) {
-    PSID sid =
-        reinterpret_cast<TOKEN_MANDATORY_LABEL*>(buffer.data())->Label.Sid;
-    level = *GetSidSubAuthority(sid, *GetSidSubAuthorityCount(sid) - 1u);
-  }
-  CloseHandle(token);
-  return level;
-}
-
-// Whether the window's process runs at a higher integrity level than this
-// one (an elevated program, which takes no synthetic keys from this one).
-bool HigherIntegrity(HWND h) {
-  static const std::optional<DWORD> own = IntegrityOf(GetCurrentProcess());
-  DWORD pid = 0;
-  if (!own || !GetWindowThreadProcessId(h, &pid)) return false;
-  HANDLE process = OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION, FALSE, pid);
-  const std::optional<DWORD> theirs = IntegrityOf(process);
-  if (process) CloseHandle(process);
-  return theirs && *theirs > *own;
-}
-
-}  // namespace
-
-namespace {
 
 // The modifier keys held as the key messages taken from the queue so far
 // say: the state that belongs to the key being handled. The system's own
@@ -263,41 +213,6 @@ bool IsTopmost(WindowHandle h) {
 void Sleep(int ms) { ::Sleep(ms > 0 ? static_cast<DWORD>(ms) : 0); }
 
 std::uint64_t TickCount() { return GetTickCount64(); }
-
-WindowFacts InspectWindow(WindowHandle h) {
-  HWND hwnd = reinterpret_cast<HWND>(h);
-  WindowFacts facts;
-  facts.exists = hwnd && IsWindow(hwnd);
-  if (!facts.exists) return facts;
-  facts.hung = IsHungAppWindow(hwnd) != FALSE;
-  facts.shell = win32::IsShellWindow(hwnd);
-  HWND front = ::GetForegroundWindow();
-  facts.inFront =
-      front && (front == hwnd || GetAncestor(front, GA_ROOTOWNER) == hwnd);
-  facts.higherIntegrity = win32::HigherIntegrity(hwnd);
-  return facts;
-}
-
-// Programs that read scan codes (remote-desktop clients, virtual machines,
-// games' libraries) drop a key event that has none, so the event carries
-// the virtual key and its scan code both, as a keyboard's would.
-void SendKey(std::uint8_t vk, bool up) {
-  const UINT scan = MapVirtualKeyW(vk, MAPVK_VK_TO_VSC_EX);
-  const bool extended = HIBYTE(scan) == 0xE0 || HIBYTE(scan) == 0xE1;
-  INPUT input{};
-  input.type = INPUT_KEYBOARD;
-  input.ki.wVk = vk;
-  input.ki.wScan = LOBYTE(scan);
-  input.ki.dwFlags =
-      (extended ? KEYEVENTF_EXTENDEDKEY : 0) | (up ? KEYEVENTF_KEYUP : 0);
-  SendInput(1, &input, sizeof input);
-}
-
-bool ModifierKeysDown() {
-  for (int vk : {VK_SHIFT, VK_CONTROL, VK_MENU, VK_LWIN, VK_RWIN})
-    if (GetAsyncKeyState(vk) < 0) return true;
-  return false;
-}
 
 // COM for the shell, set up once, on the shell's first use (apartment-
 // threaded, without OLE1 DDE, as the shell's documentation asks); start-up

@@ -1,6 +1,6 @@
-// Tooltip windows: a form's tooltips, and the notice balloons (the one below
-// a text box that tells why an edit of the user's was refused, and the one
-// by the bar after a paste that could not be typed).
+// Tooltip windows: a form's tooltips, and the notices (the balloon below a
+// text box that tells why an edit of the user's was refused, and the box
+// beside the bar after a paste that could not be typed).
 #include <memory>
 #include <vector>
 
@@ -17,11 +17,11 @@ constexpr int kNoticeWidth = 400;
 
 }  // namespace
 
-HWND CreateTipWindow(HWND owner, DWORD style, DWORD exStyle) {
+HWND CreateTipWindow(DWORD style, DWORD exStyle) {
   return CreateWindowExW(WS_EX_TOPMOST | exStyle, TOOLTIPS_CLASSW, nullptr,
                          WS_POPUP | TTS_ALWAYSTIP | TTS_NOPREFIX | style,
                          CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT,
-                         CW_USEDEFAULT, owner, nullptr,
+                         CW_USEDEFAULT, nullptr, nullptr,
                          GetModuleHandleW(nullptr), nullptr);
 }
 
@@ -32,51 +32,87 @@ void SetTipWidth(HWND tip, int widthAt96, UINT dpi) {
 
 namespace {
 
-// The tool of a balloon: the owner window itself, tracked.
-TOOLINFOW BalloonTool(HWND owner, const wchar_t* text) {
+// The tool of a notice: the window it is shown by, tracked.
+TOOLINFOW NoticeTool(HWND by, const wchar_t* text) {
   TOOLINFOW info{};
   info.cbSize = sizeof info;
   info.uFlags = TTF_TRACK | TTF_ABSOLUTE | TTF_IDISHWND;
-  info.hwnd = owner;
-  info.uId = reinterpret_cast<UINT_PTR>(owner);
+  info.hwnd = by;
+  info.uId = reinterpret_cast<UINT_PTR>(by);
   info.lpszText = const_cast<wchar_t*>(text);
   return info;
 }
 
-void HideBalloon(HWND tip) {
+// Hides a notice; its one tool is the one to stop tracking.
+void HideNotice(HWND tip) {
   KillTimer(tip, kBalloonTimer);
-  TOOLINFOW info = BalloonTool(GetWindow(tip, GW_OWNER), L"");
-  SendMessageW(tip, TTM_TRACKACTIVATE, FALSE, reinterpret_cast<LPARAM>(&info));
+  TOOLINFOW info{};
+  info.cbSize = sizeof info;
+  if (SendMessageW(tip, TTM_ENUMTOOLSW, 0, reinterpret_cast<LPARAM>(&info)))
+    SendMessageW(tip, TTM_TRACKACTIVATE, FALSE,
+                 reinterpret_cast<LPARAM>(&info));
 }
 
-void CALLBACK BalloonExpired(HWND tip, UINT, UINT_PTR, DWORD) {
-  HideBalloon(tip);
+void CALLBACK NoticeExpired(HWND tip, UINT, UINT_PTR, DWORD) {
+  HideNotice(tip);
+}
+
+void TrackAt(HWND tip, POINT at) {
+  SendMessageW(tip, TTM_TRACKPOSITION, 0, MAKELPARAM(at.x, at.y));
 }
 
 }  // namespace
 
-void Balloon::Show(HWND owner, POINT at, const std::wstring& title,
+Balloon::~Balloon() {
+  if (IsWindow(tip_)) DestroyWindow(tip_);
+}
+
+// A balloon's stem goes to its place. A box is shown where its last size
+// puts it, then moved to its place once its size for this text is known,
+// and then by what its window still lies off the place (the tooltip sets
+// its border around the point, and keeps itself on the screen).
+void Balloon::Show(HWND by, const Place& place, const std::wstring& title,
                    const std::wstring& text, int widthAt96, UINT ms) {
-  if (!owner || !IsWindow(owner)) return;
-  TOOLINFOW info = BalloonTool(owner, text.c_str());
-  if (!IsWindow(tip_) || GetWindow(tip_, GW_OWNER) != owner) {
+  if (!by || !IsWindow(by)) return;
+  TOOLINFOW info = NoticeTool(by, text.c_str());
+  if (!IsWindow(tip_) || by_ != by) {
     if (IsWindow(tip_)) DestroyWindow(tip_);
-    tip_ = CreateTipWindow(owner, TTS_BALLOON, WS_EX_NOACTIVATE);
+    tip_ = CreateTipWindow(pointing_ ? TTS_BALLOON : 0, WS_EX_NOACTIVATE);
+    by_ = by;
     if (!tip_) return;
     SendMessageW(tip_, TTM_ADDTOOLW, 0, reinterpret_cast<LPARAM>(&info));
   }
-  SetTipWidth(tip_, widthAt96, DpiOf(owner));
+  SetTipWidth(tip_, widthAt96, DpiOf(by));
   SendMessageW(tip_, TTM_UPDATETIPTEXTW, 0, reinterpret_cast<LPARAM>(&info));
+  // No title at all rather than an empty one, which takes a line.
   SendMessageW(tip_, TTM_SETTITLEW, title.empty() ? TTI_NONE : TTI_WARNING,
-               reinterpret_cast<LPARAM>(title.c_str()));
+               title.empty() ? 0 : reinterpret_cast<LPARAM>(title.c_str()));
   SetWindowTextW(tip_, text.c_str());
-  SendMessageW(tip_, TTM_TRACKPOSITION, 0, MAKELPARAM(at.x, at.y));
+  RECT r{};
+  GetWindowRect(tip_, &r);
+  const POINT first = place({r.right - r.left, r.bottom - r.top});
+  TrackAt(tip_, first);
   SendMessageW(tip_, TTM_TRACKACTIVATE, TRUE, reinterpret_cast<LPARAM>(&info));
-  SetTimer(tip_, kBalloonTimer, ms, &BalloonExpired);
+  POINT track = first;
+  for (int step = 0; step < 2 && !pointing_; ++step) {
+    GetWindowRect(tip_, &r);
+    const POINT at = place({r.right - r.left, r.bottom - r.top});
+    if (at.x == r.left && at.y == r.top) break;
+    track =
+        step == 0 ? at : POINT{track.x + at.x - r.left, track.y + at.y - r.top};
+    TrackAt(tip_, track);
+  }
+  NotifyWinEvent(EVENT_SYSTEM_ALERT, tip_, OBJID_CLIENT, CHILDID_SELF);
+  MessageBeep(MB_ICONWARNING);
+  SetTimer(tip_, kBalloonTimer, ms, &NoticeExpired);
 }
 
 void Balloon::Hide() {
-  if (IsWindow(tip_)) HideBalloon(tip_);
+  if (IsWindow(tip_)) HideNotice(tip_);
+}
+
+FormTips::~FormTips() {
+  if (tooltip_) DestroyWindow(tooltip_);
 }
 
 // Tooltips are registered once the form is on the screen: the tooltip
@@ -84,7 +120,7 @@ void Balloon::Hide() {
 void FormTips::Set(HWND control, const std::wstring& text) {
   if (!started_) return;
   if (!tooltip_) {
-    tooltip_ = CreateTipWindow(form_.hwnd(), 0);
+    tooltip_ = CreateTipWindow(0);
     SetTipWidth(tooltip_, kTipWidth, form_.dpi());
   }
   TOOLINFOW info{};

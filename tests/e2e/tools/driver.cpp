@@ -36,6 +36,8 @@
 //                                     file open for MS milliseconds
 //   acp                               the ANSI code page of the system
 //   foreground                        the foreground window
+//   ping HWND TIMEOUT_MS              whether the window's thread answers
+//                                     a message in time, and after how long
 #include <windows.h>
 // psapi after windows.h
 #include <psapi.h>
@@ -415,6 +417,19 @@ std::string CmdForeground(const Args&) {
   return "{\"hwnd\":" + Num(Handle(GetForegroundWindow())) + "}";
 }
 
+// A program that takes its messages answers at once; a frozen one not at all.
+std::string CmdPing(const Args& a) {
+  const UINT timeout = std::wcstoul(a[1].c_str(), nullptr, 0);
+  DWORD_PTR result = 0;
+  const double t0 = NowMs();
+  const bool answered = SendMessageTimeoutW(ParseHandle(a[0]), WM_NULL, 0, 0,
+                                            SMTO_NORMAL, timeout, &result) != 0;
+  char ms[32];
+  std::snprintf(ms, sizeof ms, "%.1f", NowMs() - t0);
+  return std::string("{\"answered\":") + (answered ? "true" : "false") +
+         ",\"ms\":" + ms + "}";
+}
+
 struct Command {
   const wchar_t* name;
   size_t argc;
@@ -440,6 +455,7 @@ const Command kCommands[] = {
     {L"hold", 3, CmdHold},
     {L"acp", 0, CmdAcp},
     {L"foreground", 0, CmdForeground},
+    {L"ping", 2, CmdPing},
 };
 
 void Write(const std::wstring& path, const std::string& text) {

@@ -14,6 +14,10 @@
 // message's time (the system's tick count). With
 // "topmost" the window puts itself in the topmost group. The first line,
 // "ready", is written once the window is shown.
+//
+// WM_COMMAND with the id 999 (driver "command HWND 999") makes the window
+// busy: it writes "busy", takes no message for three seconds, then writes
+// "awake".
 #include <windows.h>
 
 #include <cstdio>
@@ -23,6 +27,12 @@ namespace {
 
 FILE* g_out = nullptr;
 HWND g_edit = nullptr;
+constexpr WPARAM kBusyCommand = 999;
+
+void Line(const char* text) {
+  fprintf(g_out, "%s\n", text);
+  fflush(g_out);
+}
 
 void Log(const MSG& m) {
   const bool down = m.message == WM_KEYDOWN || m.message == WM_SYSKEYDOWN;
@@ -43,6 +53,12 @@ LRESULT CALLBACK WndProc(HWND h, UINT msg, WPARAM w, LPARAM l) {
       return 0;
     case WM_SETFOCUS:
       SetFocus(g_edit);
+      return 0;
+    case WM_COMMAND:
+      if (LOWORD(w) != kBusyCommand) break;
+      Line("busy");
+      Sleep(3000);
+      Line("awake");
       return 0;
     case WM_DESTROY:
       PostQuitMessage(0);
@@ -71,8 +87,7 @@ int wmain(int argc, wchar_t** argv) {
                          WS_CHILD | WS_VISIBLE | ES_MULTILINE | WS_VSCROLL, 0,
                          0, 100, 100, h, nullptr, wc.hInstance, nullptr);
   ShowWindow(h, SW_SHOW);
-  fprintf(g_out, "ready\n");
-  fflush(g_out);
+  Line("ready");
   MSG m;
   while (GetMessageW(&m, nullptr, 0, 0) > 0) {
     Log(m);

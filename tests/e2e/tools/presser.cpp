@@ -68,6 +68,13 @@
 //   desktop               record the screen size in pixels ("W H")
 //   bar                   record the aimed window's children and geometry
 //   closebar MS           ask the aimed window to close, wait until it went
+//   minimize MS           minimize the editor's window, wait until it is
+//   iconic                record whether the editor's window is minimized
+//   hookalerts            start listening for alerts (EVENT_SYSTEM_ALERT)
+//                         of every program
+//   alerts MS             take the alerts for MS milliseconds; records
+//                         each as "alert" with the class and the text of
+//                         the window it came from
 #include <windows.h>
 
 #include <algorithm>
@@ -728,6 +735,32 @@ void Front(HWND h, int ms) {
   if (GetForegroundWindow() != h) throw Failure("the window lost the front");
 }
 
+// Alerts arrive while the thread takes its messages (out of context).
+void CALLBACK OnAlert(HWINEVENTHOOK, DWORD, HWND h, LONG, LONG, DWORD, DWORD) {
+  Record("alert", ToUtf8(ClassOf(h)) + " " + Hex(CaptionOf(h)));
+}
+
+void HookAlerts() {
+  if (!SetWinEventHook(EVENT_SYSTEM_ALERT, EVENT_SYSTEM_ALERT, nullptr, OnAlert,
+                       0, 0, WINEVENT_OUTOFCONTEXT))
+    throw Failure("SetWinEventHook failed");
+}
+
+void TakeAlerts(int ms) {
+  const DWORD start = GetTickCount();
+  MSG msg;
+  while ((int)(GetTickCount() - start) < ms) {
+    while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) DispatchMessageW(&msg);
+    Sleep(10);
+  }
+}
+
+void Minimize(Session& s, int ms) {
+  ShowWindowAsync(s.notepad, SW_MINIMIZE);
+  if (!WaitFor(ms, [&] { return IsIconic(s.notepad) != FALSE; }))
+    throw Failure("the editor did not minimize");
+}
+
 void CloseBar(Session& s, int ms) {
   HWND bar = s.Aimed();
   PostMessageW(bar, WM_CLOSE, 0, 0);
@@ -869,6 +902,20 @@ const std::map<std::wstring, Session::Command>& Session::Commands() {
         }}},
       {L"bar", {0, [](S& s, const A&) { RecordBar(s); }}},
       {L"closebar", {1, [](S& s, const A& a) { CloseBar(s, ToInt(a[0])); }}},
+      {L"minimize",
+       {1,
+        [](S& s, const A& a) {
+          s.Editor();
+          Minimize(s, ToInt(a[0]));
+        }}},
+      {L"iconic",
+       {0,
+        [](S& s, const A&) {
+          s.Editor();
+          Record("iconic", IsIconic(s.notepad) ? "1" : "0");
+        }}},
+      {L"hookalerts", {0, [](S&, const A&) { HookAlerts(); }}},
+      {L"alerts", {1, [](S&, const A& a) { TakeAlerts(ToInt(a[0])); }}},
   };
   return table;
 }

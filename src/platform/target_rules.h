@@ -1,0 +1,85 @@
+// Which windows may become the window to paste into. The target is the
+// window the user last worked in; the shell's own surfaces come to the
+// front too (the desktop, the task bars, Start, Search, the task switcher,
+// the notification and quick-settings panes), and a press must not type a
+// tag into them. Pure: each backend gives it what it knows of a window.
+#pragma once
+
+#include <cwctype>
+#include <functional>
+#include <string>
+
+namespace platform {
+
+// What the rule looks at, as the window system reports it.
+struct WindowTraits {
+  std::wstring className;
+  // The desktop, as GetShellWindow or GetDesktopWindow names it.
+  bool shellWindow = false;
+  // DWMWA_CLOAKED: built but not shown (a window on another virtual
+  // desktop, a suspended app, a shell surface kept ready).
+  bool cloaked = false;
+  // WS_EX_NOACTIVATE: the system never makes it the foreground window when
+  // it is clicked; such windows (on-screen keyboards, palettes) are never
+  // where the user types.
+  bool noActivate = false;
+};
+
+namespace target_rules {
+
+// Case-insensitive comparison of ASCII names.
+inline bool SameName(const std::wstring& a, const wchar_t* b) {
+  std::size_t i = 0;
+  for (; i < a.size() && b[i]; ++i)
+    if (std::towlower(a[i]) != std::towlower(b[i])) return false;
+  return i == a.size() && !b[i];
+}
+
+// Window classes of the shell's surfaces. Windows documents none of them;
+// they are the names window tools agree on (the ignore lists of tiling
+// window managers and of window switchers).
+inline bool IsShellClass(const std::wstring& cls) {
+  for (const wchar_t* shell : {
+           L"Progman", L"WorkerW",                       // the desktop
+           L"Shell_TrayWnd", L"Shell_SecondaryTrayWnd",  // task bars
+           L"NotifyIconOverflowWindow",                  // hidden icons
+           L"TopLevelWindowForOverflowXamlIsland",       // (Windows 11)
+           L"MultitaskingViewFrame",                     // task view
+           L"XamlExplorerHostIslandWindow",              // (Windows 11)
+           L"ForegroundStaging",                         // switching
+           L"Shell_InputSwitchTopLevelWindow",           // input switch
+       })
+    if (SameName(cls, shell)) return true;
+  return false;
+}
+
+// "Windows.UI.Core.CoreWindow" is the window of every UWP app as well as of
+// Start, Search and the notification and quick-settings panes: only the
+// shell's hosts make it a surface of the shell. The hosts as tools that
+// tell Start and Search apart name them (the Start and Search hosts of
+// Windows 10 and 11, and ShellExperienceHost for the panes).
+inline bool IsShellHost(const std::wstring& image) {
+  for (const wchar_t* host :
+       {L"StartMenuExperienceHost.exe", L"SearchHost.exe", L"SearchApp.exe",
+        L"SearchUI.exe", L"ShellExperienceHost.exe"})
+    if (SameName(image, host)) return true;
+  return false;
+}
+
+constexpr const wchar_t* kCoreWindowClass = L"Windows.UI.Core.CoreWindow";
+
+}  // namespace target_rules
+
+// Whether a window of another program may become the target. `imageOf`
+// gives the file name of the window's program ("SearchHost.exe"), empty
+// when unknown; it is asked only for a core window.
+inline bool MayBeTarget(const WindowTraits& w,
+                        const std::function<std::wstring()>& imageOf) {
+  using namespace target_rules;
+  if (w.shellWindow || w.cloaked || w.noActivate) return false;
+  if (IsShellClass(w.className)) return false;
+  if (SameName(w.className, kCoreWindowClass)) return !IsShellHost(imageOf());
+  return true;
+}
+
+}  // namespace platform
