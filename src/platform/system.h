@@ -154,7 +154,6 @@ struct VersionInfo {
   int major = 0, minor = 0, revision = 0;
   std::wstring company;    // the maker
   std::wstring copyright;  // the copyright line
-  std::wstring webAddress;
 };
 VersionInfo AppVersionInfo();
 

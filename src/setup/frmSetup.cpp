@@ -176,11 +176,12 @@ void frmSetup::cmdClose_Click() {
   ErrorTrap(L"設定の｢閉じる｣ボタンのクリック時", [&] { form_->Close(); });
 }
 
-// Opens the maker's web page; whether the shell managed is not examined.
+// Opens the guide when it is there; whether the shell managed is not
+// examined.
 void frmSetup::lblURL_Click() {
   ErrorTrap(L"設定のURLクリック時", [&] {
-    platform::ShellOpen(form_->hWnd(), version_.webAddress,
-                        platform::AppPath());
+    if (!guide_.empty())
+      platform::ShellOpen(form_->hWnd(), guide_, platform::AppPath());
   });
 }
 

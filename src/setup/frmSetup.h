@@ -165,4 +165,7 @@ class frmSetup {
   std::optional<std::uint64_t> deletedAt_;
   // The program's version and texts, read once when the dialog is made.
   platform::VersionInfo version_ = platform::AppVersionInfo();
+  // The guide beside the program, which the About page opens; empty when it
+  // is not there.
+  std::wstring guide_;
 };

@@ -14,6 +14,7 @@ using namespace platform;
 namespace {
 
 // The tab control's size; its pages share its corner.
+const wchar_t kGuideName[] = L"はじめにお読みください.txt";
 constexpr float kTabsLeft = 120;
 constexpr float kTabsTop = 120;
 constexpr float kTabsWidth = 6405;
@@ -384,8 +385,10 @@ void frmSetup::CreateSettingsPage(Container& page) {
   chkTopMost = &page.AddCheckBox(onTop);
 }
 
-// Icon, product name and version, then the maker's name, web address and
-// copyright line, all from the program's version resource.
+// Icon, product name and version, then the maker's name and the copyright
+// line from the program's version resource; between them the guide's name,
+// a link that opens it when it lies beside the program, plain text when it
+// does not.
 void frmSetup::CreateAboutPage(Container& page) {
   const VersionInfo& info = version_;
   ImageArgs icon;
@@ -405,12 +408,16 @@ void frmSetup::CreateAboutPage(Container& page) {
   lblVersion = &AddText(page, L"", 2460, 2400);
 
   Label15 = &AddCentred(page, info.company, 3000);
+  const std::wstring guide = platform::AppPath() + L"\\" + kGuideName;
+  guide_ = platform::FileExists(guide) ? guide : L"";
   LabelArgs link;
-  link.foreColor = Color::Rgb(0, 0, 255);
   link.font = {L"ＭＳ Ｐゴシック", 9, false, 128};
-  link.font.underline = true;
-  link.handCursor = true;
-  lblURL = &AddCentred(page, info.webAddress, 3360, link);
+  if (!guide_.empty()) {
+    link.foreColor = Color::Rgb(0, 0, 255);
+    link.font.underline = true;
+    link.handCursor = true;
+  }
+  lblURL = &AddCentred(page, kGuideName, 3360, link);
   Label14 = &AddCentred(page, info.copyright, 3840);
 }
 

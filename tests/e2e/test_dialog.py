@@ -3,6 +3,7 @@
 import unittest
 
 import editor
+import harness
 from editor import (TABLE_BUTTON_TWIPS, answer, focus_editor, wait_text)
 
 DIALOG = "設定"
@@ -157,6 +158,57 @@ class SettingsDialogTest(editor.EditorTestCase):
                             *answer("列数", "::cancel"))
         self.assertEqual(result.texts("prompt_hex"), ["列の数を入力してください。"])
         self.assertTrue(self.tag_lines()[5].startswith("5,0,2400,400,400,B,"))
+
+
+GUIDE = "はじめにお読みください.txt"
+# The About page's line with the guide's name, centred on the page.
+GUIDE_LABEL = ("Static", 6405 // 2, 3360 + 60)
+
+
+class AboutPageTest(editor.EditorTestCase):
+
+    uses_editor = False
+
+    def setUp(self):
+        super().setUp()
+        # Windows opens a text file in Notepad; a fresh Wine prefix knows
+        # no program for it, so the prefix is told the same.
+        for key, value in ((r"HKCR\.txt", "txtfile"),
+                           (r"HKCR\txtfile\shell\open"
+                            r"\command", 'notepad.exe "%1"')):
+            self.wine._quiet(["wine", "reg", "add", key, "/ve", "/d", value,
+                              "/f"])
+
+    def about_page(self):
+        return [*open_dialog(), *next_page("Button", 400, 1100),
+                *next_page("ComboBox", 3500, 620), "keys", "ctrl+tab",
+                "sleep", 300]
+
+    def guide_windows(self):
+        return [w for w in self.wine.windows(cls="Notepad")
+                if GUIDE in w["title"]]
+
+    def test_the_guide_beside_the_program_opens_from_the_about_page(self):
+        # With the guide beside the program its name opens it (Wine opens a
+        # text file in its notepad); without it the name does nothing.
+        for there in (True, False):
+            with self.subTest(there=there):
+                self.app = self.wine.new_app()
+                if there:
+                    self.app.write(GUIDE, "guide\r\n")
+                self.start_bar_shown()
+                self.press(*self.about_page(), *click_on_page(*GUIDE_LABEL),
+                           "sleep", 1500 if not there else 0)
+                if there:
+                    window = harness.wait_until(self.guide_windows, 10,
+                                                "the guide in notepad")[0]
+                    self.wine.close_window(window["hwnd"])
+                    self.wine.wait_gone(window["hwnd"])
+                else:
+                    self.assertEqual(self.guide_windows(), [])
+                    self.assertEqual(self.dialogs(), [])
+                self.press("window", DIALOG, *close_dialog())
+                self.close_bar()
 
 
 if __name__ == "__main__":

@@ -134,21 +134,42 @@ TEST_F(SetupDialogTest, CaptionsFontsColoursAndStates) {
   EXPECT_EQ(name.weight, 600);
   EXPECT_EQ(name.charset, 0);
 
-  // About: every text from the version resource; the address is a link.
+  // About: every text from the version resource.
   const platform::VersionInfo v = platform::AppVersionInfo();
   EXPECT_EQ(d.lblVersion->Caption(), L"Ver. " + std::to_wstring(v.major) +
                                          L"." + std::to_wstring(v.minor) +
                                          L"." + std::to_wstring(v.revision));
   EXPECT_EQ(d.Label15->Caption(), v.company);
   EXPECT_EQ(d.Label14->Caption(), v.copyright);
-  EXPECT_EQ(hl::LabelArgsOf(*d.lblURL).foreColor, Color::Rgb(0, 0, 255));
-  EXPECT_TRUE(hl::LabelArgsOf(*d.lblURL).handCursor);
-  EXPECT_TRUE(hl::FontOf(*d.lblURL).underline);
-  hl::ClickTab(*d.SSTab1, 3);
-  hl::ClickLabel(*d.lblURL);
-  EXPECT_EQ(hl::Log().back(), L"ShellOpen " + std::to_wstring(d.form().hWnd()) +
-                                  L" " + v.webAddress + L" " +
-                                  platform::AppPath());
+}
+
+// The About page names the guide: a link that opens it when it lies beside
+// the program, plain text that does nothing on a click when it does not.
+TEST_F(SetupDialogTest, AboutPageLinksTheGuideOnlyWhenItIsThere) {
+  const std::wstring name = L"はじめにお読みください.txt";
+  for (bool there : {true, false}) {
+    SCOPED_TRACE(there);
+    const std::wstring guide = platform::AppPath() + L"\\" + name;
+    const std::string file = "はじめにお読みください.txt";  // UTF-8 on disk
+    if (there)
+      WriteBytes(file, "guide\r\n");
+    else
+      std::filesystem::remove(PathOf(file));
+    frmSetup& d = Open();
+    EXPECT_EQ(d.lblURL->Caption(), name);
+    const platform::LabelArgs& args = hl::LabelArgsOf(*d.lblURL);
+    EXPECT_EQ(args.foreColor == Color::Rgb(0, 0, 255), there);
+    EXPECT_EQ(args.handCursor, there);
+    EXPECT_EQ(hl::FontOf(*d.lblURL).underline, there);
+    hl::ClickTab(*d.SSTab1, 3);
+    hl::Log().clear();
+    hl::ClickLabel(*d.lblURL);
+    const std::vector<std::wstring> opened = {
+        L"ShellOpen " + std::to_wstring(d.form().hWnd()) + L" " + guide + L" " +
+        platform::AppPath()};
+    EXPECT_EQ(hl::Log(), there ? opened : std::vector<std::wstring>{});
+    Close();
+  }
 }
 
 // Each code shows its choice; codes without one show "(なし)" and stay as

@@ -317,7 +317,6 @@ VersionInfo AppVersionInfo() {
   v.revision = PINROW_VERSION_PATCH;
   v.company = L"headless maker";
   v.copyright = L"headless copyright";
-  v.webAddress = L"https://headless.invalid/";
   return v;
 }
 

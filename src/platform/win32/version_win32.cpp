@@ -64,7 +64,6 @@ VersionInfo AppVersionInfo() {
   }
   info.company = StringValue(query, block, table, L"CompanyName");
   info.copyright = StringValue(query, block, table, L"LegalCopyright");
-  info.webAddress = StringValue(query, block, table, L"WebAddress");
   return info;
 }
 
