@@ -27,7 +27,7 @@ struct WindowTraits {
 
 namespace target_rules {
 
-// Case-insensitive comparison of ASCII names.
+// Case-insensitive comparison of names (window classes and file names).
 inline bool SameName(const std::wstring& a, const wchar_t* b) {
   std::size_t i = 0;
   for (; i < a.size() && b[i]; ++i)
@@ -36,8 +36,9 @@ inline bool SameName(const std::wstring& a, const wchar_t* b) {
 }
 
 // Window classes of the shell's surfaces. Windows documents none of them;
-// they are the names window tools agree on (the ignore lists of tiling
-// window managers and of window switchers).
+// they are the names that window tools which must skip the shell agree on
+// (the excluded classes of tiling window managers and window-border tools
+// such as GlazeWM and ClunkyBorders, of docks and of window switchers).
 inline bool IsShellClass(const std::wstring& cls) {
   for (const wchar_t* shell : {
            L"Progman", L"WorkerW",                       // the desktop
@@ -48,6 +49,7 @@ inline bool IsShellClass(const std::wstring& cls) {
            L"XamlExplorerHostIslandWindow",              // (Windows 11)
            L"ForegroundStaging",                         // switching
            L"Shell_InputSwitchTopLevelWindow",           // input switch
+           L"ControlCenterWindow",  // quick settings (Windows 11)
        })
     if (SameName(cls, shell)) return true;
   return false;
@@ -56,8 +58,11 @@ inline bool IsShellClass(const std::wstring& cls) {
 // "Windows.UI.Core.CoreWindow" is the window of every UWP app as well as of
 // Start, Search and the notification and quick-settings panes: only the
 // shell's hosts make it a surface of the shell. The hosts as tools that
-// tell Start and Search apart name them (the Start and Search hosts of
-// Windows 10 and 11, and ShellExperienceHost for the panes).
+// tell Start and Search from apps name them (Magpie's
+// WindowHelper::IsStartMenu: StartMenuExperienceHost, SearchApp on
+// Windows 10, SearchHost on Windows 11; SearchUI before Windows 10 2004),
+// and ShellExperienceHost, which hosts the notification and quick-settings
+// panes (and Start before Windows 10 1903).
 inline bool IsShellHost(const std::wstring& image) {
   for (const wchar_t* host :
        {L"StartMenuExperienceHost.exe", L"SearchHost.exe", L"SearchApp.exe",

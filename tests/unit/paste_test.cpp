@@ -366,6 +366,8 @@ TEST_F(PasteTest, TimerRecordsOnlyWindowsTheUserTypesIn) {
       {"task switcher",
        window(L"XamlExplorerHostIslandWindow", L"explorer.exe"), false},
       {"task view", window(L"MultitaskingViewFrame", L"explorer.exe"), false},
+      {"quick settings", window(L"ControlCenterWindow", L"explorer.exe"),
+       false},
       {"Start", window(core, L"StartMenuExperienceHost.exe"), false},
       {"Search", window(core, L"searchhost.exe"), false},
       {"Windows 10 Search", window(core, L"SearchApp.exe"), false},
