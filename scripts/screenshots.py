@@ -5,7 +5,8 @@ dialog, as the Windows build shows them under Wine.
     python3 scripts/screenshots.py
 
 Builds pinrow.exe and the test tools, then starts the bar from a fresh
-folder (so it shows its default buttons) in a Wine prefix of its own under
+folder (so it shows its default buttons) with the guide beside it, as the
+zip holds them, in a Wine prefix of its own under
 build/screenshots, with the Japanese fonts of the end-to-end tests and
 Wine's symbol font, which draws the caption buttons of the window frame.
 Each picture is the window with its frame, taken once the screen has
@@ -31,6 +32,7 @@ FONT_DIRS = ["/usr/share/wine/fonts", "/usr/lib/x86_64-linux-gnu/wine/fonts",
              "/usr/lib/wine/fonts", "/opt/wine-stable/share/wine/fonts"]
 
 DIALOG = "設定"
+GUIDE = "はじめにお読みください.txt"
 PAGES = ["general", "table", "settings", "about"]
 STEADY_TIMEOUT = 15
 
@@ -99,7 +101,8 @@ def main():
     wine = ScreenshotSession(work_dir=WORK_DIR)
     try:
         wine.start()
-        bar = wine.start_bar(wine.new_app())
+        guide = harness.REPO / "docs" / GUIDE
+        bar = wine.start_bar(wine.new_app(files={GUIDE: guide.read_bytes()}))
         window = bar.wait_shown()
         steady_shot(wine, window["rect"], out / "bar.png")
 

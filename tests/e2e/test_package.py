@@ -13,6 +13,14 @@ import zipfile
 import harness
 
 GUIDE = "はじめにお読みください.txt"
+# Every reason the notice beside the bar gives for a paste it did not type;
+# the guide says what to do about each.
+PASTE_REFUSALS = [
+    "ウィンドウが閉じられています。", "ウィンドウが前面に出ませんでした。",
+    "ウィンドウが応答していません。", "管理者として実行中のウィンドウです。",
+    "管理者として実行中か、別のユーザーのウィンドウです。",
+    "キーが押されたままです。", "キーを送れませんでした。",
+    "貼り付けのショートカットキーの設定が正しくありません。"]
 SOURCES = {"pinrow.exe": harness.REPO / "build" / "windows" / "pinrow.exe",
            GUIDE: harness.REPO / "docs" / GUIDE,
            "LICENSE": harness.REPO / "LICENSE"}
@@ -66,13 +74,14 @@ class PackageTest(harness.BarTestCase):
                                cwd=self.zip_path.parent, capture_output=True)
         self.assertEqual(check.returncode, 0, check.stdout)
 
-    def test_guide_opens_in_notepad_and_names_every_page_and_default_button(self):
+    def test_guide_opens_in_notepad_and_names_every_page_button_and_refusal(self):
         data = self.entries[GUIDE]
         self.assertTrue(data.startswith(b"\xef\xbb\xbf"))
         self.assertEqual(data.count(b"\r"), data.count(b"\r\n"))
         self.assertEqual(data.count(b"\n"), data.count(b"\r\n"))
         text = data[3:].decode("utf-8")
-        for name in [f"「{page}」" for page in PAGES] + DEFAULT_BUTTONS:
+        for name in ([f"「{page}」" for page in PAGES] + DEFAULT_BUTTONS +
+                     [f"「{reason}」" for reason in PASTE_REFUSALS]):
             self.assertIn(name, text)
 
     def test_a_second_run_relinks_and_gives_the_same_bytes(self):
