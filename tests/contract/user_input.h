@@ -17,5 +17,8 @@ void UserPaste(platform::TextBox& box, const std::wstring& text);
 // Turns the mouse wheel over a control of a shown form by delta (120 a
 // notch, positive away from the user) and lets the program take it.
 void UserWheel(platform::Control& control, int delta);
+// Lets `ms` milliseconds pass for the timer while the program takes its
+// messages.
+void TimePasses(platform::Timer& timer, int ms);
 
 }  // namespace contract

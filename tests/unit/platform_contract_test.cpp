@@ -108,6 +108,23 @@ TEST_F(ContractTest, ValuesOutsideWhatAPropertyTakesAreRefused) {
   EXPECT_EQ(timer.Interval(), 0);
 }
 
+// The bar's timer is never started at interval 0 and no press then finds a
+// target: at 0 a timer never ticks, whether it never ran or was stopped.
+TEST_F(ContractTest, TimerTicksOnlyAtAPositiveInterval) {
+  platform::Timer& timer = form().AddTimer();
+  int ticks = 0;
+  timer.Tick = [&] { ++ticks; };
+  contract::TimePasses(timer, 300);
+  EXPECT_EQ(ticks, 0) << "never started";
+  timer.SetInterval(20);
+  contract::TimePasses(timer, 300);
+  EXPECT_GT(ticks, 0) << "at 20 ms";
+  timer.SetInterval(0);
+  ticks = 0;
+  contract::TimePasses(timer, 300);
+  EXPECT_EQ(ticks, 0) << "stopped with 0";
+}
+
 TEST_F(ContractTest, DisabledCheckBoxKeepsItsValue) {
   platform::CheckBoxArgs args;
   args.caption = L"挿入する：";

@@ -816,6 +816,10 @@ void QueueModalScript(std::function<void(Form& dialog)> script) {
   desk().modalScripts.push_back(std::move(script));
 }
 
+int UnusedModalScripts() {
+  return static_cast<int>(desk().modalScripts.size());
+}
+
 void ResetForms() {
   desk().modalScripts.clear();
   desk().activation.clear();

@@ -89,6 +89,8 @@ const std::vector<EditRefusal>& Notices(const TextBox& box);
 // open after its script (or has no script), it is closed as by its close
 // box before ShowModal returns.
 void QueueModalScript(std::function<void(Form& dialog)> script);
+// Scripts queued and not yet run (a dialog that never opened leaves one).
+int UnusedModalScripts();
 // Drops queued scripts and forgets the activation history.
 void ResetForms();
 
