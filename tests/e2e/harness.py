@@ -127,11 +127,12 @@ class AppFolder:
 class Program:
     """A Windows program that the session started with `wine`."""
 
-    def __init__(self, session, proc, title=None, cls=None):
+    def __init__(self, session, proc, title=None, cls=None, exe=None):
         self.session = session
         self.proc = proc
         self.title = title
         self.cls = cls
+        self.exe = exe
         self.window = None
 
     @property
@@ -143,9 +144,11 @@ class Program:
         return self.proc.poll() is None
 
     def wait_shown(self, timeout=30):
-        """Waits for the program's visible top-level window; returns it."""
+        """Waits for the program's own visible top-level window (one of
+        the process of its exe, not another copy's); returns it."""
         self.window = self.session.wait_window(
-            title=self.title, cls=self.cls, timeout=timeout, process=self)
+            title=self.title, cls=self.cls, timeout=timeout, process=self,
+            image=self.exe)
         return self.window
 
     def refresh(self):
@@ -372,7 +375,8 @@ class Session:
 
     def start_program(self, app, title=None, cls=None):
         """Starts the program of an AppFolder in that folder."""
-        return Program(self, self.popen([app.exe], cwd=app.path), title, cls)
+        return Program(self, self.popen([app.exe], cwd=app.path), title, cls,
+                       exe=app.exe)
 
     def start_bar(self, app):
         return self.start_program(app, title=BAR_TITLE)
@@ -400,15 +404,18 @@ class Session:
                            pid if pid else "-")["windows"]
 
     def wait_window(self, title=None, cls=None, pid=None, timeout=30,
-                    process=None):
-        """The first visible matching top-level window; TimeoutError if
-        none shows in time or `process` (a Program) ends first."""
+                    process=None, image=None):
+        """The first visible matching top-level window, of the Windows pid
+        or of a process of the executable `image` (a path) if given;
+        TimeoutError if none shows in time or `process` (a Program) ends
+        first."""
+        owner = _arg(winpath(image)) if image else (pid if pid else "-")
         deadline = time.monotonic() + timeout
         while True:
             left = deadline - time.monotonic()
             step = max(100, min(int(left * 1000), 3000))
-            found = self.driver("wait", _arg(cls), _arg(title),
-                                pid if pid else "-", step)["windows"]
+            found = self.driver("wait", _arg(cls), _arg(title), owner,
+                                step)["windows"]
             if found:
                 return found[0]
             if process is not None and not process.running():

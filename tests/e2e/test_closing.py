@@ -89,9 +89,9 @@ class ClosingTest(editor.EditorTestCase):
         harness.wait_until(
             lambda: self.wine.driver("foreground")["hwnd"] ==
             first.window["hwnd"], 5, "the running bar in front")
-        # A bar of another folder runs beside it.
+        # A bar of another folder runs beside it, with a window of its own.
         other = self.start_bar(self.wine.new_app())
-        other.wait_shown()
+        self.assertNotEqual(other.wait_shown()["hwnd"], first.window["hwnd"])
         self.assertTrue(first.running() and other.running())
 
     def open_notepad_in_front(self):
