@@ -473,7 +473,7 @@ class SetupRandomTest : public testing_support::AppFolderTest {
 
   // Weights of the actions above, the last (bar close) the rarest.
   int SomeAction() {
-    static const int weights[] = {12, 10, 14, 3, 8, 18, 4, 2, 2, 1};
+    static const int weights[] = {12, 10, 14, 3, 8, 18, 4, 1, 1, 1};
     std::discrete_distribution<int> pick(std::begin(weights),
                                          std::end(weights));
     return pick(rng_);
