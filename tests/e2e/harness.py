@@ -425,6 +425,12 @@ class Session:
             if time.monotonic() >= deadline:
                 raise TimeoutError(f"window {title or cls!r} did not show")
 
+    def wait_idle(self, hwnd, timeout=10):
+        """Waits until the window's thread takes messages again: a click
+        it was handling (a whole paste) is over."""
+        if not self.driver("idle", hwnd, int(timeout * 1000))["idle"]:
+            raise TimeoutError(f"window {hwnd} still busy")
+
     def window(self, hwnd):
         """The window's current state, or None when it is gone."""
         return self.driver("info", hwnd)

@@ -14,6 +14,9 @@
 //   windows CLASS TITLE PID           top-level windows that match
 //   wait CLASS TITLE PID TIMEOUT_MS   polls until a visible match exists
 //   gone HWND TIMEOUT_MS              polls until the window is destroyed
+//   idle HWND TIMEOUT_MS              waits until the window's thread takes
+//                                     a message again (the click it was
+//                                     handling is over)
 //   info HWND                         one window
 //   children HWND                     its child windows, in z-order
 //   dialog PID TIMEOUT_MS             waits for a dialog (#32770) of PID and
@@ -281,6 +284,14 @@ std::string CmdGone(const Args& a) {
   return "{\"gone\":" + std::string(ms >= 0 ? "true" : "false") + "}";
 }
 
+std::string CmdIdle(const Args& a) {
+  DWORD_PTR unused = 0;
+  const bool idle =
+      SendMessageTimeoutW(ParseHandle(a[0]), WM_NULL, 0, 0, SMTO_NORMAL,
+                          std::wcstoul(a[1].c_str(), nullptr, 0), &unused);
+  return "{\"idle\":" + std::string(idle ? "true" : "false") + "}";
+}
+
 std::string CmdInfo(const Args& a) {
   HWND h = ParseHandle(a[0]);
   return IsWindow(h) ? WindowJson(h) : "null";
@@ -445,6 +456,7 @@ const Command kCommands[] = {
     {L"windows", 3, CmdWindows},
     {L"wait", 4, CmdWait},
     {L"gone", 2, CmdGone},
+    {L"idle", 2, CmdIdle},
     {L"info", 1, CmdInfo},
     {L"children", 1, CmdChildren},
     {L"dialog", 2, CmdDialog},
