@@ -55,6 +55,10 @@ BOOT_MARK = ".pinrow-booted"
 # code page of 1252, as a Western system has.
 JAPANESE_LANG = "ja_JP.UTF-8"
 WESTERN_LANG = "C.UTF-8"
+# A language whose Windows locale has no ANSI code page: Wine then makes the
+# ANSI code page 65001, as Windows' option "use Unicode UTF-8 for worldwide
+# language support" does. Its locale is made under build/e2e (LOCPATH).
+UTF8_LANG = "hi_IN.UTF-8"
 
 
 class HarnessError(RuntimeError):
@@ -207,13 +211,15 @@ class Session:
     """Xvfb + a locked Wine prefix + the processes started in them."""
 
     def __init__(self, build_dir=WIN_BUILD, work_dir=E2E_DIR, display=None,
-                 dpi=96, lang=JAPANESE_LANG):
+                 dpi=96, lang=JAPANESE_LANG, locpath=None):
         """`display`: an X display to use instead of a new Xvfb. `dpi`: the
         screen's dots per inch in the prefix (Wine's LogPixels); `lang`: the
-        Unix locale Wine takes its code page from (ja_JP: 932); a prefix of
-        another dpi or locale wants a work_dir of its own."""
+        Unix locale Wine takes its code page from (ja_JP: 932), found in
+        the folder `locpath` if given; a prefix of another dpi or locale
+        wants a work_dir of its own."""
         self.dpi = dpi
         self.lang = lang
+        self.locpath = locpath
         self.build_dir = Path(build_dir)
         self.work_dir = Path(work_dir)
         self.procs = []
@@ -305,6 +311,8 @@ class Session:
         env.update(WINEPREFIX=str(self.prefix), WINEDEBUG="-all",
                    WINEDLLOVERRIDES="mscoree,mshtml=",
                    DISPLAY=self.display, LANG=self.lang, LC_ALL=self.lang)
+        if self.locpath:
+            env["LOCPATH"] = str(self.locpath)
         return env
 
     def _quiet(self, args, timeout=120):
@@ -534,6 +542,33 @@ def western_session():
             _WESTERN.stop()
             raise
     return _WESTERN
+
+
+_UTF8 = None
+
+
+def utf8_session():
+    """A session whose Wine has the system code page 65001 (Windows' UTF-8
+    option); started on first use, with a prefix of its own and the locale
+    made with localedef if it is not there yet."""
+    global _UTF8
+    if _UTF8 is None:
+        locales = E2E_DIR / "locales"
+        if not (locales / UTF8_LANG).is_dir():
+            locales.mkdir(parents=True, exist_ok=True)
+            subprocess.run(["localedef", "-i", UTF8_LANG.split(".")[0], "-f",
+                            "UTF-8", str(locales / UTF8_LANG)], check=True,
+                           stdin=subprocess.DEVNULL, capture_output=True,
+                           timeout=120)
+        _UTF8 = Session(work_dir=E2E_DIR / "cp65001", lang=UTF8_LANG,
+                        locpath=locales)
+        atexit.register(_UTF8.stop)
+        try:
+            _UTF8.start()
+        except BaseException:
+            _UTF8.stop()
+            raise
+    return _UTF8
 
 
 class BarTestCase(unittest.TestCase):
