@@ -230,26 +230,28 @@ TEST_F(ClosingTest, SecondBarOnTheSameFilesBringsTheFirstBack) {
   EXPECT_FALSE(Exists("tag.txt"));
 }
 
-// The files stay beside the program while its folder takes new files; a
-// folder that does not (an installed program's) sends them to the user's
-// data folder, copied over once with a notice, and that folder is used from
-// then on, even when the program's folder takes files again.
+// The files stay beside the program while its folder takes them; a folder
+// that does not (an installed program's) sends them to the program
+// folder's own folder in the user's data, copied over once with a notice,
+// and that folder is used from then on, without probing the program's
+// folder again. Once the program's folder takes writes to its own files
+// again, those are used.
 TEST_F(ClosingTest, FilesLiveInTheUsersFolderWhenTheProgramsFolderRefuses) {
-  fs::create_directory(PathOf("appdata"));
-  const std::wstring user = Folder("appdata") + L"\\Pinrow";
-  const std::wstring notice =
-      L"アプリケーションのフォルダーに書き込めないため、"
-      L"ボタンと設定を次のフォルダーに保存します。\r\n" +
-      user;
-  hl::SetUserDataFolder(user);
+  fs::create_directory(PathOf("roaming"));
+  hl::SetKnownFolders(Folder("roaming"), L"");
   WriteBytes("tag.txt", "0,0,0,900,300,Mine,<m>,\r\n");
 
   Start();  // the program's folder takes files: nothing changes
   EXPECT_EQ(TagPath(), Folder("tag.txt"));
-  EXPECT_FALSE(fs::exists(PathOf("appdata/Pinrow")));
+  EXPECT_FALSE(fs::exists(PathOf("roaming/Pinrow")));
   Form().Close();
 
   hl::SetFolderTakesNewFile(Folder(), false);
+  const std::wstring user = FallbackFolder(Folder());
+  const std::wstring notice =
+      L"アプリケーションのフォルダーに書き込めないため、"
+      L"ボタンと設定を次のフォルダーに保存します。\r\n" +
+      user;
   for (int start = 0; start < 2; ++start) {
     hl::MsgBoxes().clear();
     Start();
@@ -259,12 +261,10 @@ TEST_F(ClosingTest, FilesLiveInTheUsersFolderWhenTheProgramsFolderRefuses) {
                                     : std::vector<std::wstring>{});
     TagTable(0, colCaption) = L"Moved";
     Form().Close();
-    EXPECT_NE(ReadBytes("appdata/Pinrow/tag.txt").find("Moved"),
-              std::string::npos);
   }
   hl::SetFolderTakesNewFile(Folder(), true);
   Start();
-  EXPECT_EQ(bar_->Check[0]->Caption(), L"Moved");
+  EXPECT_EQ(TagPath(), Folder("tag.txt"));
   EXPECT_EQ(hl::MsgBoxes().size(), 0u);
 }
 
