@@ -217,11 +217,11 @@ void frmStrell::Form_AppActivate() {
 }
 
 // A tag.txt another program changed is loaded again while the bar holds no
-// change of its own (the dialog, while open, holds the table). The slots
-// the file no longer fills are hidden again, as at start.
+// change of its own (the dialog, while on the screen, holds the table). The
+// slots the file no longer fills are hidden again, as at start.
 bool frmStrell::ReloadChangedTagFile() {
-  if (openDialog_ || !TagFileChangedOutside() || TagTableChanged() ||
-      !ReloadTagFile())
+  if ((openDialog_ && openDialog_->form().Visible()) ||
+      !TagFileChangedOutside() || TagTableChanged() || !ReloadTagFile())
     return false;
   for (int i = TagCount; i < static_cast<int>(Check.size()); ++i) {
     Check[i]->SetVisible(false);

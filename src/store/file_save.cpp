@@ -6,6 +6,7 @@
 // what still cannot be saved is kept in a recovery folder, offered back at
 // the next start. What a killed save left behind is tidied at the start.
 #include <algorithm>
+#include <map>
 
 #include "platform/files.h"
 #include "platform/system.h"
@@ -24,6 +25,12 @@ const wchar_t* const kRecoverableNames[] = {L"tag.txt", L"setup.ini",
                                             L"tag.pinrow.txt"};
 
 std::uint64_t sessionEndStart = 0;
+// The files kept for recovery during this end of the session, by the path
+// they stand for.
+std::map<std::wstring, std::wstring>& Kept() {
+  static std::map<std::wstring, std::wstring> kept;
+  return kept;
+}
 
 // How long a held file is waited for now.
 std::uint64_t Patience() {
@@ -72,7 +79,9 @@ void KeepForRecovery(const std::wstring& path,
       [&] {
         const std::wstring folder = RecoveryFolder(DataFolder());
         if (folder.empty() || !MakeFolders(folder)) return;
-        WriteWholeFile(folder + L"\\" + NameOf(path), content());
+        const std::wstring copy = folder + L"\\" + NameOf(path);
+        WriteWholeFile(copy, content());
+        Kept()[path] = copy;
       },
       [](std::int32_t, const std::wstring&) {});
 }
@@ -139,7 +148,16 @@ void RetryWhileBusy(const std::function<void()>& attempt) {
   }
 }
 
-void BeginSessionEndSaves() { sessionEndStart = platform::TickCount(); }
+void BeginSessionEndSaves() {
+  sessionEndStart = platform::TickCount();
+  Kept().clear();
+}
+
+std::wstring KeptForRecovery(const std::wstring& path) {
+  if (!platform::SessionEnding()) return L"";
+  const auto kept = Kept().find(path);
+  return kept == Kept().end() ? L"" : kept->second;
+}
 
 bool SaveFile(const std::wstring& path,
               const std::function<std::string()>& content,

@@ -138,6 +138,9 @@ void BeginSessionEndSaves();
 bool SaveFile(const std::wstring& path,
               const std::function<std::string()>& content,
               const std::wstring& failure);
+// While the session ends: the copy kept for recovery of the file at `path`
+// by an earlier save of this end of the session, or the empty text.
+std::wstring KeptForRecovery(const std::wstring& path);
 // Tidies what killed saves left in a folder: a backup of a file that is
 // missing is the only copy of it and goes back in its place; every other
 // leftover no process holds open is removed.

@@ -85,9 +85,11 @@ void WriteDefaultSetup(bool& writing) {
 
 // The file as it is now, or the default file when there is none. A file
 // that exists but cannot be read fails the save: writing over it would drop
-// the lines this program does not write.
+// the lines this program does not write. While the session ends, a copy
+// kept for recovery by an earlier save is the newest the file is.
 std::string CurrentSetupBytes() {
-  const std::wstring path = IniPath();
+  const std::wstring kept = KeptForRecovery(IniPath());
+  const std::wstring path = kept.empty() ? IniPath() : kept;
   return platform::FileExists(path) ? platform::ReadAllBytes(path)
                                     : DefaultSetupBytes();
 }

@@ -3,6 +3,7 @@
 // dialog is open; one bar per data folder, and where the files are kept.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <functional>
 #include <memory>
@@ -218,6 +219,76 @@ TEST_F(ClosingTest, DialogTakesItsValuesBackBeforeTheBarSaves) {
     EXPECT_EQ(hl::UnloadCount(Form()), 1);
     EXPECT_TRUE(Holds("setup.ini", "GTime=990")) << ReadBytes("setup.ini");
     EXPECT_TRUE(hl::MsgBoxes().empty());
+  }
+}
+
+// At the end of the session the four saves of a bar with its dialog open
+// share about three seconds however long the files stay held, under the
+// shutdown reason; what they could not save waits in the recovery folder,
+// in the form of the file it stands for, and the next start offers it:
+// taken, it goes into the data folder; left, the user is told where it is.
+TEST_F(ClosingTest, SessionEndKeepsWhatItCannotSaveForTheNextStart) {
+  const std::wstring question =
+      L"前回 Windows を終了したときに保存できなかったボタンと設定があります。"
+      L"読み込みますか？";
+  for (const int answer : {platform::kIdYes, platform::kIdNo}) {
+    SCOPED_TRACE(answer);
+    Fresh();
+    fs::create_directory(PathOf("local"));
+    hl::SetKnownFolders(L"", Folder("local"));
+    Start();
+    const std::string tags = ReadBytes("tag.txt");
+    const std::string setup = ReadBytes("setup.ini");
+    GetWindowTime = 250;
+    TableMarkupSettings(elTD, propQuality) = L"class='kept'";
+    TagTable(0, colCaption) = L"kept";
+    for (const char* file : {"tag.txt", "setup.ini"})
+      hl::HoldFile(Folder(file), 60000);
+    std::uint64_t spent = 0;
+    hl::QueueModalScript([&](platform::Form&) {
+      const std::uint64_t before = platform::TickCount();
+      struct Spent {
+        std::uint64_t& spent;
+        std::uint64_t before;
+        ~Spent() { spent = platform::TickCount() - before; }
+      } measure{spent, before};
+      hl::EndSession();
+    });
+    EXPECT_THROW(hl::PressPictureButton(*bar_->cmdSetup), hl::ProcessEnded);
+    EXPECT_LE(spent, 3100u);
+    const std::wstring bar = std::to_wstring(Form().hWnd());
+    const auto& log = hl::Log();
+    EXPECT_NE(
+        std::find(log.begin(), log.end(),
+                  L"BlockShutdown " + bar + L" ボタンと設定を保存しています"),
+        log.end());
+    EXPECT_EQ(log.back(), L"UnblockShutdown " + bar);
+    EXPECT_EQ(ReadBytes("tag.txt"), tags);
+    EXPECT_EQ(ReadBytes("setup.ini"), setup);
+
+    // The next start, the files free again.
+    const std::wstring kept = RecoveryFolder(Folder());
+    bar_.reset();
+    hl::Reset(Folder());
+    hl::ResetForms();
+    hl::SetKnownFolders(L"", Folder("local"));
+    testing_support::ResetSharedState();
+    hl::QueueMsgBoxAnswer(answer);
+    Start();
+    std::vector<std::wstring> boxes = {question};
+    if (answer == platform::kIdNo)
+      boxes.push_back(
+          L"保存できなかったボタンと設定は、次のフォルダーに残してあります。"
+          L"いらなくなったら、このフォルダーを削除してください。\r\n" +
+          kept);
+    EXPECT_EQ(Prompts(), boxes);
+    const bool taken = answer == platform::kIdYes;
+    EXPECT_EQ(Holds("tag.txt", ",kept,"), taken);
+    EXPECT_EQ(Holds("setup.ini", "GTime=250\r\n"), taken);
+    EXPECT_EQ(Holds("setup.ini", "quality=class='kept'\r\n"), taken);
+    EXPECT_EQ(bar_->Check[0]->Caption(), taken ? L"kept" : L"UL");
+    EXPECT_EQ(platform::FileExists(kept + L"\\tag.txt"), !taken);
+    EXPECT_EQ(platform::FileExists(kept + L"\\setup.ini"), !taken);
   }
 }
 

@@ -291,6 +291,60 @@ TEST_F(TagFileTest, SaveFailingAtEveryPointKeepsThePreviousFile) {
   EXPECT_EQ(fs::status(PathOf("tag.txt")).permissions(), kept);
 }
 
+// Little-endian UTF-16 of a text of the first 65536 characters, with the
+// mark.
+std::string Utf16(const std::wstring& text) {
+  std::string bytes = "\xFF\xFE";
+  for (wchar_t c : text) {
+    bytes += static_cast<char>(c & 0xFF);
+    bytes += static_cast<char>(c >> 8 & 0xFF);
+  }
+  return bytes;
+}
+
+// A file another program saved in UTF-8 or UTF-16 loads in that encoding
+// and is written back in it, with its mark and its line ends (CR LF where
+// they were mixed); one that is neither stays code page 932, byte for byte,
+// also when its bytes would make two-byte UTF-8.
+TEST_F(TagFileTest, FilesOfOtherProgramsKeepTheirEncodingMarkAndLineEnds) {
+  const auto row = [](int n) {
+    return std::to_string(n) +
+           ",0,0,1,1,\xE6\x9C\xAC\xE6\x96\x87,<p class=\"x\">,";
+  };
+  const struct {
+    const char* name;
+    std::string file, saved;
+    const wchar_t* caption;
+  } cases[] = {
+      {"UTF-8, LF", row(0) + "\n" + row(1) + "\n",
+       row(0) + "\n" + row(1) + "\n", L"本文"},
+      {"UTF-8 with a mark", "\xEF\xBB\xBF" + row(0) + "\r\n",
+       "\xEF\xBB\xBF" + row(0) + "\r\n", L"本文"},
+      {"UTF-8, mixed line ends", row(0) + "\n" + row(1) + "\r\n",
+       row(0) + "\r\n" + row(1) + "\r\n", L"本文"},
+      {"UTF-16", Utf16(L"0,0,0,1,1,本文,<p>,\r\n"),
+       Utf16(L"0,0,0,1,1,本文,<p>,\r\n"), L"本文"},
+      {"half-width katakana in code page 932", "0,0,0,1,1,\xC3\xBD,<p>,\n",
+       "0,0,0,1,1,\xC3\xBD,<p>,\r\n", L"ﾃｽ"},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    testing_support::ResetSharedState();
+    Load(c.file);
+    EXPECT_EQ(TagTable(0, modPublic::colCaption), vb::Variant(c.caption));
+    modPublic::SaveTagFile();
+    EXPECT_EQ(ReadBytes("tag.txt"), c.saved);
+  }
+  // Any character is stored in a UTF file.
+  testing_support::ResetSharedState();
+  Load(row(0) + "\n");
+  TagTable(0, modPublic::colCaption) = L"é😀";
+  modPublic::SaveTagFile();
+  testing_support::ResetSharedState();
+  modPublic::LoadTagFile();
+  EXPECT_EQ(TagTable(0, modPublic::colCaption), vb::Variant(L"é😀"));
+}
+
 TEST_F(TagFileTest, NothingIsSavedBeforeALoadCompleted) {
   WriteBytes("tag.txt", kDefaultTagFile);
   modPublic::SaveTagFile();  // load never ran: TagCount 0, empty table

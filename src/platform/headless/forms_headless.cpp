@@ -897,6 +897,18 @@ void Insert(TextBox& box, const std::wstring& text) {
   if (out.notice) t.notices.push_back(*out.notice);
 }
 
+void Backspace(TextBox& box) {
+  if (!Reachable(box)) return;
+  Click(box);
+  auto& t = dynamic_cast<HTextBox&>(box);
+  if (t.args.locked || t.args.text.empty()) return;
+  const std::wstring head = t.args.text.substr(0, t.args.text.size() - 1);
+  EditOutcome out = TakeEdit(t.args.ansiOnly, t.args.acceptEdit, t.args.text,
+                             {head, L"", L""});
+  t.args.text = std::move(out.text);
+  if (out.notice) t.notices.push_back(*out.notice);
+}
+
 void Type(TextBox& box, const std::wstring& text) {
   for (const std::wstring& unit : Characters(text)) Insert(box, unit);
 }

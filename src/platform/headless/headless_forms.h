@@ -118,6 +118,8 @@ void Focus(Control& control);
 void Type(TextBox& box, const std::wstring& text);
 // The same with the whole text pasted in one edit.
 void Paste(TextBox& box, const std::wstring& text);
+// The user deletes the last character of a text box (Backspace at the end).
+void Backspace(TextBox& box);
 // The user selects all of a text box's text and types over it.
 void Retype(TextBox& box, const std::wstring& text);
 
