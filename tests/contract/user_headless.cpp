@@ -18,4 +18,6 @@ void UserWheel(platform::Control& control, int delta) {
   hl::Wheel(control, delta);
 }
 
+void UserComeBack(platform::Form& form) { hl::ComeBack(form); }
+
 }  // namespace contract

@@ -17,5 +17,9 @@ void UserPaste(platform::TextBox& box, const std::wstring& text);
 // Turns the mouse wheel over a control of a shown form by delta (120 a
 // notch, positive away from the user) and lets the program take it.
 void UserWheel(platform::Control& control, int delta);
+// Brings a shown form forward from a window of another program (the
+// window system's idea of one: another thread's) and lets the program take
+// what follows.
+void UserComeBack(platform::Form& form);
 
 }  // namespace contract

@@ -480,7 +480,8 @@ LRESULT Win32Form::HandleMessage(UINT msg, WPARAM wp, LPARAM lp) {
       Close();
       return 0;
     case WM_ACTIVATEAPP:
-      if (wp) OnAppActivated();
+      if (wp && leftForOtherProgram_) OnAppActivated();
+      leftForOtherProgram_ = !wp;
       return 0;
     case WM_QUERYENDSESSION:
       return TRUE;
@@ -579,7 +580,9 @@ void Win32Form::OnDestroy() {
   if (forms.empty()) PostQuitMessage(0);
 }
 
-// The program became the active one: AppActivate waits on a short timer
+// The program became the active one again after the user had gone to
+// another program (its first activation, as it starts, is no coming back):
+// AppActivate waits on a short timer
 // until the mouse button that may have brought the form forward is up (the
 // click runs first) and no modal window of the program is open over it.
 void Win32Form::OnAppActivated() {

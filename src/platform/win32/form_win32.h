@@ -290,6 +290,8 @@ class Win32Form : public AddsControls<platform::Form>,
   void SetDpi(UINT dpi);
   void OnTimer(UINT_PTR id);
   void OnAppActivated();
+  // The user went to another program since the form was last active.
+  bool leftForOtherProgram_ = false;
   void FireAppActivateWhenFree();
   void OnMinMaxInfo(MINMAXINFO& info);
   float Outer(int i) const;
