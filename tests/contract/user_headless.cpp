@@ -25,4 +25,6 @@ void TimePasses(platform::Timer& timer, int ms) {
   for (int t = period; t <= ms; t += period) hl::Tick(timer);
 }
 
+void UserComeBack(platform::Form& form) { hl::ComeBack(form); }
+
 }  // namespace contract

@@ -21,4 +21,9 @@ void UserWheel(platform::Control& control, int delta);
 // messages.
 void TimePasses(platform::Timer& timer, int ms);
 
+// Brings a shown form forward from a window of another program (the
+// window system's idea of one: another thread's) and lets the program take
+// what follows.
+void UserComeBack(platform::Form& form);
+
 }  // namespace contract

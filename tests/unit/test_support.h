@@ -39,6 +39,8 @@ inline void ResetSharedState() {
   BarTopMost = false;
   TableMarkupSettings.Resize(5, 3);
   DataFolderPath.clear();
+  TagFileNoted = TagFileNote();
+  SetupFileFormat = textfile::Format();
 }
 
 class AppFolderTest : public ::testing::Test {

@@ -30,6 +30,7 @@ void Reset(const std::wstring& appPath);
 //   "Notice <h> <text>"
 //   "DoEvents"                "ShellOpen <owner> <target> <directory>"
 //   "BringBack <folder>"      (a second start found the folder claimed)
+//   "BlockShutdown <h> <reason>" "UnblockShutdown <h>" "RegisterForRestart"
 std::vector<std::wstring>& Log();
 
 struct MsgBoxCall {
@@ -70,8 +71,10 @@ void ForgetOwnWindow(WindowHandle h);
 // with OnSessionEnd, then "ends the process" (throws ProcessEnded).
 void EndSession();
 
-// Another process of the program has claimed this data folder.
-void ClaimedElsewhere(const std::wstring& folder);
+// Another process of the program has claimed this data folder (under any
+// spelling of it); with windowShows false its window never turns up (a bar
+// still starting, or one of another user).
+void ClaimedElsewhere(const std::wstring& folder, bool windowShows = true);
 
 // A window of another program on the desktop. SetWindowPos without
 // kSwpNoActivate makes it the foreground window unless one of these holds,
