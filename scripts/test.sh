@@ -3,7 +3,9 @@
 # tests (ctest), the unit tests again under AddressSanitizer and
 # UndefinedBehaviorSanitizer with a short run of each fuzz target (clang),
 # the Windows build, then the end-to-end tests under Wine/Xvfb. Installs what is missing first. Exits non-zero on any failure;
-# the last line is the summary "N passed, N failed" over all tests.
+# the line before the last names every skipped test with its reason, and
+# the last line is the summary "N passed, N failed" over all tests (a
+# skipped test counts in neither).
 set -uo pipefail
 cd "$(dirname "$0")/.."
 
@@ -20,6 +22,26 @@ count() {
   failed=$((failed + ${f:-0}))
 }
 
+# Runs a ctest preset, with a JUnit report that keeps the reasons of skips;
+# adds its passed (skips left out) and failed tests.
+run_ctest() {
+  local log="$LOG_DIR/ctest-$1.log" total bad skipped
+  rm -f "$LOG_DIR/ctest-$1.xml"
+  ctest --preset "$1" -j2 --output-junit "$PWD/$LOG_DIR/ctest-$1.xml" 2>&1 |
+    tee "$log"
+  # ctest: "97% tests passed, 1 tests failed out of 40", a skip counted as
+  # passed and listed as "NN - Name (Skipped)".
+  total=$(sed -n 's/.*tests failed out of \([0-9]\+\).*/\1/p' "$log")
+  bad=$(sed -n 's/.*passed, \([0-9]\+\) tests failed out of.*/\1/p' "$log")
+  skipped=$(grep -c '(Skipped)$' "$log")
+  if [ -z "$total" ]; then
+    step_failed "ctest --preset $1"
+  else
+    passed=$((passed + total - bad - skipped))
+    failed=$((failed + bad))
+  fi
+}
+
 # A step that cannot run its tests (a failed build) counts as one failure.
 step_failed() {
   echo "test.sh: $1 failed" >&2
@@ -32,34 +54,18 @@ if ! bash scripts/deps.sh; then
   exit 1
 fi
 mkdir -p "$LOG_DIR"
+rm -f "$LOG_DIR"/e2e.log
 
 echo "== native build and unit tests"
 if cmake --preset linux >/dev/null && cmake --build --preset linux -j2; then
-  ctest --preset linux -j2 2>&1 | tee "$LOG_DIR/ctest.log"
-  # ctest: "97% tests passed, 1 tests failed out of 40"
-  total=$(sed -n 's/.*tests failed out of \([0-9]\+\).*/\1/p' "$LOG_DIR/ctest.log")
-  bad=$(sed -n 's/.*passed, \([0-9]\+\) tests failed out of.*/\1/p' "$LOG_DIR/ctest.log")
-  if [ -z "$total" ]; then
-    step_failed "ctest"
-  else
-    passed=$((passed + total - bad))
-    failed=$((failed + bad))
-  fi
+  run_ctest linux
 else
   step_failed "the native build"
 fi
 
 echo "== unit tests under the sanitizers, short fuzz runs"
 if cmake --preset sanitize >/dev/null && cmake --build --preset sanitize -j2; then
-  ctest --preset sanitize -j2 2>&1 | tee "$LOG_DIR/ctest-sanitize.log"
-  total=$(sed -n 's/.*tests failed out of \([0-9]\+\).*/\1/p' "$LOG_DIR/ctest-sanitize.log")
-  bad=$(sed -n 's/.*passed, \([0-9]\+\) tests failed out of.*/\1/p' "$LOG_DIR/ctest-sanitize.log")
-  if [ -z "$total" ]; then
-    step_failed "ctest under the sanitizers"
-  else
-    passed=$((passed + total - bad))
-    failed=$((failed + bad))
-  fi
+  run_ctest sanitize
   # Each target counts as one test; about 30 s each.
   bash scripts/fuzz.sh 30 --no-build 2>&1 | tee "$LOG_DIR/fuzz.log"
   if grep -q '^fuzz: [0-9]* passed, [0-9]* failed' "$LOG_DIR/fuzz.log"; then
@@ -84,5 +90,7 @@ else
   step_failed "the Windows build"
 fi
 
+python3 scripts/skips.py "$LOG_DIR"/ctest-linux.xml \
+  "$LOG_DIR"/ctest-sanitize.xml "$LOG_DIR"/e2e.log
 echo "$passed passed, $failed failed"
 [ "$failed" -eq 0 ]

@@ -104,6 +104,7 @@ void frmStrell::BindEvents() {
   Timer1->Tick = [this] { Timer1_Timer(); };
   form_->Resize = [this] { Form_Resize(); };
   form_->Activate = [this] { Form_Activate(); };
+  form_->AppActivate = [this] { Form_AppActivate(); };
   form_->Unload = [this] { Form_Unload(); };
   form_->DragDrop = [this](platform::Control& src, float x, float y) {
     Form_DragDrop(src, x, y);
@@ -114,23 +115,58 @@ frmStrell::~frmStrell() { platform::OnSessionEnd(nullptr); }
 
 // Two bars on the same files would overwrite each other's changes, so the
 // folder of the files is claimed first; a second start brings the running
-// bar back instead. At the end of the session Windows ends the program
-// without closing its windows: the bar closes itself then, so its close
-// saves what the user changed.
+// bar back instead. What killed saves left is tidied, and what the end of
+// the last session could not save is offered back, before anything is
+// read. At the end of the session Windows ends the program without closing
+// its windows: the bar closes itself then, so its close saves what the user
+// changed.
 bool frmStrell::LoadAndShow() {
-  std::wstring folder;
-  CatchRuntimeError([&] { folder = ChooseDataFolder(); },
-                    [](std::int32_t, const std::wstring&) {});
-  if (!folder.empty() && !platform::ClaimInstance(folder, form_->hWnd()))
-    return false;
-  CatchRuntimeError([&] { UseDataFolder(folder); },
-                    [](std::int32_t, const std::wstring&) {});
-  platform::OnSessionEnd([this] { form_->Close(); });
+  DataFolderChoice choice;
+  CatchRuntimeError(
+      [&] {
+        choice = ChooseDataFolder();
+        PrepareDataFolder(choice);
+      },
+      [](std::int32_t, const std::wstring&) {});
+  if (!choice.folder.empty() && !Claim(choice.folder)) return false;
+  CatchRuntimeError(
+      [&] {
+        UseDataFolder(choice);
+        TidyKilledSaves(DataFolder());
+        OfferRecovery();
+      },
+      [](std::int32_t, const std::wstring&) {});
+  platform::RegisterForRestart();
+  platform::OnSessionEnd([this] { SaveAtSessionEnd(); });
   Form_Load();
   // Showing makes the controls' windows; a window the system refuses is
   // reported like an error of the load, and the bar still opens.
   ErrorTrap(L"フォームを読み込んだ時", [&] { form_->Show(); });
   return true;
+}
+
+bool frmStrell::Claim(const std::wstring& folder) {
+  switch (platform::ClaimInstance(folder, form_->hWnd())) {
+    case platform::Claim::kOurs:
+      return true;
+    case platform::Claim::kInUse:
+      platform::MsgBox(
+          L"このフォルダーのボタンと設定は、ほかの Pinrow が使用中です。",
+          platform::kExclamation, L"Pinrow");
+      return false;
+    default:
+      return false;
+  }
+}
+
+// Windows waits for the saves only a few seconds, and shows the reason to a
+// user who waits.
+void frmStrell::SaveAtSessionEnd() {
+  const platform::WindowHandle bar = form_->hWnd();
+  BeginSessionEndSaves();
+  platform::BlockShutdown(bar, L"ボタンと設定を保存しています");
+  form_->Close();
+  platform::UnblockShutdown(bar);
 }
 
 void frmStrell::Form_Load() {
@@ -158,9 +194,11 @@ void frmStrell::Form_Load() {
 }
 
 // The buttons registered in the settings dialog may reach past the bar's
-// edge; the bar grows to show them, as at start-up.
+// edge; the bar grows to show them, as at start-up. A tag.txt that another
+// program changed while the dialog was open is loaded again.
 void frmStrell::Form_Activate() {
   ErrorTrap(L"フォームがアクティブになった時", [&] {
+    ReloadChangedTagFile();
     ConfigureButtons(Check);
     ComputeButtonExtents();
     GrowToFitButtons();
@@ -169,11 +207,46 @@ void frmStrell::Form_Activate() {
   });
 }
 
+// The user comes back from another program, perhaps from editing tag.txt.
+void frmStrell::Form_AppActivate() {
+  ErrorTrap(L"フォームがアクティブになった時", [&] {
+    if (!ReloadChangedTagFile()) return;
+    ConfigureButtons(Check);
+    ComputeButtonExtents();
+    GrowToFitButtons();
+  });
+}
+
+// A tag.txt another program changed is loaded again while the bar holds no
+// change of its own (the dialog, while on the screen, holds the table). The
+// slots the file no longer fills are hidden again, as at start.
+bool frmStrell::ReloadChangedTagFile() {
+  if ((openDialog_ && openDialog_->form().Visible()) ||
+      !TagFileChangedOutside() || TagTableChanged() || !ReloadTagFile())
+    return false;
+  for (int i = TagCount; i < static_cast<int>(Check.size()); ++i) {
+    Check[i]->SetVisible(false);
+    Check[i]->SetEnabled(false);
+  }
+  return true;
+}
+
+// The bar grows to hold its buttons, but never past the work area of its
+// monitor: it keeps its place, so its title bar and close box stay on the
+// screen; a button beyond the edge is reached through the dialog.
 void frmStrell::GrowToFitButtons() {
-  if (form_->ScaleWidth() < MaxButtonRight)
-    form_->SetWidth(form_->Width() - form_->ScaleWidth() + MaxButtonRight);
-  if (form_->ScaleHeight() < MaxButtonBottom)
-    form_->SetHeight(form_->Height() - form_->ScaleHeight() + MaxButtonBottom);
+  const platform::ScreenArea area = form_->WorkArea();
+  if (form_->ScaleWidth() < MaxButtonRight) {
+    const float wanted = form_->Width() - form_->ScaleWidth() + MaxButtonRight;
+    const float width = std::min(wanted, area.right - form_->Left());
+    if (width > form_->Width()) form_->SetWidth(width);
+  }
+  if (form_->ScaleHeight() < MaxButtonBottom) {
+    const float wanted =
+        form_->Height() - form_->ScaleHeight() + MaxButtonBottom;
+    const float height = std::min(wanted, area.bottom - form_->Top());
+    if (height > form_->Height()) form_->SetHeight(height);
+  }
 }
 
 void frmStrell::Form_Resize() {

@@ -40,6 +40,7 @@ class frmStrell {
   // Event handlers, each under its own error trap.
   void Form_Load();
   void Form_Activate();
+  void Form_AppActivate();
   void Form_Resize();
   void Form_Unload();
   void Form_DragDrop(platform::Control& source, float x, float y);
@@ -71,8 +72,15 @@ class frmStrell {
   bool RefusePaste(const wchar_t* reason);
   void CreateControls();
   void BindEvents();
+  // Claims the data folder; false when another bar has it (brought back, or
+  // the user told it is in use).
+  bool Claim(const std::wstring& folder);
+  void SaveAtSessionEnd();
+  // Loads tag.txt again when another program changed it and the bar holds
+  // no change of its own; true when the table was replaced.
+  bool ReloadChangedTagFile();
   // The resize rule: grows the bar until its client area holds every
-  // button; never shrinks it.
+  // button, within the work area of its monitor; never shrinks it.
   void GrowToFitButtons();
   // Puts the bar in the topmost group or takes it out, as BarTopMost says.
   void ApplyTopMost();

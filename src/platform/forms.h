@@ -31,6 +31,12 @@
 // - hWnd() of a control is non-zero from its creation on.
 // - Show fires Activate when the form becomes the program's active form,
 //   not when it already was.
+// - AppActivate fires when the user brings the form forward from a window
+//   of another program, once: after any mouse button that was pressed for
+//   it is released (so a click that brought it forward has run first) and
+//   only while no modal form or box of the program is open over it (it
+//   waits until that has closed). Moving between the program's own windows
+//   never fires it.
 // - Controls of a container stack in the order they were added, later ones
 //   on top; the tab order (TabIndex, then the order of adding) is
 //   independent of the stacking.
@@ -39,7 +45,8 @@
 //   notches add up. A scroll bar steps as its arrows do; any other control
 //   fires MouseWheel.
 // - A user's edit of a text box is judged by its acceptEdit; text set by
-//   code never is.
+//   code never is. While the judge runs, the box's Text() is still the text
+//   before the edit.
 #pragma once
 
 #include <cstdint>
@@ -463,6 +470,11 @@ struct FormArgs {
   FontSpec font{L"ＭＳ Ｐゴシック", 9, false, 128};
 };
 
+// A rectangle of the screen, twips.
+struct ScreenArea {
+  float left = 0, top = 0, right = 0, bottom = 0;
+};
+
 class Form : public Container {
  public:
   virtual std::wstring Caption() const = 0;
@@ -478,6 +490,9 @@ class Form : public Container {
   // Client area, twips.
   virtual float ScaleWidth() const = 0;
   virtual float ScaleHeight() const = 0;
+  // The work area (the screen less the task bar) of the monitor the form
+  // lies on (the nearest one), in the screen coordinates of Left and Top.
+  virtual ScreenArea WorkArea() const = 0;
 
   virtual bool Visible() const = 0;
   virtual WindowHandle hWnd() const = 0;
@@ -499,8 +514,10 @@ class Form : public Container {
   // the size again. Activate fires when the form becomes the active one among
   // the program's own forms (not when coming back from another program, not
   // after a message or input box). Unload fires once, before the window goes.
+  // AppActivate: see the event contract at the top.
   std::function<void()> Resize;
   std::function<void()> Activate;
+  std::function<void()> AppActivate;
   std::function<void()> Unload;
   // x, y: twips relative to the client area.
   std::function<void(Control& source, float x, float y)> DragDrop;

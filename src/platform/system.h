@@ -24,20 +24,30 @@ namespace platform {
 // Message box styles and results (the classic values).
 enum MsgBoxStyle : int {
   kOkOnly = 0,
+  kYesNo = 4,
   kRetryCancel = 5,
   kCritical = 16,
+  kQuestion = 32,
   kExclamation = 48,
   kInformation = 64,
 };
-enum MsgBoxResult : int { kIdOk = 1, kIdCancel = 2, kIdRetry = 4 };
+enum MsgBoxResult : int {
+  kIdOk = 1,
+  kIdCancel = 2,
+  kIdRetry = 4,
+  kIdYes = 6,
+  kIdNo = 7
+};
 // Shows a modal message box and returns the button chosen. While the
 // session ends no box is shown: the call returns at once as if cancelled
 // (OK for a box without Cancel).
 int MsgBox(const std::wstring& prompt, int style, const std::wstring& title);
 // The answer of a box that no one answers: Cancel for the styles whose last
-// button is Cancel (1 OK/Cancel, 3 Yes/No/Cancel, 5 Retry/Cancel), else OK.
+// button is Cancel (1 OK/Cancel, 3 Yes/No/Cancel, 5 Retry/Cancel), No for
+// 4 Yes/No, else OK.
 inline int UnansweredResult(int style) {
   const int buttons = style & 0xF;
+  if (buttons == 4) return kIdNo;
   return buttons == 1 || buttons == 3 || buttons == 5 ? kIdCancel : kIdOk;
 }
 
@@ -144,10 +154,25 @@ void OnSessionEnd(std::function<void()> save);
 bool SessionEnding();
 
 // One running program per data folder, across the user's session: claims
-// the folder for this process, with `window` as the one to bring back. False
-// when another process has claimed it; that process's window is then brought
-// to the front.
-bool ClaimInstance(const std::wstring& folder, WindowHandle window);
+// the folder for this process, with `window` as the one to bring back. The
+// folder is known by its identity on the file system, so every spelling of
+// it (a short name, a second drive letter, a junction) is the same folder.
+// When another process has claimed it, that process's window is brought to
+// the front; when no such window turns up within about two seconds (a bar
+// still starting, or one of another user), the claim reports the folder in
+// use.
+enum class Claim { kOurs, kBroughtBack, kInUse };
+Claim ClaimInstance(const std::wstring& folder, WindowHandle window);
+
+// While the program saves at the end of the session, Windows shows the
+// reason to the user who waits; called with the bar's window, on its
+// thread.
+void BlockShutdown(WindowHandle window, const std::wstring& reason);
+void UnblockShutdown(WindowHandle window);
+// Asks Windows to start the program again when it restarts the computer
+// for an update (and the user chose to have programs come back), not after
+// a crash or a hang.
+void RegisterForRestart();
 
 // The program's own version number and the texts of its version resource.
 struct VersionInfo {

@@ -3,6 +3,7 @@
 // twips; a control on a page is placed relative to the tab control's
 // corner, one inside a frame relative to the frame's corner. The order of
 // adding is the tab order within each page.
+#include <memory>
 #include <optional>
 #include <string>
 
@@ -84,28 +85,38 @@ std::optional<EditRefusal> ReadsBackFromTagFile(const std::wstring& text) {
   return EditRefusal{kRefusedTitle, kChangesWhenSaved};
 }
 
-// setup.ini gives a value back whole up to 255 bytes (a longer paste keeps
-// the whole characters that fit) and on one line: a line break would end
-// the value and start a line of its own in the file.
-std::optional<EditRefusal> FitsInSetupIni(const std::wstring& text) {
-  constexpr std::size_t kIniValueBytes = 255;
-  if (text.find_first_of(L"\r\n") != std::wstring::npos)
-    return EditRefusal{kRefusedTitle, kChangesWhenSaved};
-  if (ToAnsi(text).size() <= kIniValueBytes) return std::nullopt;
-  return EditRefusal{
-      kRefusedTitle,
-      L"ファイルに保存できる長さを超えるため、ここまでしか入力できません。",
-      true};
+// A value of setup.ini stays on one line: a line break would end the value
+// and start a line of its own in the file. What the user types is held to
+// 255 bytes in the file's encoding (a longer paste keeps the whole
+// characters that fit); a value already longer (a hand edit) is kept whole,
+// and in its box deleting is taken but adding is not. `box` is the box
+// judged, whose Text() is the text before the edit.
+EditJudge FitsInSetupIni(std::shared_ptr<TextBox*> box) {
+  return [box](const std::wstring& text) -> std::optional<EditRefusal> {
+    constexpr std::size_t kIniValueBytes = 255;
+    if (text.find_first_of(L"\r\n") != std::wstring::npos)
+      return EditRefusal{kRefusedTitle, kChangesWhenSaved};
+    const textfile::Encoding encoding = modPublic::SetupFileFormat.encoding;
+    const std::size_t bytes = textfile::EncodedSize(text, encoding);
+    const std::size_t before =
+        *box ? textfile::EncodedSize((*box)->Text(), encoding) : 0;
+    if (bytes <= kIniValueBytes || bytes <= before) return std::nullopt;
+    return EditRefusal{
+        kRefusedTitle,
+        L"ファイルに保存できる長さを超えるため、ここまでしか入力できません。",
+        true};
+  };
 }
 
 // A text box the user types a caption or a tag into: only text that
-// tag.txt keeps as it is.
+// tag.txt keeps as it is (in code page 932, only the characters it holds).
 TextBox& AddEditBox(Container& c, float left, float top, float width,
                     float height, bool multiLine) {
   TextBoxArgs args = BoxArgs(left, top, width, height);
   args.multiLine = multiLine;
   args.verticalScrollBar = multiLine;
-  args.ansiOnly = true;
+  args.ansiOnly =
+      !textfile::StoresAnyCharacter(modPublic::TagFileNoted.format.encoding);
   args.acceptEdit = ReadsBackFromTagFile;
   return c.AddTextBox(args);
 }
@@ -327,9 +338,12 @@ void frmSetup::CreateTablePage(Container& page) {
                                quality.left - frame.left - open - kTextGap));
     Label18.push_back(&AddText(f, elements[e].close, close, 240,
                                frame.width - close - kFrameLine - kTextGap));
-    quality.ansiOnly = true;
-    quality.acceptEdit = FitsInSetupIni;
-    txtQuality.push_back(&page.AddTextBox(quality));
+    quality.ansiOnly =
+        !textfile::StoresAnyCharacter(modPublic::SetupFileFormat.encoding);
+    auto judged = std::make_shared<TextBox*>(nullptr);
+    quality.acceptEdit = FitsInSetupIni(judged);
+    *judged = &page.AddTextBox(quality);
+    txtQuality.push_back(*judged);
     chkEnter.push_back(
         &AddBoxOnRight(f, L"タグの前後に改行を入れる：", 240, 600, true));
     // Only the caption and the header row may be left out of the markup.

@@ -19,6 +19,12 @@ std::string Trim(const std::string& s) {
 
 char FoldAscii(char c) { return c >= 'A' && c <= 'Z' ? c - 'A' + 'a' : c; }
 
+// The length of the character at text[pos]: a UTF-8 body is walked byte by
+// byte (its longer characters hold no ASCII byte to mistake).
+std::size_t UnitLength(const std::string& text, std::size_t pos, bool utf8) {
+  return utf8 ? 1 : ansi::UnitLength(text, pos);
+}
+
 // Where a key stands in the file: its section header, its own line and the
 // last non-blank line of its section (-1 for what is not there).
 struct Location {
@@ -28,14 +34,14 @@ struct Location {
 };
 
 Location Find(const std::vector<std::string>& lines, const std::string& section,
-              const std::string& key) {
+              const std::string& key, bool utf8) {
   Location loc;
   bool inSection = false;
   for (int i = 0; i < static_cast<int>(lines.size()); ++i) {
-    Line line = ParseLine(lines[i]);
+    Line line = ParseLine(lines[i], utf8);
     if (line.kind == LineKind::Section) {
       if (loc.section >= 0) break;  // the first matching section counts
-      inSection = SameName(line.name, section);
+      inSection = SameName(line.name, section, utf8);
       if (inSection) loc.section = loc.lastInSection = i;
       continue;
     }
@@ -43,7 +49,7 @@ Location Find(const std::vector<std::string>& lines, const std::string& section,
     if (lines[i].find_first_not_of(" \t") != std::string::npos)
       loc.lastInSection = i;
     if (line.kind == LineKind::Entry && loc.entry < 0 &&
-        SameName(line.name, key))
+        SameName(line.name, key, utf8))
       loc.entry = i;
   }
   return loc;
@@ -58,25 +64,15 @@ std::string Unquote(const std::string& v) {
 
 }  // namespace
 
-std::vector<std::string> SplitLines(const std::string& bytes) {
-  std::vector<std::string> lines;
-  std::size_t pos = 0;
-  while (pos < bytes.size()) {
-    std::size_t lf = bytes.find('\n', pos);
-    std::size_t end = lf == std::string::npos ? bytes.size() : lf;
-    std::string line = bytes.substr(pos, end - pos);
-    if (!line.empty() && line.back() == '\r') line.pop_back();
-    lines.push_back(std::move(line));
-    pos = end + 1;
-  }
-  return lines;
+std::vector<std::string> SplitLines(const std::string& body) {
+  return textfile::SplitLines(body);
 }
 
-bool SameName(const std::string& a, const std::string& b) {
+bool SameName(const std::string& a, const std::string& b, bool utf8) {
   if (a.size() != b.size()) return false;
   for (std::size_t i = 0; i < a.size();) {
-    std::size_t n = ansi::UnitLength(a, i);
-    if (ansi::UnitLength(b, i) != n) return false;
+    std::size_t n = UnitLength(a, i, utf8);
+    if (UnitLength(b, i, utf8) != n) return false;
     if (n == 1 ? FoldAscii(a[i]) != FoldAscii(b[i])
                : a.compare(i, n, b, i, n) != 0)
       return false;
@@ -85,14 +81,14 @@ bool SameName(const std::string& a, const std::string& b) {
   return true;
 }
 
-Line ParseLine(const std::string& raw) {
+Line ParseLine(const std::string& raw, bool utf8) {
   std::string text = Trim(raw);
   Line line;
   if (text.empty() || text[0] == ';') return line;
   if (text[0] == '[') {
     std::size_t close = 1;
     while (close < text.size() && text[close] != ']')
-      close += ansi::UnitLength(text, close);
+      close += UnitLength(text, close, utf8);
     line.kind = LineKind::Section;
     line.name = Trim(text.substr(1, close - 1));
     return line;
@@ -106,10 +102,13 @@ Line ParseLine(const std::string& raw) {
   return line;
 }
 
-IniFile::IniFile(const std::string& bytes) {
+IniFile::IniFile(const std::string& fileBytes)
+    : format_(textfile::Detect(fileBytes)) {
+  const bool utf8 = textfile::StoresAnyCharacter(format_.encoding);
   Section* current = nullptr;
-  for (const std::string& raw : SplitLines(bytes)) {
-    Line line = ParseLine(raw);
+  for (const std::string& raw :
+       SplitLines(textfile::Body(fileBytes, format_))) {
+    Line line = ParseLine(raw, utf8);
     if (line.kind == LineKind::Section) {
       sections_.push_back({std::move(line.name), {}});
       current = &sections_.back();
@@ -122,10 +121,11 @@ IniFile::IniFile(const std::string& bytes) {
 std::optional<std::string> IniFile::Value(const std::string& section,
                                           const std::string& key) const {
   const std::string wantSection = Trim(section), wantKey = Trim(key);
+  const bool utf8 = textfile::StoresAnyCharacter(format_.encoding);
   for (const Section& s : sections_) {
-    if (!SameName(s.name, wantSection)) continue;
+    if (!SameName(s.name, wantSection, utf8)) continue;
     for (const Entry& e : s.entries)
-      if (SameName(e.name, wantKey)) return Unquote(e.value);
+      if (SameName(e.name, wantKey, utf8)) return Unquote(e.value);
     return std::nullopt;  // only the first section of a name counts
   }
   return std::nullopt;
@@ -163,8 +163,8 @@ std::int32_t IniFile::GetInt(const std::string& section, const std::string& key,
 namespace ini {
 
 void SetEntry(std::vector<std::string>& lines, const std::string& section,
-              const std::string& key, const std::string& value) {
-  const Location loc = Find(lines, section, key);
+              const std::string& key, const std::string& value, bool utf8) {
+  const Location loc = Find(lines, section, key, utf8);
   std::string entry = key + "=" + value;
   if (loc.entry >= 0) {
     lines[loc.entry] = std::move(entry);
@@ -177,14 +177,15 @@ void SetEntry(std::vector<std::string>& lines, const std::string& section,
 }
 
 bool HasEntry(const std::vector<std::string>& lines, const std::string& section,
-              const std::string& key) {
-  return Find(lines, section, key).entry >= 0;
+              const std::string& key, bool utf8) {
+  return Find(lines, section, key, utf8).entry >= 0;
 }
 
-std::string JoinLines(const std::vector<std::string>& lines) {
-  std::string bytes;
-  for (const std::string& line : lines) bytes += line + "\r\n";
-  return bytes;
+std::string JoinLines(const std::vector<std::string>& lines,
+                      const char* lineBreak) {
+  std::string body;
+  for (const std::string& line : lines) body += line + lineBreak;
+  return body;
 }
 
 }  // namespace ini

@@ -11,7 +11,9 @@
 #include <string>
 #include <vector>
 
+#include "platform/files.h"
 #include "runtime/vb.h"
+#include "store/text_format.h"
 
 namespace ini {
 class IniFile;
@@ -89,36 +91,100 @@ inline std::wstring DataFolderPath;
 std::wstring DataFolder();
 std::wstring TagPath();
 std::wstring IniPath();
-// The folder for the files: the user's data folder once it holds them (so
-// newer copies there are never dropped), else the application folder when it
-// can take a new file, else the user's data folder. Changes nothing.
-std::wstring ChooseDataFolder();
-// Makes `folder` the data folder. A user's data folder that does not exist
-// yet is made, gets copies of the files the application folder holds, and
-// the user is told once where the files are kept from now on.
-void UseDataFolder(const std::wstring& folder);
+
+// The folder the files are kept in, and what has to be done to it first:
+// nothing, take over the files an earlier version kept straight in
+// %APPDATA%\Pinrow, or make it with copies of the program folder's files.
+struct DataFolderChoice {
+  enum Setup { kNone, kTakeOver, kMake };
+  std::wstring folder;
+  Setup setup = kNone;
+};
+// Decides where the files live; changes nothing.
+DataFolderChoice ChooseDataFolder();
+// Makes the chosen folder of the user's, which the folder's claim needs;
+// when it cannot be made the choice becomes the program's folder (false).
+bool PrepareDataFolder(DataFolderChoice& choice);
+// Makes the choice the data folder and sets it up; the user is told once
+// where the files are kept from now on.
+void UseDataFolder(const DataFolderChoice& choice);
+// A folder's name in the user's data: a readable part of the folder's
+// canonical path and a hash of it, the same for every spelling of the
+// folder, within `room` characters.
+std::wstring FolderTag(const std::wstring& folder, std::size_t room);
+// %APPDATA%\Pinrow\<tag of the program folder>: where the files live when
+// the program's folder takes none. Empty when the system names no folder.
+std::wstring FallbackFolder(const std::wstring& programFolder);
+// %LOCALAPPDATA%\Pinrow\recovery\<tag of the data folder>: where what could
+// not be saved as the session ended is kept. Empty when there is none.
+std::wstring RecoveryRoot();
+std::wstring RecoveryFolder(const std::wstring& dataFolder);
 
 // ---- saving files ---------------------------------------------------------
 // Runs `attempt` again while it fails because another program holds the file
-// for a moment, for about two seconds; a failure after that, or of another
-// kind, goes through.
+// for a moment, for about two seconds (while the session ends, no longer
+// than what is left of the saves' budget); a failure after that, or of
+// another kind, goes through.
 void RetryWhileBusy(const std::function<void()>& attempt);
+// The session ends: the saves from now on share a budget of about three
+// seconds.
+void BeginSessionEndSaves();
 // Writes the bytes that `content` gives (asked anew for every attempt) over
 // `path` in one replace. When that fails even after waiting out a file held
 // for a moment, a box with `failure` and the buttons to try again or cancel
-// is shown; true once saved, false when the user cancelled (or, while the
-// session ends, without a box, when it failed).
+// is shown; true once saved, false when the user cancelled. While the
+// session ends there is no box: a failure keeps the content in the recovery
+// folder of the data folder, under the file's name, and gives false.
 bool SaveFile(const std::wstring& path,
               const std::function<std::string()>& content,
               const std::wstring& failure);
+// While the session ends: the copy kept for recovery of the file at `path`
+// by an earlier save of this end of the session, or the empty text.
+std::wstring KeptForRecovery(const std::wstring& path);
+// Tidies what killed saves left in a folder: a backup of a file that is
+// missing is the only copy of it and goes back in its place; every other
+// leftover no process holds open is removed.
+void TidyKilledSaves(const std::wstring& folder);
+// At start: files kept for recovery at the end of the last session are
+// offered back; taken, they are written into the data folder; left, the
+// user is told where they are.
+void OfferRecovery();
 
 // ---- tag file ------------------------------------------------------------
+// What tag.txt was when the table was last loaded from it or saved to it:
+// its encoding and line ends, its stamp on disk, and the bytes the table
+// was written as then. Another program's change to the file shows as a new
+// stamp; a change of the bar's own as other bytes.
+struct TagFileNote {
+  textfile::Format format;
+  std::optional<platform::FileStamp> stamp;
+  std::string tableBytes;
+  // The stamp of a version that did not load again and was reported, so it
+  // is reported once.
+  std::optional<platform::FileStamp> reported;
+};
+inline TagFileNote TagFileNoted;
+
 // Fills TagTable from tag.txt (creating it with the defaults when missing)
-// and sets TagCount. Ends the process after a message when it fails.
+// and sets TagCount. Ends the process after a message when it fails; the
+// message names the line and what is wrong with it.
 void LoadTagFile();
 // Replaces tag.txt with rows 0 .. TagCount-1. Ends the process after a
-// message when it fails; the previous file then stays intact.
+// message when it fails; the previous file then stays intact. When another
+// program changed tag.txt since the bar last read or wrote it, a table the
+// bar did not change is not written (the file's version stays), and one it
+// did change is written only when the user says so; otherwise it goes to
+// tag.pinrow.txt beside it, as it does while the session ends.
 void SaveTagFile();
+// Whether another program changed tag.txt since the table was last loaded
+// or saved (a file that is gone does not count: the next save makes it).
+bool TagFileChangedOutside();
+// Whether the table differs from what was last loaded or saved.
+bool TagTableChanged();
+// Loads tag.txt again, as another program left it. A file that no longer
+// loads leaves the table as it is and says why (once per version of the
+// file); false then.
+bool ReloadTagFile();
 // "%cr%" -> CR LF, then "%cm%" -> ",".
 std::wstring UnescapeField(const vb::Variant& value);
 // CR LF, CR, LF -> "%cr%", then "," -> "%cm%".
@@ -141,6 +207,8 @@ class SetupSnapshot {
   const ini::IniFile* previous_;
 };
 
+// The encoding and line ends of setup.ini as it was last read.
+inline textfile::Format SetupFileFormat;
 // Creates setup.ini with the 30 default lines when it is missing. Ends the
 // process after a message when it fails.
 void CreateSetupFile();
@@ -165,10 +233,13 @@ class SetupSave {
               const std::wstring& value);
   // Writes the file; false when the user gave this save up.
   bool Commit() const;
+  // The file as the save would write it now.
+  std::string Content() const;
 
  private:
   struct Entry {
-    std::string section, key, value;
+    std::string section, key;
+    std::wstring value;
     bool onlyWherePresent;
   };
   std::vector<Entry> entries_;

@@ -33,14 +33,18 @@ const wchar_t kDefaultSetup[] =
 
 // The settings as one read of setup.ini finds them. A file that is missing
 // or cannot be read gives every key its default, as the system's reads do.
+// The file's format is noted for the dialog's limits.
 ini::IniFile ReadSetupFile() {
   std::wstring path = IniPath();
-  if (!platform::FileExists(path)) return ini::IniFile();
-  try {
-    return ini::IniFile(platform::ReadAllBytes(path));
-  } catch (const vb::RuntimeError&) {
-    return ini::IniFile();
+  ini::IniFile file;
+  if (platform::FileExists(path)) {
+    try {
+      file = ini::IniFile(platform::ReadAllBytes(path));
+    } catch (const vb::RuntimeError&) {
+    }
   }
+  SetupFileFormat = file.format();
+  return file;
 }
 
 // The one read that a SetupSnapshot holds, if any.
@@ -79,14 +83,15 @@ void WriteDefaultSetup(bool& writing) {
   });
 }
 
-// The file's lines as they are now, or the default file's when there is
-// none. A file that exists but cannot be read fails the save: writing over
-// it would drop the lines this program does not write.
-std::vector<std::string> CurrentSetupLines() {
-  const std::wstring path = IniPath();
-  return ini::SplitLines(platform::FileExists(path)
-                             ? platform::ReadAllBytes(path)
-                             : DefaultSetupBytes());
+// The file as it is now, or the default file when there is none. A file
+// that exists but cannot be read fails the save: writing over it would drop
+// the lines this program does not write. While the session ends, a copy
+// kept for recovery by an earlier save is the newest the file is.
+std::string CurrentSetupBytes() {
+  const std::wstring kept = KeptForRecovery(IniPath());
+  const std::wstring path = kept.empty() ? IniPath() : kept;
+  return platform::FileExists(path) ? platform::ReadAllBytes(path)
+                                    : DefaultSetupBytes();
 }
 
 // PShiftKey: a missing, empty or non-numeric value gives left Ctrl; a stored
@@ -109,16 +114,15 @@ void CreateSetupFile() {
       });
 }
 
+// The whole value, however long: a value longer than the system's buffer
+// of 256 bytes (a hand edit) would be cut in the middle, and the dialog
+// would write the cut value back.
 std::wstring ReadIniString(const std::string& section, const std::string& key) {
-  const unsigned kSize = 256;
-  std::string buffer = WithSetupFile([&](const ini::IniFile& file) {
-    return file.GetString(section, key, "", kSize);
+  return WithSetupFile([&](const ini::IniFile& file) {
+    std::string value = file.Value(section, key).value_or("");
+    value = value.substr(0, value.find('\0'));
+    return textfile::Decode(value, file.format().encoding);
   });
-  // The value ends at the first pair of NULs; a value that fills the buffer
-  // has no pair and ends at its single NUL.
-  std::size_t end = buffer.find(std::string(2, '\0'));
-  if (end == std::string::npos) end = buffer.find('\0');
-  return ansi::Decode(buffer.substr(0, end));
 }
 
 std::int32_t ReadIniInteger(const std::string& section,
@@ -135,24 +139,33 @@ std::int16_t ReadIniInteger16(const std::string& section,
 
 void SetupSave::Set(const std::string& section, const std::string& key,
                     const std::wstring& value) {
-  entries_.push_back({section, key, ansi::Encode(value), false});
+  entries_.push_back({section, key, value, false});
 }
 
 void SetupSave::Update(const std::string& section, const std::string& key,
                        const std::wstring& value) {
-  entries_.push_back({section, key, ansi::Encode(value), true});
+  entries_.push_back({section, key, value, true});
+}
+
+// The keys are set on the file's lines in the file's own encoding, and the
+// file keeps its mark and line ends.
+std::string SetupSave::Content() const {
+  const std::string file = CurrentSetupBytes();
+  const textfile::Format format = textfile::Detect(file);
+  const bool utf8 = textfile::StoresAnyCharacter(format.encoding);
+  std::vector<std::string> lines =
+      ini::SplitLines(textfile::Body(file, format));
+  for (const Entry& e : entries_)
+    if (!e.onlyWherePresent || ini::HasEntry(lines, e.section, e.key, utf8))
+      ini::SetEntry(lines, e.section, e.key,
+                    textfile::Encode(e.value, format.encoding), utf8);
+  return textfile::FileBytes(ini::JoinLines(lines, textfile::LineBreak(format)),
+                             format);
 }
 
 bool SetupSave::Commit() const {
   return SaveFile(
-      IniPath(),
-      [this] {
-        std::vector<std::string> lines = CurrentSetupLines();
-        for (const Entry& e : entries_)
-          if (!e.onlyWherePresent || ini::HasEntry(lines, e.section, e.key))
-            ini::SetEntry(lines, e.section, e.key, e.value);
-        return ini::JoinLines(lines);
-      },
+      IniPath(), [this] { return Content(); },
       L"設定ファイルの書き込みに失敗しました。\r\n"
       L"再試行で保存し直します。キャンセルでこの保存を取りやめます。");
 }

@@ -18,4 +18,13 @@ void UserWheel(platform::Control& control, int delta) {
   hl::Wheel(control, delta);
 }
 
+// One period of the timer at a time; at interval 0 one a millisecond, each
+// of which the stand-in must ignore.
+void TimePasses(platform::Timer& timer, int ms) {
+  const int period = timer.Interval() > 0 ? timer.Interval() : 1;
+  for (int t = period; t <= ms; t += period) hl::Tick(timer);
+}
+
+void UserComeBack(platform::Form& form) { hl::ComeBack(form); }
+
 }  // namespace contract

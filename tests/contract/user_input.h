@@ -17,5 +17,13 @@ void UserPaste(platform::TextBox& box, const std::wstring& text);
 // Turns the mouse wheel over a control of a shown form by delta (120 a
 // notch, positive away from the user) and lets the program take it.
 void UserWheel(platform::Control& control, int delta);
+// Lets `ms` milliseconds pass for the timer while the program takes its
+// messages.
+void TimePasses(platform::Timer& timer, int ms);
+
+// Brings a shown form forward from a window of another program (the
+// window system's idea of one: another thread's) and lets the program take
+// what follows.
+void UserComeBack(platform::Form& form);
 
 }  // namespace contract

@@ -33,6 +33,7 @@ DEFAULT_SETUP_LINES = [
 UL_START = "<ul style='list-style-type:square;'>"
 UL_END = "</ul>"
 HR = "<hr size='1'>"
+IMG = "<img src=''>"
 
 # Where notepad goes (pixels): clear of the bar at the desktop's top left
 # and of the baseline program's window at the top right.

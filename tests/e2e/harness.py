@@ -55,6 +55,10 @@ BOOT_MARK = ".pinrow-booted"
 # code page of 1252, as a Western system has.
 JAPANESE_LANG = "ja_JP.UTF-8"
 WESTERN_LANG = "C.UTF-8"
+# A language whose Windows locale has no ANSI code page: Wine then makes the
+# ANSI code page 65001, as Windows' option "use Unicode UTF-8 for worldwide
+# language support" does. Its locale is made under build/e2e (LOCPATH).
+UTF8_LANG = "hi_IN.UTF-8"
 
 
 class HarnessError(RuntimeError):
@@ -127,11 +131,12 @@ class AppFolder:
 class Program:
     """A Windows program that the session started with `wine`."""
 
-    def __init__(self, session, proc, title=None, cls=None):
+    def __init__(self, session, proc, title=None, cls=None, exe=None):
         self.session = session
         self.proc = proc
         self.title = title
         self.cls = cls
+        self.exe = exe
         self.window = None
 
     @property
@@ -143,9 +148,11 @@ class Program:
         return self.proc.poll() is None
 
     def wait_shown(self, timeout=30):
-        """Waits for the program's visible top-level window; returns it."""
+        """Waits for the program's own visible top-level window (one of
+        the process of its exe, not another copy's); returns it."""
         self.window = self.session.wait_window(
-            title=self.title, cls=self.cls, timeout=timeout, process=self)
+            title=self.title, cls=self.cls, timeout=timeout, process=self,
+            image=self.exe)
         return self.window
 
     def refresh(self):
@@ -204,13 +211,15 @@ class Session:
     """Xvfb + a locked Wine prefix + the processes started in them."""
 
     def __init__(self, build_dir=WIN_BUILD, work_dir=E2E_DIR, display=None,
-                 dpi=96, lang=JAPANESE_LANG):
+                 dpi=96, lang=JAPANESE_LANG, locpath=None):
         """`display`: an X display to use instead of a new Xvfb. `dpi`: the
         screen's dots per inch in the prefix (Wine's LogPixels); `lang`: the
-        Unix locale Wine takes its code page from (ja_JP: 932); a prefix of
-        another dpi or locale wants a work_dir of its own."""
+        Unix locale Wine takes its code page from (ja_JP: 932), found in
+        the folder `locpath` if given; a prefix of another dpi or locale
+        wants a work_dir of its own."""
         self.dpi = dpi
         self.lang = lang
+        self.locpath = locpath
         self.build_dir = Path(build_dir)
         self.work_dir = Path(work_dir)
         self.procs = []
@@ -302,6 +311,8 @@ class Session:
         env.update(WINEPREFIX=str(self.prefix), WINEDEBUG="-all",
                    WINEDLLOVERRIDES="mscoree,mshtml=",
                    DISPLAY=self.display, LANG=self.lang, LC_ALL=self.lang)
+        if self.locpath:
+            env["LOCPATH"] = str(self.locpath)
         return env
 
     def _quiet(self, args, timeout=120):
@@ -372,7 +383,8 @@ class Session:
 
     def start_program(self, app, title=None, cls=None):
         """Starts the program of an AppFolder in that folder."""
-        return Program(self, self.popen([app.exe], cwd=app.path), title, cls)
+        return Program(self, self.popen([app.exe], cwd=app.path), title, cls,
+                       exe=app.exe)
 
     def start_bar(self, app):
         return self.start_program(app, title=BAR_TITLE)
@@ -400,15 +412,18 @@ class Session:
                            pid if pid else "-")["windows"]
 
     def wait_window(self, title=None, cls=None, pid=None, timeout=30,
-                    process=None):
-        """The first visible matching top-level window; TimeoutError if
-        none shows in time or `process` (a Program) ends first."""
+                    process=None, image=None):
+        """The first visible matching top-level window, of the Windows pid
+        or of a process of the executable `image` (a path) if given;
+        TimeoutError if none shows in time or `process` (a Program) ends
+        first."""
+        owner = _arg(winpath(image)) if image else (pid if pid else "-")
         deadline = time.monotonic() + timeout
         while True:
             left = deadline - time.monotonic()
             step = max(100, min(int(left * 1000), 3000))
-            found = self.driver("wait", _arg(cls), _arg(title),
-                                pid if pid else "-", step)["windows"]
+            found = self.driver("wait", _arg(cls), _arg(title), owner,
+                                step)["windows"]
             if found:
                 return found[0]
             if process is not None and not process.running():
@@ -417,6 +432,12 @@ class Session:
                     f"window {title or cls!r} showed")
             if time.monotonic() >= deadline:
                 raise TimeoutError(f"window {title or cls!r} did not show")
+
+    def wait_idle(self, hwnd, timeout=10):
+        """Waits until the window's thread takes messages again: a click
+        it was handling (a whole paste) is over."""
+        if not self.driver("idle", hwnd, int(timeout * 1000))["idle"]:
+            raise TimeoutError(f"window {hwnd} still busy")
 
     def window(self, hwnd):
         """The window's current state, or None when it is gone."""
@@ -521,6 +542,33 @@ def western_session():
             _WESTERN.stop()
             raise
     return _WESTERN
+
+
+_UTF8 = None
+
+
+def utf8_session():
+    """A session whose Wine has the system code page 65001 (Windows' UTF-8
+    option); started on first use, with a prefix of its own and the locale
+    made with localedef if it is not there yet."""
+    global _UTF8
+    if _UTF8 is None:
+        locales = E2E_DIR / "locales"
+        if not (locales / UTF8_LANG).is_dir():
+            locales.mkdir(parents=True, exist_ok=True)
+            subprocess.run(["localedef", "-i", UTF8_LANG.split(".")[0], "-f",
+                            "UTF-8", str(locales / UTF8_LANG)], check=True,
+                           stdin=subprocess.DEVNULL, capture_output=True,
+                           timeout=120)
+        _UTF8 = Session(work_dir=E2E_DIR / "cp65001", lang=UTF8_LANG,
+                        locpath=locales)
+        atexit.register(_UTF8.stop)
+        try:
+            _UTF8.start()
+        except BaseException:
+            _UTF8.stop()
+            raise
+    return _UTF8
 
 
 class BarTestCase(unittest.TestCase):

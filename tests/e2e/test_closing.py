@@ -1,8 +1,13 @@
 """What the user changed survives however the bar is ended: the end of the
-session (wineboot -e), a tool that closes the program's windows in either
-order (taskkill without /f), and a second start on the same files."""
+session (wineboot -e), also with a file held so it cannot be saved then, a
+tool that closes the program's windows in either order (taskkill without
+/f), and a second start on the same files, also under another drive
+letter."""
 
+import os
+import shutil
 import subprocess
+import time
 import unittest
 
 import editor
@@ -13,6 +18,10 @@ import harness
 # write-back ran before the bar's close wrote [MainForm].
 SETUP = editor.setup_ini(GTime=5000)
 TAKEN_BACK = b"GTime=990\r\n"
+QUESTION = ("前回 Windows を終了したときに保存できなかったボタンと設定が"
+            "あります。読み込みますか？")
+IDYES = 6
+IDNO = 7
 
 
 class ClosingTest(editor.EditorTestCase):
@@ -89,10 +98,74 @@ class ClosingTest(editor.EditorTestCase):
         harness.wait_until(
             lambda: self.wine.driver("foreground")["hwnd"] ==
             first.window["hwnd"], 5, "the running bar in front")
-        # A bar of another folder runs beside it.
+        # A bar of another folder runs beside it, with a window of its own.
         other = self.start_bar(self.wine.new_app())
-        other.wait_shown()
+        self.assertNotEqual(other.wait_shown()["hwnd"], first.window["hwnd"])
         self.assertTrue(first.running() and other.running())
+
+    def test_second_drive_letter_is_the_same_folder(self):
+        # P: maps the folder above the program's: P:\\app-N\\pinrow.exe is
+        # the same program folder under another spelling.
+        drive = self.wine.prefix / "dosdevices" / "p:"
+        if drive.is_symlink() or drive.exists():
+            drive.unlink()
+        os.symlink(self.app.path.parent, drive)
+        self.addCleanup(drive.unlink)
+        # The first under its Z: spelling (Wine would name a Unix path P:).
+        first = harness.Program(self.wine, self.wine.popen(
+            [harness.winpath(self.app.exe)]), harness.BAR_TITLE)
+        self._programs.append(first)
+        self.bar = first
+        first.wait_shown()
+        second = self.wine.popen([f"P:\\{self.app.path.name}\\pinrow.exe"])
+        try:
+            self.assertEqual(second.wait(30), 0)
+        finally:
+            if second.poll() is None:
+                second.kill()
+        bars = self.wine.windows(title=harness.BAR_TITLE)
+        self.assertEqual([w["hwnd"] for w in bars if w["visible"]],
+                         [first.window["hwnd"]])
+
+    def recovery_root(self):
+        users = self.wine.prefix / "drive_c" / "users"
+        local = next(p for p in users.glob("*/AppData/Local")
+                     if p.parts[-3] != "Public")
+        return local / "Pinrow" / "recovery"
+
+    def test_held_file_at_the_end_of_the_session_is_offered_back(self):
+        root = self.recovery_root()
+        shutil.rmtree(root, ignore_errors=True)
+        self.addCleanup(shutil.rmtree, root, True)
+        self.start_bar_shown()
+        self.press("window", "Pinrow", "focusbtn", "UL", "keys", "ctrl+down")
+        before = self.app.read("tag.txt")
+        moved = before.replace(b"0,0,400,1200,400,UL", b"0,0,500,1200,400,UL")
+        marker = self.app.path.parent / f"{self.app.path.name}-held"
+        holder = self.wine.popen([
+            self.wine.tool("driver.exe"), "-", "hold",
+            harness._arg(harness.winpath(self.app.file("tag.txt"))), 15000,
+            harness._arg(harness.winpath(marker))])
+        harness.wait_until(marker.exists, 30, "tag.txt held")
+        started = time.monotonic()
+        self.end_session()
+        self.assertEqual(self.bar.wait_exit(), 0)
+        self.assertLess(time.monotonic() - started, 10)
+        self.assertEqual(self.app.read("tag.txt"), before)
+        kept = list(root.glob("*/tag.txt"))
+        self.assertEqual([p.read_bytes() for p in kept], [moved])
+        self.assertEqual(holder.wait(30), 0)
+
+        bar = self.start_bar()
+        box = bar.wait_dialog(timeout=30)
+        self.assertEqual((box.caption, box.text), ("Pinrow", QUESTION))
+        self.assertEqual(sorted(box.buttons.values()), [IDYES, IDNO])
+        box.press(IDYES)
+        bar.wait_shown()
+        self.assertEqual(self.app.read("tag.txt"), moved)
+        self.assertFalse(kept[0].exists())
+        bar.close()
+        self.assertEqual(bar.wait_exit(), 0)
 
     def open_notepad_in_front(self):
         notepad = editor.start_notepad(self.wine)

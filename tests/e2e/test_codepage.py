@@ -1,6 +1,7 @@
 """Japanese buttons and settings read, show, paste and save alike whatever
 code page the system is set to: the files are code page 932 on a Japanese
-system (932) and on a Western one (1252) alike."""
+system (932), on a Western one (1252) and on one set to UTF-8 (65001)
+alike."""
 
 import unittest
 
@@ -47,6 +48,12 @@ class JapaneseFilesOnWesternSystemTest(JapaneseFilesTest):
 
     code_page = 1252
     wine_session = staticmethod(harness.western_session)
+
+
+class JapaneseFilesOnUtf8SystemTest(JapaneseFilesTest):
+
+    code_page = 65001
+    wine_session = staticmethod(harness.utf8_session)
 
 
 if __name__ == "__main__":

@@ -19,6 +19,12 @@ BUTTONS = 12
 NO_HEADER = (390, 4500)
 FIRST_NO_CELL = (390, 4740)
 FIRST_CAPTION = (720, 4800)
+# A control of each page after the first, by its corner in the dialog's
+# client twips: the table page's first attribute box, the settings page's
+# modifier list, the About page's version line. Once it shows, the page's
+# controls are being made; once the dialog takes messages again, all are.
+PAGE_MARKS = [None, ("Edit", 1680, 790), ("ComboBox", 3600, 720),
+              ("Static", 2580, 2520)]
 
 
 def tag_file():
@@ -91,15 +97,19 @@ class DialogDpiTest(unittest.TestCase):
         dialog = None
         tpp = 1440 // wine.dpi
         for page in range(PAGES):
-            result = presser.run(*step, "sleep", 300, "controls")
-            self.assertTrue(result.ok, result.error)
+            mark = ["waitat", *PAGE_MARKS[page], 5000] if page else []
+            shown = presser.run(*step, *mark)
+            self.assertTrue(shown.ok, shown.error)
             dialog = dialog or wine.wait_window(title="設定")
+            wine.wait_idle(dialog["hwnd"])
+            result = presser.run("window", "設定", "controls")
+            self.assertTrue(result.ok, result.error)
             ARTIFACTS.mkdir(parents=True, exist_ok=True)
             wine.screenshot(ARTIFACTS / f"dialog-{wine.dpi}dpi-page{page}.png",
                             dialog["rect"])
             # The text's ink and the margins fit the cell's room (its
             # advance may be a pixel wider: blank bearings).
-            for ink, margins, width in rooms(result):
+            for ink, margins, width in rooms(shown):
                 with self.subTest(dpi=wine.dpi, ink=ink, room=width):
                     self.assertLessEqual(ink + margins, width)
             found = controls(result)

@@ -1,7 +1,8 @@
 """The files survive what a hostile user, another program or a failing disk
-does to them: bytes the code page lacks, LF line ends, a folder name outside
-the code page, other number forms in setup.ini, a file held open for a
-moment, a read-only or hidden tag.txt and a full disk."""
+does to them: bytes the code page lacks, LF and mixed line ends, a folder
+name outside the code page, other number forms in setup.ini, a file held
+open for a moment, a read-only, hidden or linked tag.txt and a full
+disk."""
 
 import os
 import shutil
@@ -67,6 +68,35 @@ class FilesTest(harness.BarTestCase):
                 self.assertEqual(self.captions(bar)[1:], DEFAULT_CAPTIONS[1:])
                 self.close_and_wait(bar)
                 self.assertEqual(app.read("tag.txt"), saved)
+
+    def test_lone_line_feed_of_a_hand_edit_ends_its_line(self):
+        # A LF alone inside a CR LF file: every row keeps its button, and the
+        # close writes each row on a line of its own.
+        mixed = DEFAULT_TAGS.replace(b"</ol>\r\n", b"</ol>\n", 1)
+        self.app.write("tag.txt", mixed)
+        bar = self.start_shown()
+        self.assertEqual(self.captions(bar), DEFAULT_CAPTIONS)
+        self.close_and_wait(bar)
+        self.assertEqual(self.app.read("tag.txt"), DEFAULT_TAGS)
+
+    def test_linked_tag_file_stays_a_link(self):
+        # tag.txt a link into a synced folder: the save replaces the file the
+        # link points to, in its folder, and the link stays. The blanks
+        # around a number, which the save drops, show that it wrote.
+        synced = self.wine.run_dir / f"synced-{self.app.path.name}"
+        synced.mkdir()
+        (synced / "tag.txt").write_bytes(
+            DEFAULT_TAGS.replace(b"0,0,400,", b"0,0, 400 ,", 1))
+        os.symlink(synced / "tag.txt", self.app.file("tag.txt"))
+        bar = self.start_shown()
+        self.close_and_wait(bar)
+        self.assertTrue(self.app.file("tag.txt").is_symlink())
+        self.assertEqual(os.readlink(self.app.file("tag.txt")),
+                         str(synced / "tag.txt"))
+        self.assertEqual((synced / "tag.txt").read_bytes(), DEFAULT_TAGS)
+        self.assertEqual([p.name for p in synced.iterdir()], ["tag.txt"])
+        self.assertEqual(sorted(p.name for p in self.app.path.iterdir()),
+                         ["pinrow.exe", "setup.ini", "tag.txt"])
 
     def test_folder_name_outside_the_code_page(self):
         # Top and Left of 600 twips are 40 pixels: the settings were read.

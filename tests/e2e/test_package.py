@@ -1,8 +1,10 @@
 """The package for users (scripts/package.sh): the zip holds exactly the
 program just built, the guide and the licence, its checksum file verifies,
-a second run gives the same bytes, and the program from the zip starts in
+a second run gives the same bytes, a clean build of the same sources in
+another folder gives the same exe, and the program from the zip starts in
 a fresh folder, makes its two files and closes."""
 
+import hashlib
 import re
 import shutil
 import struct
@@ -93,6 +95,33 @@ class PackageTest(harness.BarTestCase):
         sums = [p.with_name(p.name + ".sha256").read_bytes()
                 for p in (self.zip_path, second)]
         self.assertEqual(sums[0], sums[1])
+
+    def test_a_clean_build_in_another_folder_gives_the_same_exe(self):
+        # The sources as they are (tracked files and new ones git does not
+        # ignore) copied elsewhere and built afresh with the same preset: no
+        # folder name or time of the build may reach the exe.
+        copy = OUT / "elsewhere"
+        shutil.rmtree(copy, ignore_errors=True)
+        listed = subprocess.run(
+            ["git", "ls-files", "-z", "--cached", "--others",
+             "--exclude-standard"], cwd=harness.REPO, capture_output=True,
+            check=True).stdout.decode().split("\0")
+        for name in filter(None, listed):
+            if (harness.REPO / name).is_file():
+                (copy / name).parent.mkdir(parents=True, exist_ok=True)
+                shutil.copy2(harness.REPO / name, copy / name)
+        for step in (["--preset", "windows"],
+                     ["--build", "--preset", "windows", "-j2",
+                      "--target", "pinrow"]):
+            run = subprocess.run(["cmake", *step], cwd=copy,
+                                 capture_output=True, text=True, timeout=1200)
+            self.assertEqual(run.returncode, 0, run.stdout[-3000:] +
+                             run.stderr[-3000:])
+        digests = [hashlib.sha256(exe.read_bytes()).hexdigest() for exe in
+                   (copy / "build" / "windows" / "pinrow.exe",
+                    SOURCES["pinrow.exe"])]
+        self.assertEqual(digests[0], digests[1], "SHA-256 of the two exes")
+        shutil.rmtree(copy, ignore_errors=True)
 
     def test_program_from_the_zip_starts_in_a_fresh_folder_and_closes(self):
         unpacked = self.wine.run_dir / "unpacked"

@@ -1,8 +1,10 @@
 """Long use: many presses of the five default buttons and table pastes into
 Wine's notepad. Every batch compares the editor's whole text with the text
 expected from the presses, and checks that no modifier key is left down;
-the bar's working set and GDI/USER object counts are taken after the first
-50 presses and at the end.
+the bar's working set, GDI/USER object counts and windows are taken after
+the first 50 presses and at the end: a count the system reports as 0 at
+the start is not measured (Wine's GetGuiResources answers 0), the others
+may grow only a little.
 
 The test command runs 100 presses and 2 tables; tests/bench/soak_bench.py
 runs 1,000 presses and 20 tables through the same test
@@ -27,6 +29,10 @@ TAGS = {
 TABLE = "table"
 BATCH = 50      # presses per presser run; the first batch is the baseline
 GROWTH = 0.10   # the most the object counts may grow past the baseline
+# The most the working set may grow past the baseline: generous, since
+# Wine's own share of it varies from run to run; a leak of a few kilobytes
+# a press passes, one of a bitmap or a buffer a press does not.
+WORKING_SET_GROWTH = 0.25
 
 
 def plan(presses, tables, seed=2026):
@@ -57,7 +63,16 @@ def batches(steps):
 
 
 def growth(before, after):
-    return (after - before) / before if before else 0.0
+    """The relative growth, or None when there is no baseline to grow from
+    (a count the system does not report)."""
+    return (after - before) / before if before else None
+
+
+def described(key, before, after):
+    change = growth(before, after)
+    if change is None:
+        return f"{key} not measured ({before} -> {after})"
+    return f"{key} {before} -> {after} ({change:+.1%})"
 
 
 class SoakTest(editor.EditorTestCase):
@@ -102,17 +117,22 @@ class SoakTest(editor.EditorTestCase):
             if baseline is None:
                 baseline = self.wine.driver("resources", pid)
         final = self.wine.driver("resources", pid)
-        counts = ("gdi", "user", "windows")
-        # Wine's GetGuiResources answers 0 for every process; the number of
-        # the bar's windows then stands in for its USER objects.
+        limits = {"working_set": WORKING_SET_GROWTH, "gdi": GROWTH,
+                  "user": GROWTH, "windows": GROWTH}
         print(f"\nsoak: {done} presses, {tables} tables; " + ", ".join(
-            f"{key} {baseline[key]} -> {final[key]} "
-            f"({growth(baseline[key], final[key]):+.1%})"
-            if baseline[key] or final[key] else f"{key} not reported"
-            for key in ("working_set",) + counts), flush=True)
-        for key in counts:
-            self.assertLessEqual(growth(baseline[key], final[key]), GROWTH,
-                                 key)
+            described(key, baseline[key], final[key]) for key in limits),
+            flush=True)
+        # Wine's GetGuiResources answers 0 for every process; the number of
+        # the bar's windows then stands in for its USER objects, so it and
+        # the working set must be measured.
+        for key in ("working_set", "windows"):
+            self.assertGreater(baseline[key], 0, f"{key} not measured")
+        for key, limit in limits.items():
+            change = growth(baseline[key], final[key])
+            if change is not None:
+                with self.subTest(key):
+                    self.assertLessEqual(change, limit, described(
+                        key, baseline[key], final[key]))
         self.close_bar()
 
 

@@ -152,22 +152,44 @@ class StartupTest(harness.BarTestCase):
                 self.close_and_wait(bar)
 
     def test_unreadable_tag_file_ends_the_program_untouched(self):
-        damaged = (b"0,0,abc,1200,400,UL,<ul>,</ul>\r\n"
-                   b"1,0,800,1200,400,OL,<ol>,</ol>\r\n")
-        self.app.write("tag.txt", damaged)
-        bar = self.start_bar()
-        box = bar.wait_dialog()
-        self.assertEqual(box.caption, "Pinrow：エラー")
-        self.assertEqual(box.text,
-                         "データの読み込みに失敗しました。\r\n強制終了します。")
-        self.assertEqual(list(box.buttons.values()), [harness.IDOK])
-        box.press()
-        bar.wait_exit()
-        self.assertEqual(self.app.read("tag.txt"), damaged)
-        # The process ended without its closing step: setup.ini is the
-        # default file that start-up created, not rewritten.
-        self.assertEqual(self.app.read("setup.ini"), DEFAULT_SETUP)
-        self.assertEqual(self.wine.windows(title="Pinrow"), [])
+        # The message names the line and what is wrong with it.
+        ul = b"0,0,400,1200,400,UL,<ul>,</ul>\r\n"
+        for damaged, why in (
+                (b"0,0,abc,1200,400,UL,<ul>,</ul>\r\n", "1 行目: 上位置が数値ではありません。"),
+                (ul * 2 + b"2,0,0,1,1,,<p>,\r\n", "3 行目: ボタン名が空です。"),
+                (ul * 32, "32 行目: ボタンは 31 個までです。"),
+                (ul + b"\r\n", "2 行目: 空の行です。")):
+            with self.subTest(why):
+                app = self.wine.new_app(files={"tag.txt": damaged})
+                bar = self.start_bar(app)
+                box = bar.wait_dialog()
+                self.assertEqual(box.caption, "Pinrow：エラー")
+                self.assertEqual(box.text,
+                                 "データの読み込みに失敗しました。\r\n"
+                                 "強制終了します。\r\n" + why)
+                self.assertEqual(list(box.buttons.values()), [harness.IDOK])
+                box.press()
+                bar.wait_exit()
+                self.assertEqual(app.read("tag.txt"), damaged)
+                # The process ended without its closing step: setup.ini is
+                # the default file that start-up created, not rewritten.
+                self.assertEqual(app.read("setup.ini"), DEFAULT_SETUP)
+                self.assertEqual(self.wine.windows(title="Pinrow"), [])
+
+    def test_bar_grows_no_further_than_its_monitor(self):
+        # A button at 32000 twips would grow the bar far past the desktop
+        # (1200 x 780): it stops at the work area's edges, where it is.
+        app = self.wine.new_app(files={
+            "tag.txt": b"0,32000,32000,1200,1200,Far,<f>,\r\n",
+            "setup.ini": DEFAULT_SETUP.replace(b"Top = 300", b"Top = 600")})
+        bar = self.start_shown(app)
+        left, top, right, bottom = bar.window["rect"]
+        self.assertEqual((left, top), (20, 40))
+        desktop = [int(n) for n in harness.DESKTOP_SIZE.split("x")]
+        self.assertEqual((right, bottom), tuple(desktop))
+        self.close_and_wait(bar)
+        self.assertEqual(app.read("tag.txt"),
+                         b"0,32000,32000,1200,1200,Far,<f>,\r\n")
 
     def test_empty_setup_file_is_read_not_rewritten(self):
         self.app.write("setup.ini", b"")

@@ -52,6 +52,8 @@ inline void Reset() {
   GetWindowTime = 0;
   Delay[0] = Delay[1] = 0;
   TableMarkupSettings.Resize(5, 3);
+  TagFileNoted = TagFileNote();
+  SetupFileFormat = textfile::Format();
 }
 
 inline void WriteFile(const char* name, const std::string& bytes) {

@@ -1,12 +1,13 @@
 // Fuzz target for the settings-file reader and the key write. For any
-// setup.ini:
+// setup.ini (with a UTF-8 or UTF-16 mark, or mixed line ends):
 //  - the load's reads never fail: no message, no error, every narrowed
-//    integer within 16 bits, every text within the 255-byte cut, and a text
-//    read is bytes that stand in the file;
+//    integer within 16 bits, and a text read, in the file's encoding, is
+//    bytes that stand in the file's body;
 //  - one read of the file answers every key exactly as a read of the file
 //    for each key does;
-//  - writing one key (a value taken from the input) reads back as written
-//    and leaves every other key of the load as it read before.
+//  - writing one key (a value taken from the input) keeps a file's mark,
+//    reads back as written and leaves every other key of the load as it
+//    read before (where the file is still taken for the same encoding).
 #include <array>
 #include <cstddef>
 #include <cstdint>
@@ -14,7 +15,7 @@
 #include <vector>
 
 #include "fuzz/fuzz_support.h"
-#include "store/ansi_text.h"
+#include "store/text_format.h"
 
 namespace {
 
@@ -41,15 +42,13 @@ const std::array<Key, 24> kKeys = {{
     {"TD", "Visible", false},        {"TD", "Enter", false},
 }};
 
-// Every key as the load reads it, texts as their bytes.
-std::vector<std::string> ReadAll() {
+// Every key as the load reads it, texts as their bytes in the encoding.
+std::vector<std::string> ReadAll(textfile::Encoding encoding) {
   std::vector<std::string> values;
   for (const Key& k : kKeys) {
     if (k.text) {
-      std::string bytes =
-          ansi::Encode(modPublic::ReadIniString(k.section, k.key));
-      Check(bytes.size() <= 255, "a text read is cut to 255 bytes");
-      values.push_back(bytes);
+      values.push_back(textfile::Encode(
+          modPublic::ReadIniString(k.section, k.key), encoding));
     } else {
       values.push_back(
           std::to_string(modPublic::ReadIniInteger16(k.section, k.key)));
@@ -83,15 +82,18 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data,
   const std::string file(reinterpret_cast<const char*>(data), size);
   fuzz_support::Reset();
   fuzz_support::WriteFile("setup.ini", file);
+  const textfile::Format format = textfile::Detect(file);
+  const std::string body = textfile::Body(file, format);
 
-  std::vector<std::string> perKey = ReadAll();
+  std::vector<std::string> perKey = ReadAll(format.encoding);
   for (std::size_t i = 0; i < kKeys.size(); ++i)
     if (kKeys[i].text && !perKey[i].empty())
-      Check(file.find(perKey[i]) != std::string::npos,
+      Check(body.find(perKey[i]) != std::string::npos,
             "a text read stands in the file");
   {
     SetupSnapshot oneRead;
-    Check(ReadAll() == perKey, "one read answers as a read per key");
+    Check(ReadAll(format.encoding) == perKey,
+          "one read answers as a read per key");
     ReadPasteSettings();
     ReadTableSettings();
   }
@@ -100,14 +102,22 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data,
 
   // Write one key, chosen and filled from the input.
   const std::size_t chosen = size ? data[0] % kKeys.size() : 0;
-  const std::string value = WritableValue(file.substr(size / 2));
-  WriteIniString(kKeys[chosen].section, kKeys[chosen].key, ansi::Decode(value));
-  std::vector<std::string> after = ReadAll();
+  const std::wstring value =
+      textfile::Decode(WritableValue(file.substr(size / 2)), format.encoding);
+  WriteIniString(kKeys[chosen].section, kKeys[chosen].key, value);
+  const textfile::Format written =
+      textfile::Detect(fuzz_support::ReadFile("setup.ini"));
+  if (format.encoding == textfile::Encoding::Utf8Bom ||
+      format.encoding == textfile::Encoding::Utf16Le)
+    Check(written.encoding == format.encoding, "a write keeps the mark");
+  if (written.encoding != format.encoding) return 0;
+  std::vector<std::string> after = ReadAll(format.encoding);
   for (std::size_t i = 0; i < kKeys.size(); ++i) {
     if (i != chosen) {
       Check(after[i] == perKey[i], "a write leaves the other keys");
     } else if (kKeys[i].text) {
-      Check(after[i] == value, "a written text reads back");
+      Check(after[i] == textfile::Encode(value, format.encoding),
+            "a written text reads back");
     }
   }
   return 0;

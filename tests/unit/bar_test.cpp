@@ -225,15 +225,20 @@ TEST_F(BarTest, DamagedSettingsStillLoadTheButtons) {
 }
 
 // A hand-edited button ending past 32767 twips opens quietly: the bar's
-// extents and client size stop at 32767.
+// extents stop at 32767, and the bar grows only to the edges of its
+// monitor's work area, where it stays, its title bar on the screen.
 TEST_F(BarTest, ButtonEndingPastTheLargestTwipsOpensQuietly) {
   WriteBytes("tag.txt", "0,32000,32000,1200,1200,Far,<f>,\r\n");
   Start();
   hl::PressPictureButton(*bar_->cmdSetup);
   EXPECT_TRUE(hl::MsgBoxes().empty()) << OnlyError();
   EXPECT_EQ(MaxButtonRight, 32767);
-  EXPECT_EQ(BarClientWidth, 32767);
-  EXPECT_EQ(BarClientHeight, 32767);
+  const platform::ScreenArea area = Form().WorkArea();
+  EXPECT_EQ(Form().Left(), 300);
+  EXPECT_EQ(Form().Top(), 300);
+  EXPECT_EQ(Form().Left() + Form().Width(), area.right);
+  EXPECT_EQ(Form().Top() + Form().Height(), area.bottom);
+  EXPECT_EQ(BarClientWidth, Form().ScaleWidth());
 }
 
 // A button registered past the bar's edge shows once the dialog has

@@ -3,6 +3,7 @@
 // dialog is open; one bar per data folder, and where the files are kept.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <functional>
 #include <memory>
@@ -221,6 +222,76 @@ TEST_F(ClosingTest, DialogTakesItsValuesBackBeforeTheBarSaves) {
   }
 }
 
+// At the end of the session the four saves of a bar with its dialog open
+// share about three seconds however long the files stay held, under the
+// shutdown reason; what they could not save waits in the recovery folder,
+// in the form of the file it stands for, and the next start offers it:
+// taken, it goes into the data folder; left, the user is told where it is.
+TEST_F(ClosingTest, SessionEndKeepsWhatItCannotSaveForTheNextStart) {
+  const std::wstring question =
+      L"前回 Windows を終了したときに保存できなかったボタンと設定があります。"
+      L"読み込みますか？";
+  for (const int answer : {platform::kIdYes, platform::kIdNo}) {
+    SCOPED_TRACE(answer);
+    Fresh();
+    fs::create_directory(PathOf("local"));
+    hl::SetKnownFolders(L"", Folder("local"));
+    Start();
+    const std::string tags = ReadBytes("tag.txt");
+    const std::string setup = ReadBytes("setup.ini");
+    GetWindowTime = 250;
+    TableMarkupSettings(elTD, propQuality) = L"class='kept'";
+    TagTable(0, colCaption) = L"kept";
+    for (const char* file : {"tag.txt", "setup.ini"})
+      hl::HoldFile(Folder(file), 60000);
+    std::uint64_t spent = 0;
+    hl::QueueModalScript([&](platform::Form&) {
+      const std::uint64_t before = platform::TickCount();
+      struct Spent {
+        std::uint64_t& spent;
+        std::uint64_t before;
+        ~Spent() { spent = platform::TickCount() - before; }
+      } measure{spent, before};
+      hl::EndSession();
+    });
+    EXPECT_THROW(hl::PressPictureButton(*bar_->cmdSetup), hl::ProcessEnded);
+    EXPECT_LE(spent, 3100u);
+    const std::wstring bar = std::to_wstring(Form().hWnd());
+    const auto& log = hl::Log();
+    EXPECT_NE(
+        std::find(log.begin(), log.end(),
+                  L"BlockShutdown " + bar + L" ボタンと設定を保存しています"),
+        log.end());
+    EXPECT_EQ(log.back(), L"UnblockShutdown " + bar);
+    EXPECT_EQ(ReadBytes("tag.txt"), tags);
+    EXPECT_EQ(ReadBytes("setup.ini"), setup);
+
+    // The next start, the files free again.
+    const std::wstring kept = RecoveryFolder(Folder());
+    bar_.reset();
+    hl::Reset(Folder());
+    hl::ResetForms();
+    hl::SetKnownFolders(L"", Folder("local"));
+    testing_support::ResetSharedState();
+    hl::QueueMsgBoxAnswer(answer);
+    Start();
+    std::vector<std::wstring> boxes = {question};
+    if (answer == platform::kIdNo)
+      boxes.push_back(
+          L"保存できなかったボタンと設定は、次のフォルダーに残してあります。"
+          L"いらなくなったら、このフォルダーを削除してください。\r\n" +
+          kept);
+    EXPECT_EQ(Prompts(), boxes);
+    const bool taken = answer == platform::kIdYes;
+    EXPECT_EQ(Holds("tag.txt", ",kept,"), taken);
+    EXPECT_EQ(Holds("setup.ini", "GTime=250\r\n"), taken);
+    EXPECT_EQ(Holds("setup.ini", "quality=class='kept'\r\n"), taken);
+    EXPECT_EQ(bar_->Check[0]->Caption(), taken ? L"kept" : L"UL");
+    EXPECT_EQ(platform::FileExists(kept + L"\\tag.txt"), !taken);
+    EXPECT_EQ(platform::FileExists(kept + L"\\setup.ini"), !taken);
+  }
+}
+
 TEST_F(ClosingTest, SecondBarOnTheSameFilesBringsTheFirstBack) {
   hl::ClaimedElsewhere(Folder());
   Start();
@@ -230,26 +301,28 @@ TEST_F(ClosingTest, SecondBarOnTheSameFilesBringsTheFirstBack) {
   EXPECT_FALSE(Exists("tag.txt"));
 }
 
-// The files stay beside the program while its folder takes new files; a
-// folder that does not (an installed program's) sends them to the user's
-// data folder, copied over once with a notice, and that folder is used from
-// then on, even when the program's folder takes files again.
+// The files stay beside the program while its folder takes them; a folder
+// that does not (an installed program's) sends them to the program
+// folder's own folder in the user's data, copied over once with a notice,
+// and that folder is used from then on, without probing the program's
+// folder again. Once the program's folder takes writes to its own files
+// again, those are used.
 TEST_F(ClosingTest, FilesLiveInTheUsersFolderWhenTheProgramsFolderRefuses) {
-  fs::create_directory(PathOf("appdata"));
-  const std::wstring user = Folder("appdata") + L"\\Pinrow";
-  const std::wstring notice =
-      L"アプリケーションのフォルダーに書き込めないため、"
-      L"ボタンと設定を次のフォルダーに保存します。\r\n" +
-      user;
-  hl::SetUserDataFolder(user);
+  fs::create_directory(PathOf("roaming"));
+  hl::SetKnownFolders(Folder("roaming"), L"");
   WriteBytes("tag.txt", "0,0,0,900,300,Mine,<m>,\r\n");
 
   Start();  // the program's folder takes files: nothing changes
   EXPECT_EQ(TagPath(), Folder("tag.txt"));
-  EXPECT_FALSE(fs::exists(PathOf("appdata/Pinrow")));
+  EXPECT_FALSE(fs::exists(PathOf("roaming/Pinrow")));
   Form().Close();
 
   hl::SetFolderTakesNewFile(Folder(), false);
+  const std::wstring user = FallbackFolder(Folder());
+  const std::wstring notice =
+      L"アプリケーションのフォルダーに書き込めないため、"
+      L"ボタンと設定を次のフォルダーに保存します。\r\n" +
+      user;
   for (int start = 0; start < 2; ++start) {
     hl::MsgBoxes().clear();
     Start();
@@ -259,12 +332,10 @@ TEST_F(ClosingTest, FilesLiveInTheUsersFolderWhenTheProgramsFolderRefuses) {
                                     : std::vector<std::wstring>{});
     TagTable(0, colCaption) = L"Moved";
     Form().Close();
-    EXPECT_NE(ReadBytes("appdata/Pinrow/tag.txt").find("Moved"),
-              std::string::npos);
   }
   hl::SetFolderTakesNewFile(Folder(), true);
   Start();
-  EXPECT_EQ(bar_->Check[0]->Caption(), L"Moved");
+  EXPECT_EQ(TagPath(), Folder("tag.txt"));
   EXPECT_EQ(hl::MsgBoxes().size(), 0u);
 }
 

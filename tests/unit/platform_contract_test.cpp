@@ -17,6 +17,7 @@
 
 namespace {
 
+using contract::UserComeBack;
 using contract::UserPaste;
 using contract::UserType;
 using contract::UserWheel;
@@ -106,6 +107,23 @@ TEST_F(ContractTest, ValuesOutsideWhatAPropertyTakesAreRefused) {
   platform::Timer& timer = form().AddTimer();
   timer.SetInterval(-5);
   EXPECT_EQ(timer.Interval(), 0);
+}
+
+// The bar's timer is never started at interval 0 and no press then finds a
+// target: at 0 a timer never ticks, whether it never ran or was stopped.
+TEST_F(ContractTest, TimerTicksOnlyAtAPositiveInterval) {
+  platform::Timer& timer = form().AddTimer();
+  int ticks = 0;
+  timer.Tick = [&] { ++ticks; };
+  contract::TimePasses(timer, 300);
+  EXPECT_EQ(ticks, 0) << "never started";
+  timer.SetInterval(20);
+  contract::TimePasses(timer, 300);
+  EXPECT_GT(ticks, 0) << "at 20 ms";
+  timer.SetInterval(0);
+  ticks = 0;
+  contract::TimePasses(timer, 300);
+  EXPECT_EQ(ticks, 0) << "stopped with 0";
 }
 
 TEST_F(ContractTest, DisabledCheckBoxKeepsItsValue) {
@@ -240,6 +258,67 @@ TEST_F(ContractTest, ShowFiresActivateWhenTheFormBecomesActive) {
   form().Close();
   form().Close();
   EXPECT_EQ(unloads, 1);
+}
+
+// Coming back to the form from another program fires AppActivate once;
+// moving between the program's own forms never does.
+TEST_F(ContractTest, AppActivateFiresWhenTheUserComesBackFromAnotherProgram) {
+  int comebacks = 0;
+  form().AppActivate = [&] { ++comebacks; };
+  form().Show();
+  platform::FormArgs args;
+  args.caption = L"other";
+  std::unique_ptr<Form> other = platform::CreateForm(args);
+  other->Show();
+  other->Close();
+  platform::DoEvents();
+  EXPECT_EQ(comebacks, 0);
+  UserComeBack(form());
+  EXPECT_EQ(comebacks, 1);
+}
+
+// A form's work area holds the form's place on a screen of some size.
+TEST_F(ContractTest, WorkAreaIsThatOfTheFormsMonitor) {
+  form().Show();
+  const platform::ScreenArea area = form().WorkArea();
+  EXPECT_LT(area.left, area.right);
+  EXPECT_LT(area.top, area.bottom);
+  EXPECT_GE(area.right - area.left, 6000);
+}
+
+// Files: a stamp that follows each write, the names of a folder's files by
+// a pattern, a rename that never overwrites, a removal, a folder's
+// canonical path the same for another spelling of it.
+TEST(FilesContract, StampsNamesRenamesAndCanonicalPaths) {
+  namespace fs = std::filesystem;
+  const fs::path root = fs::temp_directory_path() / "pinrow-contract-names";
+  fs::remove_all(root);
+  fs::create_directories(root / "data" / "sub");
+  const std::wstring folder = root.wstring() + L"\\data";
+  const std::wstring file = folder + L"\\f.txt", other = folder + L"\\g.txt";
+  EXPECT_FALSE(platform::StampOf(file));
+  for (const char* content : {"one", "three"}) {
+    auto out = platform::OpenOutputFile(file);
+    out->Write(content);
+    out->Commit();
+  }
+  const auto stamp = platform::StampOf(file);
+  ASSERT_TRUE(stamp);
+  EXPECT_EQ(stamp->size, 5u);
+  EXPECT_TRUE(platform::FileTakesWrites(file));
+  EXPECT_EQ(platform::FindFiles(folder, L"F*"),
+            std::vector<std::wstring>{L"f.txt"});
+  EXPECT_TRUE(platform::FindFiles(
+                  folder, std::wstring(L"*") + platform::kSaveMark + L"*")
+                  .empty());
+  EXPECT_TRUE(platform::CopyNewFile(file, other));
+  EXPECT_FALSE(platform::RenameFile(file, other));
+  EXPECT_TRUE(platform::RemoveFile(other));
+  EXPECT_TRUE(platform::RenameFile(file, other));
+  EXPECT_FALSE(platform::FileExists(file));
+  EXPECT_EQ(platform::CanonicalPath(folder + L"\\sub\\.."),
+            platform::CanonicalPath(folder));
+  fs::remove_all(root);
 }
 
 // Files: a folder made, a file written whole and replaced whole, with no

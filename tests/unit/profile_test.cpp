@@ -20,13 +20,14 @@ class ProfileTest : public testing_support::AppFolderTest {
   int GetInt(const std::string& section, const std::string& key, int def) {
     return File().GetInt(section, key, def);
   }
-  // Sets one key on the file's lines as a save does, and writes them.
+  // Sets one key on the file's lines as a save does and writes them;
+  // whether a fresh read of the file gives the value back.
   bool Put(const std::string& section, const std::string& key,
            const std::string& value) {
     std::vector<std::string> lines = ini::SplitLines(ReadBytes("p.ini"));
     ini::SetEntry(lines, section, key, value);
     WriteBytes("p.ini", ini::JoinLines(lines));
-    return true;
+    return Get(section, key, "\x01missing") == value;
   }
 };
 

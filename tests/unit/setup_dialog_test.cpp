@@ -372,6 +372,9 @@ TEST_F(SetupDialogTest, BoxesRefuseWhatTheFilesWouldGiveBackChanged) {
       {nullptr, 4, true, L"a", kanji, L"a" + kanji.substr(0, 127), kLength},
       {nullptr, 0, true, L"", L" \"q\" ", L" \"q\" ", nullptr},
       {nullptr, 3, true, L"a", L"b\r\nc", L"a", kSequence},
+      // A value already longer (a hand edit) takes no more.
+      {nullptr, 2, false, std::wstring(300, L'x'), L"y",
+       std::wstring(300, L'x'), kLength},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(testing::Message() << c.e << " " << c.paste);
@@ -387,6 +390,41 @@ TEST_F(SetupDialogTest, BoxesRefuseWhatTheFilesWouldGiveBackChanged) {
     EXPECT_EQ(notices[0].title, L"入力できない文字です");
     EXPECT_EQ(notices[0].text, c.notice);
   }
+}
+
+// A stored attribute longer than the box takes (a hand edit) is shown and
+// written back whole; in its box deleting is taken, adding is not.
+TEST_F(SetupDialogTest, LongStoredAttributeIsKeptWhole) {
+  const std::string value = "class='" + std::string(300, 'x') + "'";
+  WriteBytes("setup.ini", "[TD]\r\nquality=" + value + "\r\n");
+  ReadTableSettings();
+  frmSetup& d = Open();
+  EXPECT_EQ(d.txtQuality(4).Text().size(), value.size());
+  Close();
+  EXPECT_NE(ReadBytes("setup.ini").find("quality=" + value + "\r\n"),
+            std::string::npos);
+  frmSetup& again = Open();
+  hl::ClickTab(*again.SSTab1, 1);
+  hl::Backspace(again.txtQuality(4));
+  EXPECT_EQ(again.txtQuality(4).Text().size(), value.size() - 1);
+  EXPECT_TRUE(hl::Notices(again.txtQuality(4)).empty());
+}
+
+// In a setup.ini or tag.txt of UTF-8 every character can be typed, and the
+// attribute boxes count the bytes the file's encoding takes.
+TEST_F(SetupDialogTest, BoxesOfUtfFilesTakeEveryCharacterByTheirBytes) {
+  WriteBytes("setup.ini", "\xEF\xBB\xBF[TD]\r\nquality=\r\n");
+  WriteBytes("tag.txt",
+             "\xEF\xBB\xBF"
+             "0,0,400,1200,400,UL,<ul>,</ul>\r\n");
+  ReadTableSettings();
+  LoadTagFile();
+  frmSetup& d = Open();
+  hl::Type(*d.txtInputCaption, L"é");
+  EXPECT_EQ(d.txtInputCaption->Text(), L"ULé");
+  hl::ClickTab(*d.SSTab1, 1);
+  hl::Paste(d.txtQuality(0), std::wstring(90, L'表'));  // 3 bytes each
+  EXPECT_EQ(d.txtQuality(0).Text(), std::wstring(85, L'表'));
 }
 
 }  // namespace

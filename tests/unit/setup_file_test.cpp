@@ -154,14 +154,15 @@ TEST_F(SetupFileTest, SnapshotAnswersEveryKeyFromOneRead) {
   EXPECT_EQ(PasteKey, L"Q");
 }
 
-TEST_F(SetupFileTest, ReadIniStringTrimsQuotesAndCutsLongValues) {
+// A value longer than the system's buffer (a hand edit) is read whole.
+TEST_F(SetupFileTest, ReadIniStringTrimsQuotesAndReadsLongValuesWhole) {
   std::string long300(300, 'x');
   WriteBytes("setup.ini", "[TH]\r\nquality=  \"border='1' \"  \r\n" +
                               ("[TD]\r\nquality=" + long300 + "\r\n") +
                               "[TR]\r\nquality=" + platform::ToAnsi(L"表の行") +
                               "\r\n");
   EXPECT_EQ(ReadIniString("TH", "quality"), L"border='1' ");
-  EXPECT_EQ(ReadIniString("TD", "quality"), std::wstring(255, L'x'));
+  EXPECT_EQ(ReadIniString("TD", "quality"), std::wstring(300, L'x'));
   EXPECT_EQ(ReadIniString("TR", "quality"), L"表の行");
 }
 
@@ -191,6 +192,54 @@ TEST_F(SetupFileTest, WritesKeepTheirLinesInPlace) {
   EXPECT_EQ(PasteShiftKey, 0);
   EXPECT_EQ(PasteKey, L"Y");
   EXPECT_EQ(Delay[1], -1);
+}
+
+// Little-endian UTF-16 of a text of the first 65536 characters, with the
+// mark.
+std::string Utf16(const std::wstring& text) {
+  std::string bytes = "\xFF\xFE";
+  for (wchar_t c : text) {
+    bytes += static_cast<char>(c & 0xFF);
+    bytes += static_cast<char>(c >> 8 & 0xFF);
+  }
+  return bytes;
+}
+
+// A setup.ini another program saved in UTF-8 or UTF-16 is read in its
+// encoding, and a save sets the keys where they stand, in that encoding,
+// with the file's mark and line ends: no second [MainForm], no doubled line
+// ends.
+TEST_F(SetupFileTest, FilesOfOtherProgramsAreReadAndWrittenInTheirEncoding) {
+  const std::wstring before =
+      L"[MainForm]\nGTime=100\n[TD]\nquality=class=\"本文\"\n";
+  const std::wstring after =
+      L"[MainForm]\nGTime=70\n[TD]\nquality=title=\"é\"\n";
+  const struct {
+    const char* name;
+    std::string file, saved;
+  } cases[] = {
+      {"UTF-8", textfile::Encode(before, textfile::Encoding::Utf8),
+       textfile::Encode(after, textfile::Encoding::Utf8)},
+      {"UTF-8 with a mark",
+       "\xEF\xBB\xBF" + textfile::Encode(before, textfile::Encoding::Utf8),
+       "\xEF\xBB\xBF" + textfile::Encode(after, textfile::Encoding::Utf8)},
+      {"UTF-16", Utf16(before), Utf16(after)},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    WriteBytes("setup.ini", c.file);
+    ReadPasteSettings();
+    ReadTableSettings();
+    EXPECT_EQ(GetWindowTime, 100);
+    EXPECT_EQ(TableMarkupSettings(elTD, propQuality),
+              vb::Variant(L"class=\"本文\""));
+    EXPECT_EQ(SetupFileFormat.encoding, textfile::Detect(c.file).encoding);
+    SetupSave save;
+    save.Set("MainForm", "GTime", L"70");
+    save.Set("TD", "quality", L"title=\"é\"");
+    EXPECT_TRUE(save.Commit());
+    EXPECT_EQ(ReadBytes("setup.ini"), c.saved);
+  }
 }
 
 TEST_F(SetupFileTest, WriteTableSettingsRecreatesAMissingFile) {

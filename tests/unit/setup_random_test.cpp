@@ -1,10 +1,11 @@
 // The settings dialog under seeded random use on the headless forms: rows
 // selected, the list scrolled, texts typed and pasted, sizes changed,
 // buttons registered and deleted (double clicks too), the dialog closed and
-// opened again, the bar closed and started again. A simple model of the
-// table says what each action must do; after every close tag.txt must load
-// and equal the model, no run-time error box may have shown and nothing may
-// be left held.
+// opened again, the bar's tag and table buttons pressed into an editor, the
+// bar closed and started again. A simple model of the table says what each
+// action must do; a press must paste the tag the model's row holds; after
+// every close tag.txt must load and equal the model, no run-time error box
+// may have shown and no key the pastes pressed may be left down.
 //
 // 10,000 actions by default; PINROW_DIALOG_ACTIONS=1000000 runs a million,
 // PINROW_DIALOG_SEED another seed.
@@ -34,6 +35,7 @@ using namespace modPublic;
 
 constexpr int kNew = -1;  // the model's selection of the new-button form
 constexpr int kDoubleClickMs = 500;
+constexpr platform::WindowHandle kEditor = 0x777;  // where presses paste
 
 unsigned long EnvNumber(const char* name, unsigned long fallback) {
   const char* text = std::getenv(name);
@@ -74,6 +76,7 @@ class SetupRandomTest : public testing_support::AppFolderTest {
            vb::CInt(TagTable(r, colWidth)), vb::CInt(TagTable(r, colHeight)),
            vb::CStr(TagTable(r, colCaption)), vb::CStr(TagTable(r, colTagS)),
            vb::CStr(TagTable(r, colTagE))});
+    hl::AddWindow(kEditor);
     OpenDialog();
   }
 
@@ -390,6 +393,50 @@ class SetupRandomTest : public testing_support::AppFolderTest {
     deletedAt_ = now_;
   }
 
+  // The dialog closed and the bar active again, the editor in front and
+  // recorded as the target: a few presses of tag buttons and of the table
+  // button, then the dialog opens again.
+  void PressBar() {
+    CloseDialog();
+    if (HasFatalFailure()) return;
+    hl::Activate(bar_->form());
+    hl::SetForegroundWindow(kEditor);
+    hl::Tick(*bar_->Timer1);
+    for (int n = 1 + Pick(3); n > 0 && !HasFatalFailure(); --n) {
+      if (Count() == 0 || Pick(5) == 0)
+        PressTable();
+      else
+        PressTag(Pick(Count()));
+    }
+    OpenDialog();
+  }
+
+  // A button up pastes its start tag, one down its end tag; one without an
+  // end tag always its start tag.
+  void PressTag(int r) {
+    platform::ToggleButton& button = *bar_->Check[r];
+    const Row& m = model_[r];
+    const std::wstring& want =
+        button.Value() == 0 || m.tagE.empty() ? m.tagS : m.tagE;
+    hl::Press(button);
+    ASSERT_EQ(WithCrLf(hl::ClipboardText()), WithCrLf(want)) << "button " << r;
+    ++tally_.presses;
+  }
+
+  // Columns and rows answered, or the rows' box cancelled: nothing pasted.
+  void PressTable() {
+    const std::wstring before = hl::ClipboardText();
+    const bool cancel = Pick(4) == 0;
+    hl::QueueInputBoxAnswer(std::to_wstring(1 + Pick(3)));
+    hl::QueueInputBoxAnswer(cancel ? L"" : std::to_wstring(1 + Pick(3)));
+    hl::PressPictureButton(*bar_->cmdTableSet);
+    if (cancel)
+      ASSERT_EQ(hl::ClipboardText(), before);
+    else
+      ASSERT_EQ(hl::ClipboardText().rfind(L"<table", 0), 0u);
+    ++tally_.tables;
+  }
+
   void Wait(int ms) {
     hl::AdvanceClock(ms);
     now_ += ms;
@@ -417,6 +464,8 @@ class SetupRandomTest : public testing_support::AppFolderTest {
         return;
       case 7:
         return CloseDialog(), OpenDialog();
+      case 8:
+        return PressBar();
       default:
         return CloseBar();
     }
@@ -424,7 +473,7 @@ class SetupRandomTest : public testing_support::AppFolderTest {
 
   // Weights of the actions above, the last (bar close) the rarest.
   int SomeAction() {
-    static const int weights[] = {12, 10, 14, 3, 8, 18, 4, 2, 1};
+    static const int weights[] = {12, 10, 14, 3, 8, 18, 4, 1, 1, 1};
     std::discrete_distribution<int> pick(std::begin(weights),
                                          std::end(weights));
     return pick(rng_);
@@ -440,15 +489,15 @@ class SetupRandomTest : public testing_support::AppFolderTest {
   int closes_ = 0;
   struct {
     int registered = 0, refused = 0, deleted = 0, doubleClicks = 0;
-    int most = 0;
+    int presses = 0, tables = 0, most = 0;
   } tally_;
   std::mt19937 rng_{static_cast<std::mt19937::result_type>(
       EnvNumber("PINROW_DIALOG_SEED", 20261209))};
 };
 
-const char* const kActionNames[] = {"select", "scroll",   "text",
-                                    "attr",   "geometry", "register",
-                                    "delete", "reopen",   "bar close"};
+const char* const kActionNames[] = {"select",   "scroll",   "text",   "attr",
+                                    "geometry", "register", "delete", "reopen",
+                                    "press",    "bar close"};
 
 TEST_F(SetupRandomTest, RandomUseKeepsTheTableAndHoldsNothing) {
   const unsigned long actions = EnvNumber("PINROW_DIALOG_ACTIONS", 10000);
@@ -474,11 +523,14 @@ TEST_F(SetupRandomTest, RandomUseKeepsTheTableAndHoldsNothing) {
   EXPECT_GT(closes_, 0);
   EXPECT_GT(tally_.registered, 0);
   EXPECT_GT(tally_.doubleClicks, 0);
+  EXPECT_GT(tally_.presses, 0);
+  EXPECT_GT(tally_.tables, 0);
   std::printf(
       "%lu actions: %d closes, %d registered, %d refused, %d deleted, "
-      "%d second clicks ignored, up to %d buttons\n",
+      "%d second clicks ignored, %d tag presses, %d table presses, up to %d "
+      "buttons\n",
       actions, closes_, tally_.registered, tally_.refused, tally_.deleted,
-      tally_.doubleClicks, tally_.most);
+      tally_.doubleClicks, tally_.presses, tally_.tables, tally_.most);
 }
 
 }  // namespace

@@ -106,32 +106,46 @@ TEST_F(TagFileTest, RowsAreNumberedByTheirPlace) {
     EXPECT_EQ(TagTable(row, modPublic::colNo), vb::Variant(row));
 }
 
-TEST_F(TagFileTest, LoneLfStaysInsideTheLine) {
-  Load("0,0,0,1,1,a,<b>,x\ny\r\n");
-  EXPECT_EQ(TagCount, 1);
-  EXPECT_EQ(TagTable(0, modPublic::colTagE), vb::Variant(L"x\ny"));
+// The program never writes a lone CR or LF: one in the file is a hand
+// edit's line break, and every row after it keeps its own line.
+TEST_F(TagFileTest, EveryKindOfLineBreakEndsALine) {
+  Load("0,0,0,1,1,a,<a>,x\n1,0,0,1,1,b,<b>,\r2,0,0,1,1,c,<c>,\r\n");
+  EXPECT_EQ(TagCount, 3);
+  EXPECT_EQ(TagTable(0, modPublic::colTagE), vb::Variant(L"x"));
+  EXPECT_EQ(TagTable(2, modPublic::colCaption), vb::Variant(L"c"));
+  modPublic::SaveTagFile();
+  EXPECT_EQ(ReadBytes("tag.txt"),
+            "0,0,0,1,1,a,<a>,x\r\n1,0,0,1,1,b,<b>,\r\n2,0,0,1,1,c,<c>,\r\n");
 }
 
+// The message names the line and what is wrong with it.
 TEST_F(TagFileTest, BadFilesEndTheProcessAndStayUntouched) {
   struct Case {
     const char* name;
     std::string file;
+    const wchar_t* why;
   } cases[] = {
-      {"ends with an empty line", Lines(2) + "\r\n"},
-      {"32 lines", Lines(32)},
-      {"empty caption", "0,0,0,1,1,,<b>,\r\n"},
-      {"empty start tag", "0,0,0,1,1,a,,\r\n"},
-      {"seven fields", "0,0,0,1,1,a,<b>\r\n"},
-      {"digits then a letter", "0,12a,0,1,1,a,<b>,\r\n"},
-      {"out of 16 bits", "0,40000,0,1,1,a,<b>,\r\n"},
-      {"exponent", "0,1e3,0,1,1,a,<b>,\r\n"},
+      {"ends with an empty line", Lines(2) + "\r\n", L"3 行目: 空の行です。"},
+      {"32 lines", Lines(32), L"32 行目: ボタンは 31 個までです。"},
+      {"empty caption", Lines(2) + "2,0,0,1,1,,<b>,\r\n",
+       L"3 行目: ボタン名が空です。"},
+      {"empty start tag", "0,0,0,1,1,a,,\r\n", L"1 行目: 開始タグが空です。"},
+      {"seven fields", "0,0,0,1,1,a,<b>\r\n",
+       L"1 行目: 項目が足りません（カンマで区切って 8 項目が必要です）。"},
+      {"digits then a letter", "0,12a,0,1,1,a,<b>,\r\n",
+       L"1 行目: 左位置が数値ではありません。"},
+      {"out of 16 bits", "0,0,0,40000,1,a,<b>,\r\n",
+       L"1 行目: 幅が -32768～32767 の範囲を超えています。"},
+      {"exponent", "0,0,1e3,1,1,a,<b>,\r\n",
+       L"1 行目: 上位置が数値ではありません。"},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.name);
     testing_support::ResetSharedState();
     MsgBoxes().clear();
     WriteBytes("tag.txt", c.file);
-    ExpectEndsWith(modPublic::LoadTagFile, kReadFailed);
+    ExpectEndsWith(modPublic::LoadTagFile,
+                   std::wstring(kReadFailed) + L"\r\n" + c.why);
     EXPECT_EQ(ReadBytes("tag.txt"), c.file);
     EXPECT_FALSE(modPublic::TagTableLoaded);
   }
@@ -233,7 +247,8 @@ TEST_F(TagFileTest, LfOnlyFilesReadLfAsTheLineEnd) {
   testing_support::ResetSharedState();
   MsgBoxes().clear();
   WriteBytes("tag.txt", Lines(1).substr(0, Lines(1).size() - 2) + "\n\n");
-  ExpectEndsWith(modPublic::LoadTagFile, kReadFailed);  // an empty line
+  ExpectEndsWith(modPublic::LoadTagFile,
+                 std::wstring(kReadFailed) + L"\r\n2 行目: 空の行です。");
 }
 
 // A save that fails at any point where a disk can fail (making the file,
@@ -274,6 +289,60 @@ TEST_F(TagFileTest, SaveFailingAtEveryPointKeepsThePreviousFile) {
   modPublic::SaveTagFile();
   EXPECT_NE(ReadBytes("tag.txt"), kDefaultTagFile);
   EXPECT_EQ(fs::status(PathOf("tag.txt")).permissions(), kept);
+}
+
+// Little-endian UTF-16 of a text of the first 65536 characters, with the
+// mark.
+std::string Utf16(const std::wstring& text) {
+  std::string bytes = "\xFF\xFE";
+  for (wchar_t c : text) {
+    bytes += static_cast<char>(c & 0xFF);
+    bytes += static_cast<char>(c >> 8 & 0xFF);
+  }
+  return bytes;
+}
+
+// A file another program saved in UTF-8 or UTF-16 loads in that encoding
+// and is written back in it, with its mark and its line ends (CR LF where
+// they were mixed); one that is neither stays code page 932, byte for byte,
+// also when its bytes would make two-byte UTF-8.
+TEST_F(TagFileTest, FilesOfOtherProgramsKeepTheirEncodingMarkAndLineEnds) {
+  const auto row = [](int n) {
+    return std::to_string(n) +
+           ",0,0,1,1,\xE6\x9C\xAC\xE6\x96\x87,<p class=\"x\">,";
+  };
+  const struct {
+    const char* name;
+    std::string file, saved;
+    const wchar_t* caption;
+  } cases[] = {
+      {"UTF-8, LF", row(0) + "\n" + row(1) + "\n",
+       row(0) + "\n" + row(1) + "\n", L"本文"},
+      {"UTF-8 with a mark", "\xEF\xBB\xBF" + row(0) + "\r\n",
+       "\xEF\xBB\xBF" + row(0) + "\r\n", L"本文"},
+      {"UTF-8, mixed line ends", row(0) + "\n" + row(1) + "\r\n",
+       row(0) + "\r\n" + row(1) + "\r\n", L"本文"},
+      {"UTF-16", Utf16(L"0,0,0,1,1,本文,<p>,\r\n"),
+       Utf16(L"0,0,0,1,1,本文,<p>,\r\n"), L"本文"},
+      {"half-width katakana in code page 932", "0,0,0,1,1,\xC3\xBD,<p>,\n",
+       "0,0,0,1,1,\xC3\xBD,<p>,\r\n", L"ﾃｽ"},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    testing_support::ResetSharedState();
+    Load(c.file);
+    EXPECT_EQ(TagTable(0, modPublic::colCaption), vb::Variant(c.caption));
+    modPublic::SaveTagFile();
+    EXPECT_EQ(ReadBytes("tag.txt"), c.saved);
+  }
+  // Any character is stored in a UTF file.
+  testing_support::ResetSharedState();
+  Load(row(0) + "\n");
+  TagTable(0, modPublic::colCaption) = L"é😀";
+  modPublic::SaveTagFile();
+  testing_support::ResetSharedState();
+  modPublic::LoadTagFile();
+  EXPECT_EQ(TagTable(0, modPublic::colCaption), vb::Variant(L"é😀"));
 }
 
 TEST_F(TagFileTest, NothingIsSavedBeforeALoadCompleted) {

@@ -12,6 +12,7 @@
 #include <string>
 
 #include "platform/headless/headless.h"
+#include "platform/headless/headless_forms.h"
 #include "store/modPublic.h"
 
 namespace testing_support {
@@ -38,6 +39,8 @@ inline void ResetSharedState() {
   BarTopMost = false;
   TableMarkupSettings.Resize(5, 3);
   DataFolderPath.clear();
+  TagFileNoted = TagFileNote();
+  SetupFileFormat = textfile::Format();
 }
 
 class AppFolderTest : public ::testing::Test {
@@ -51,7 +54,13 @@ class AppFolderTest : public ::testing::Test {
     platform::headless::Reset(Widen(templ));
     ResetSharedState();
   }
+  // A script queued for a dialog that never opened: its checks never ran.
   void TearDown() override {
+    const int unused = platform::headless::UnusedModalScripts();
+    platform::headless::ResetForms();
+    EXPECT_EQ(unused, 0)
+        << ::testing::UnitTest::GetInstance()->current_test_info()->name()
+        << " left modal scripts unused: the dialog they wait for never opened";
     std::error_code ec;
     std::filesystem::remove_all(dir_, ec);
   }

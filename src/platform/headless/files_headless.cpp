@@ -20,8 +20,9 @@ struct FilesState {
   FileFault fileFault = FileFault::None;
   int faultCountdown = 0;  // the fault applies when this reaches 0
   std::map<std::string, std::uint64_t> heldUntil;  // native path -> clock
-  std::wstring userDataFolder;
+  std::wstring roamingFolder, localFolder;
   std::set<std::string> refusingFolders;  // native paths
+  int uniqueCount = 0;
 };
 
 FilesState& Files() {
@@ -61,14 +62,31 @@ void AppendUtf8(std::string& out, char32_t c) {
   }
 }
 
-// Content goes to "<target>.tmp" and is renamed over the target at Commit.
-// A read-only target refuses every write, as the system's own write to it
+std::string Utf8(const std::wstring& text) {
+  std::string out;
+  for (wchar_t c : text) AppendUtf8(out, char32_t(c));
+  return out;
+}
+
+// The file a path names in the end: a symbolic link is followed.
+std::string FinalPath(const std::string& native) {
+  std::error_code ec;
+  if (!fs::is_symlink(fs::symlink_status(native, ec))) return native;
+  const fs::path final = fs::canonical(native, ec);
+  return ec ? native : final.string();
+}
+
+// Content goes to "<target>.~pnr<n>.tmp" beside the file the target names
+// in the end (a link stays a link) and is renamed over it at Commit. A
+// read-only target refuses every write, as the system's own write to it
 // would, and is left as it was; the replacing file gets the target's
 // permissions.
 class HeadlessOutputFile : public OutputFile {
  public:
-  explicit HeadlessOutputFile(std::string target)
-      : target_(std::move(target)), temp_(target_ + ".tmp") {
+  explicit HeadlessOutputFile(const std::string& target)
+      : target_(FinalPath(target)),
+        temp_(target_ + Utf8(kSaveMark) +
+              std::to_string(++Files().uniqueCount) + Utf8(kSaveTempSuffix)) {
     std::error_code ec;
     targetStatus_ = fs::status(target_, ec);
     readOnly_ = IsReadOnly(target_);
@@ -131,8 +149,9 @@ void HoldFile(const std::wstring& path, int ms) {
   Files().heldUntil[NativePath(path)] = platform::TickCount() + ms;
 }
 
-void SetUserDataFolder(const std::wstring& path) {
-  Files().userDataFolder = path;
+void SetKnownFolders(const std::wstring& roaming, const std::wstring& local) {
+  Files().roamingFolder = roaming;
+  Files().localFolder = local;
 }
 
 void SetFolderTakesNewFile(const std::wstring& folder, bool takes) {
@@ -174,7 +193,87 @@ bool FolderTakesNewFile(const std::wstring& folder) {
                                      headless::NativePath(folder)) == 0;
 }
 
-std::wstring UserDataFolder() { return headless::Files().userDataFolder; }
+// Refused where the folder takes no file or the file is read-only; a file
+// another program holds is only busy.
+bool FileTakesWrites(const std::wstring& path) {
+  const std::string native = headless::NativePath(path);
+  const std::string folder = std::filesystem::path(native).parent_path();
+  return FileExists(path) && !headless::IsReadOnly(native) &&
+         headless::Files().refusingFolders.count(folder) == 0;
+}
+
+std::wstring RoamingAppDataFolder() { return headless::Files().roamingFolder; }
+std::wstring LocalAppDataFolder() { return headless::Files().localFolder; }
+std::wstring LocalAppDataFromEnvironment() {
+  return headless::Files().localFolder;
+}
+
+// Symbolic links and "." or ".." are resolved: the spellings of one folder
+// a test can make. The text comes back in UTF-8 widened code unit by code
+// unit, as the tests' folder names are ASCII.
+std::wstring CanonicalPath(const std::wstring& folder) {
+  std::error_code ec;
+  const auto final =
+      std::filesystem::canonical(headless::NativePath(folder), ec);
+  if (ec) return folder;
+  const std::string text = final.string();
+  return std::wstring(text.begin(), text.end());
+}
+
+bool RenameFile(const std::wstring& from, const std::wstring& to) {
+  std::error_code ec;
+  const std::string target = headless::NativePath(to);
+  if (std::filesystem::exists(target, ec)) return false;
+  std::filesystem::rename(headless::NativePath(from), target, ec);
+  return !ec;
+}
+
+bool RemoveFile(const std::wstring& path) {
+  const std::string native = headless::NativePath(path);
+  if (headless::Held(native)) return false;
+  std::error_code ec;
+  std::filesystem::remove(native, ec);
+  return !std::filesystem::exists(native, ec);
+}
+
+namespace {
+
+bool Matches(const std::string& name, const std::string& pattern) {
+  if (pattern.empty()) return name.empty();
+  if (pattern[0] == '*')
+    for (std::size_t skip = 0; skip <= name.size(); ++skip)
+      if (Matches(name.substr(skip), pattern.substr(1))) return true;
+  return !name.empty() && pattern[0] != '*' &&
+         std::tolower(static_cast<unsigned char>(name[0])) ==
+             std::tolower(static_cast<unsigned char>(pattern[0])) &&
+         Matches(name.substr(1), pattern.substr(1));
+}
+
+}  // namespace
+
+std::vector<std::wstring> FindFiles(const std::wstring& folder,
+                                    const std::wstring& pattern) {
+  std::vector<std::wstring> names;
+  std::error_code ec;
+  for (const auto& entry :
+       std::filesystem::directory_iterator(headless::NativePath(folder), ec)) {
+    const std::string name = entry.path().filename().string();
+    if (entry.is_regular_file() && Matches(name, headless::Utf8(pattern)))
+      names.emplace_back(name.begin(), name.end());
+  }
+  return names;
+}
+
+std::optional<FileStamp> StampOf(const std::wstring& path) {
+  const std::string native = headless::NativePath(path);
+  std::error_code ec;
+  if (!std::filesystem::is_regular_file(native, ec)) return std::nullopt;
+  FileStamp stamp;
+  stamp.writeTime = static_cast<std::uint64_t>(
+      std::filesystem::last_write_time(native, ec).time_since_epoch().count());
+  stamp.size = std::filesystem::file_size(native, ec);
+  return stamp;
+}
 
 bool MakeFolder(const std::wstring& path) {
   std::error_code ec;

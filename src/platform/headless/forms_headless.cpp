@@ -182,6 +182,9 @@ class HForm final : public WithControls<Form> {
   float ScaleHeight() const override {
     return std::max(0.0f, height_ - frameH_);
   }
+  ScreenArea WorkArea() const override {
+    return {0, 0, headless::kScreenWidth, headless::kWorkAreaHeight};
+  }
   bool Visible() const override { return visible_; }
   WindowHandle hWnd() const override { return handle_; }
 
@@ -219,6 +222,9 @@ class HForm final : public WithControls<Form> {
   int unloads_ = 0;
   Form* owner_ = nullptr;
   Control* focused_ = nullptr;
+  // The user came back from another program while a modal form was open:
+  // AppActivate fires once that has closed.
+  bool appActivatePending_ = false;
 
  protected:
   Place Where() override { return {this, nullptr, -1}; }
@@ -673,6 +679,11 @@ void HForm::ShowModal(Form* owner) {
   Close();
 }
 
+void FireAppActivate(HForm& f) {
+  f.appActivatePending_ = !TakesInput(f);
+  if (!f.appActivatePending_) Fire(f.AppActivate);
+}
+
 void HForm::Close() {
   if (closed_) return;
   closed_ = true;
@@ -680,6 +691,8 @@ void HForm::Close() {
   Fire(Unload);
   visible_ = false;
   HandBack(*this);
+  for (HForm* other : std::vector<HForm*>(desk().forms))
+    if (other->appActivatePending_) FireAppActivate(*other);
 }
 
 Timer& HForm::AddTimer() {
@@ -816,6 +829,10 @@ void QueueModalScript(std::function<void(Form& dialog)> script) {
   desk().modalScripts.push_back(std::move(script));
 }
 
+int UnusedModalScripts() {
+  return static_cast<int>(desk().modalScripts.size());
+}
+
 void ResetForms() {
   desk().modalScripts.clear();
   desk().activation.clear();
@@ -880,6 +897,18 @@ void Insert(TextBox& box, const std::wstring& text) {
   if (t.args.locked) return;
   EditOutcome out = TakeEdit(t.args.ansiOnly, t.args.acceptEdit, t.args.text,
                              {t.args.text, text, L""});
+  t.args.text = std::move(out.text);
+  if (out.notice) t.notices.push_back(*out.notice);
+}
+
+void Backspace(TextBox& box) {
+  if (!Reachable(box)) return;
+  Click(box);
+  auto& t = dynamic_cast<HTextBox&>(box);
+  if (t.args.locked || t.args.text.empty()) return;
+  const std::wstring head = t.args.text.substr(0, t.args.text.size() - 1);
+  EditOutcome out = TakeEdit(t.args.ansiOnly, t.args.acceptEdit, t.args.text,
+                             {head, L"", L""});
   t.args.text = std::move(out.text);
   if (out.notice) t.notices.push_back(*out.notice);
 }
@@ -1014,6 +1043,18 @@ void SetFormSize(Form& form, float width, float height) {
 
 void Activate(Form& form) {
   if (!FormOf(form).closed_) MakeActive(FormOf(form));
+}
+
+void ComeBack(Form& form) {
+  HForm& f = FormOf(form);
+  if (f.closed_) return;
+  headless::SetForegroundWindow(f.hWnd());
+  FireAppActivate(f);
+}
+
+void PressFromOtherProgram(ToggleButton& button) {
+  Press(button);
+  FireAppActivate(Owner(button));
 }
 
 void Tick(Timer& timer) {

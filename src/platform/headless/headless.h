@@ -32,6 +32,7 @@ void Reset(const std::wstring& appPath);
 //   "SetForegroundWindow <h>" "Notice <h> <text>"
 //   "DoEvents"                "ShellOpen <owner> <target> <directory>"
 //   "BringBack <folder>"      (a second start found the folder claimed)
+//   "BlockShutdown <h> <reason>" "UnblockShutdown <h>" "RegisterForRestart"
 std::vector<std::wstring>& Log();
 
 struct MsgBoxCall {
@@ -72,8 +73,10 @@ void ForgetOwnWindow(WindowHandle h);
 // with OnSessionEnd, then "ends the process" (throws ProcessEnded).
 void EndSession();
 
-// Another process of the program has claimed this data folder.
-void ClaimedElsewhere(const std::wstring& folder);
+// Another process of the program has claimed this data folder (under any
+// spelling of it); with windowShows false its window never turns up (a bar
+// still starting, or one of another user).
+void ClaimedElsewhere(const std::wstring& folder, bool windowShows = true);
 
 // A window of another program on the desktop, with the Windows behaviours
 // the paste must allow for that Wine does not show:

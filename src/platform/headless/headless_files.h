@@ -23,10 +23,10 @@ void InjectFileFault(FileFault fault, int nth = 1);
 // fails with FileBusy until then, as a sharing violation does.
 void HoldFile(const std::wstring& path, int ms);
 
-// The user's data folder the system names (empty: none), and whether the
-// folder of the program takes new files (the tests run as root, for whom
-// permissions do not refuse a write).
-void SetUserDataFolder(const std::wstring& path);
+// The user's roaming and local application data folders the system names
+// (empty: none), and whether a folder takes new files and writes to its
+// files (the tests run as root, for whom permissions do not refuse a write).
+void SetKnownFolders(const std::wstring& roaming, const std::wstring& local);
 void SetFolderTakesNewFile(const std::wstring& folder, bool takes);
 
 // Whether a file on disk (native path) is read-only as the system sees it:

@@ -89,6 +89,8 @@ const std::vector<EditRefusal>& Notices(const TextBox& box);
 // open after its script (or has no script), it is closed as by its close
 // box before ShowModal returns.
 void QueueModalScript(std::function<void(Form& dialog)> script);
+// Scripts queued and not yet run (a dialog that never opened leaves one).
+int UnusedModalScripts();
 // Drops queued scripts and forgets the activation history.
 void ResetForms();
 
@@ -118,6 +120,8 @@ void Focus(Control& control);
 void Type(TextBox& box, const std::wstring& text);
 // The same with the whole text pasted in one edit.
 void Paste(TextBox& box, const std::wstring& text);
+// The user deletes the last character of a text box (Backspace at the end).
+void Backspace(TextBox& box);
 // The user selects all of a text box's text and types over it.
 void Retype(TextBox& box, const std::wstring& text);
 
@@ -162,6 +166,13 @@ bool Dragging();
 void SetFormSize(Form& form, float width, float height);
 // The user activates the form (the app's active form changes to it).
 void Activate(Form& form);
+// The user brings the form forward from another program's window (a click
+// on its caption, Alt+Tab): AppActivate fires, or, while a modal form is
+// open over it, once that has closed.
+void ComeBack(Form& form);
+// The user, in another program, clicks a tag button: the click runs, then
+// AppActivate fires.
+void PressFromOtherProgram(ToggleButton& button);
 // One period of the timer: fires Tick only while Interval > 0.
 void Tick(Timer& timer);
 

@@ -26,7 +26,7 @@ struct SystemState {
   std::uint64_t clock = 1000000;
   std::function<void()> sessionEndSave;
   bool sessionEnding = false;
-  std::set<std::wstring> claimedElsewhere;
+  std::map<std::wstring, bool> claimedElsewhere;  // canonical -> window shows
   WindowHandle foreground = 0;
   std::set<WindowHandle> ownWindows;
   std::map<WindowHandle, FakeWindow> desktop;
@@ -90,8 +90,8 @@ void EndSession() {
   throw ProcessEnded{};
 }
 
-void ClaimedElsewhere(const std::wstring& folder) {
-  State().claimedElsewhere.insert(folder);
+void ClaimedElsewhere(const std::wstring& folder, bool windowShows) {
+  State().claimedElsewhere[platform::CanonicalPath(folder)] = windowShows;
 }
 
 std::vector<std::wstring>& Log() { return State().log; }
@@ -200,11 +200,29 @@ void OnSessionEnd(std::function<void()> save) {
 
 bool SessionEnding() { return State().sessionEnding; }
 
-bool ClaimInstance(const std::wstring& folder, WindowHandle) {
-  if (State().claimedElsewhere.count(folder) == 0) return true;
+// Folders are known by their canonical path, the same for every spelling;
+// a running bar whose window does not show is waited for about two seconds.
+Claim ClaimInstance(const std::wstring& folder, WindowHandle) {
+  const auto claimed =
+      State().claimedElsewhere.find(platform::CanonicalPath(folder));
+  if (claimed == State().claimedElsewhere.end()) return Claim::kOurs;
+  if (!claimed->second) {
+    State().clock += 2000;
+    return Claim::kInUse;
+  }
   Record(L"BringBack " + folder);
-  return false;
+  return Claim::kBroughtBack;
 }
+
+void BlockShutdown(WindowHandle window, const std::wstring& reason) {
+  Record(L"BlockShutdown " + std::to_wstring(window) + L" " + reason);
+}
+
+void UnblockShutdown(WindowHandle window) {
+  Record(L"UnblockShutdown " + std::to_wstring(window));
+}
+
+void RegisterForRestart() { Record(L"RegisterForRestart"); }
 
 bool IsTopmost(WindowHandle h) { return State().topmost.count(h) > 0; }
 

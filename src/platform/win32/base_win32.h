@@ -54,6 +54,15 @@ int FileErrorNumber(DWORD systemError, int fallback);
 [[noreturn]] void RaiseFileError(DWORD systemError, int fallback);
 [[noreturn]] void RaiseFileError(int fallback);
 
+// ---- files -----------------------------------------------------------------
+// The path an open file or folder has in the end (links, junctions,
+// substituted and mapped drives followed); empty when the system does not
+// tell.
+std::wstring FinalPathOf(HANDLE h);
+// Opens a file or folder only to look at it (no access to its content,
+// shared with everyone); INVALID_HANDLE_VALUE when it can't.
+HANDLE OpenForLooking(const std::wstring& path);
+
 // Event handlers trap their own errors; what still reaches a window
 // procedure is written to the debug output here, and nothing crosses it.
 void ReportStray(const char* where) noexcept;

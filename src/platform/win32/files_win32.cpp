@@ -9,6 +9,37 @@
 namespace platform {
 namespace win32 {
 
+// The path an open file or folder has in the end, through links, junctions,
+// substituted and mapped drives; without the "\\\\?\\" prefix where the path
+// is short enough to go without. Empty when the system does not tell.
+std::wstring FinalPathOf(HANDLE h) {
+  std::vector<wchar_t> buffer(MAX_PATH);
+  DWORD n = GetFinalPathNameByHandleW(h, buffer.data(),
+                                      static_cast<DWORD>(buffer.size()),
+                                      FILE_NAME_NORMALIZED | VOLUME_NAME_DOS);
+  if (n >= buffer.size()) {
+    buffer.resize(n + 1);
+    n = GetFinalPathNameByHandleW(h, buffer.data(),
+                                  static_cast<DWORD>(buffer.size()),
+                                  FILE_NAME_NORMALIZED | VOLUME_NAME_DOS);
+  }
+  if (n == 0 || n >= buffer.size()) return {};
+  std::wstring path(buffer.data(), n);
+  if (path.size() < MAX_PATH + 4) {
+    if (path.rfind(L"\\\\?\\UNC\\", 0) == 0)
+      path = L"\\\\" + path.substr(8);
+    else if (path.rfind(L"\\\\?\\", 0) == 0)
+      path = path.substr(4);
+  }
+  return path;
+}
+
+HANDLE OpenForLooking(const std::wstring& path) {
+  return CreateFileW(
+      path.c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+      nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+}
+
 int FileErrorNumber(DWORD systemError, int fallback) {
   switch (systemError) {
     case ERROR_FILE_NOT_FOUND:
@@ -43,40 +74,35 @@ void RaiseFileError(int fallback) { RaiseFileError(GetLastError(), fallback); }
 
 namespace {
 
-std::wstring FolderOf(const std::wstring& path) {
-  size_t cut = path.find_last_of(L"\\/");
-  return cut == std::wstring::npos ? L"." : path.substr(0, cut);
-}
-
 // The attributes that the replacing file takes over from the target (not
 // every ReplaceFileW carries them over: Wine's does not).
 constexpr DWORD kKeptAttributes =
     FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM | FILE_ATTRIBUTE_ARCHIVE |
     FILE_ATTRIBUTE_NOT_CONTENT_INDEXED;
 
+// ReplaceFileW's errors that say the file system has no replace of its own
+// (some network, WebDAV and cloud drives): the file is moved over instead.
+bool ReplaceUnsupported(DWORD error) {
+  return error == ERROR_INVALID_FUNCTION || error == ERROR_NOT_SUPPORTED ||
+         error == ERROR_INVALID_PARAMETER;
+}
+
 // Writes to a temporary file beside the target; Commit puts it in the
 // target's place in one step, so a failed write never leaves a half-written
 // target. An existing target is replaced with ReplaceFileW, which keeps its
 // attributes, security and identity, and moves the previous content aside
 // under a backup name first, so it is never lost: should the new file not
-// get into place, the backup is moved back. A read-only target is refused
-// as the system's own write to it would be: the first write fails with
-// "permission denied" and the target stays.
+// get into place, the backup is moved back. A target that is a link is
+// followed: the file it points to is replaced in its own folder, and the
+// link stays. A read-only target is refused as the system's own write to it
+// would be: the first write fails with "permission denied" and the target
+// stays. Each step is a function of its own.
 class Win32OutputFile : public OutputFile {
  public:
   explicit Win32OutputFile(const std::wstring& target)
-      : target_(target), targetAttributes_(GetFileAttributesW(target.c_str())) {
-    wchar_t temp[MAX_PATH + 1];
-    if (!GetTempFileNameW(FolderOf(target).c_str(), L"pnr", 0, temp))
-      RaiseFileError(vb::kPathAccess);
-    temp_ = temp;
-    file_ = CreateFileW(temp_.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
-                        FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (file_ == INVALID_HANDLE_VALUE) {
-      DWORD error = GetLastError();
-      DeleteFileW(temp_.c_str());
-      RaiseFileError(error, vb::kPathAccess);
-    }
+      : target_(FinalPath(target)),
+        targetAttributes_(GetFileAttributesW(target_.c_str())) {
+    CreateTemporaryFile();
   }
 
   ~Win32OutputFile() override {
@@ -108,25 +134,70 @@ class Win32OutputFile : public OutputFile {
       SetFileAttributesW(temp_.c_str(), targetAttributes_ & kKeptAttributes);
     if (FileExists(target_))
       ReplaceTarget();
-    else if (!MoveFileExW(temp_.c_str(), target_.c_str(),
-                          MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
-      RaiseFileError(vb::kPathAccess);
+    else
+      MoveOverTarget();
     committed_ = true;
   }
 
  private:
+  // The file a path names in the end, through links and junctions; the
+  // path itself for a file that does not exist yet.
+  static std::wstring FinalPath(const std::wstring& path) {
+    HANDLE h = CreateFileW(
+        path.c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+        nullptr, OPEN_EXISTING, 0, nullptr);
+    if (h == INVALID_HANDLE_VALUE) return path;
+    const std::wstring final = FinalPathOf(h);
+    CloseHandle(h);
+    return final.empty() ? path : final;
+  }
+
+  // "<target>.~pnr<process>-<count>.tmp", made new: a name that is the
+  // program's own, with no limit on the folder's length.
+  void CreateTemporaryFile() {
+    static DWORD count = 0;
+    for (int attempt = 0; attempt < 64; ++attempt) {
+      wchar_t unique[32];
+      wsprintfW(unique, L"%lx-%lx", GetCurrentProcessId(), ++count);
+      temp_ = target_ + kSaveMark + unique + kSaveTempSuffix;
+      file_ = CreateFileW(temp_.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
+                          FILE_ATTRIBUTE_NORMAL, nullptr);
+      if (file_ != INVALID_HANDLE_VALUE) return;
+      if (GetLastError() != ERROR_FILE_EXISTS) break;
+    }
+    RaiseFileError(vb::kPathAccess);
+  }
+
+  std::wstring BackupName() const {
+    return temp_.substr(0, temp_.size() - std::wcslen(kSaveTempSuffix)) +
+           kSaveBackupSuffix;
+  }
+
+  void MoveOverTarget() {
+    if (!MoveFileExW(temp_.c_str(), target_.c_str(),
+                     MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
+      RaiseFileError(vb::kPathAccess);
+  }
+
   // ReplaceFileW's own account of a failure: 1175, nothing was changed;
   // 1176, the new file could not be renamed (with a backup named, both files
   // keep their names); 1177, the new file could not be moved, and the
-  // previous file exists under the backup name, which must go back.
+  // previous file exists under the backup name, which must go back. A file
+  // system without the call gets the move instead; any other error leaves
+  // both files under their names.
   void ReplaceTarget() {
-    const std::wstring backup = temp_ + L"~";
+    const std::wstring backup = BackupName();
     if (ReplaceFileW(target_.c_str(), temp_.c_str(), backup.c_str(),
                      REPLACEFILE_IGNORE_MERGE_ERRORS, nullptr, nullptr)) {
       DeleteFileW(backup.c_str());
       return;
     }
     const DWORD error = GetLastError();
+    if (ReplaceUnsupported(error) && FileExists(target_)) {
+      DeleteFileW(backup.c_str());
+      MoveOverTarget();
+      return;
+    }
     if (error == ERROR_UNABLE_TO_MOVE_REPLACEMENT_2 && !FileExists(target_))
       MoveFileExW(backup.c_str(), target_.c_str(), MOVEFILE_WRITE_THROUGH);
     // The backup may go only while the previous content is in its place.
@@ -208,13 +279,114 @@ bool FolderTakesNewFile(const std::wstring& folder) {
   return false;
 }
 
-std::wstring UserDataFolder() {
+// Opened for writing and closed at once: nothing in the file changes.
+bool FileTakesWrites(const std::wstring& path) {
+  HANDLE h =
+      CreateFileW(path.c_str(), GENERIC_WRITE,
+                  FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                  nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (h != INVALID_HANDLE_VALUE) {
+    CloseHandle(h);
+    return true;
+  }
+  const DWORD error = GetLastError();
+  return error == ERROR_SHARING_VIOLATION || error == ERROR_LOCK_VIOLATION;
+}
+
+namespace {
+
+// FOLDERID_RoamingAppData and FOLDERID_LocalAppData.
+constexpr GUID kRoamingAppData = {
+    0x3EB685DB,
+    0x65F9,
+    0x4CF6,
+    {0xA0, 0x3A, 0xE3, 0xEF, 0x65, 0x72, 0x9F, 0x3D}};
+constexpr GUID kLocalAppData = {
+    0xF1B32785,
+    0x6FBA,
+    0x4FCF,
+    {0x9D, 0x55, 0x7B, 0x8E, 0x7F, 0x15, 0x70, 0x91}};
+
+// A known folder, from shell32, loaded only when asked: loading it costs a
+// start more than everything else the program does.
+std::wstring KnownFolder(const GUID& id) {
+  using KnownFolderFn = HRESULT(WINAPI*)(const GUID&, DWORD, HANDLE, PWSTR*);
+  using FreeFn = void(WINAPI*)(LPVOID);
+  static const auto known = win32::SystemFunction<KnownFolderFn>(
+      L"shell32.dll", "SHGetKnownFolderPath");
+  static const auto free =
+      win32::SystemFunction<FreeFn>(L"ole32.dll", "CoTaskMemFree");
+  PWSTR path = nullptr;
+  if (!known || !free || FAILED(known(id, 0, nullptr, &path)) || !path)
+    return {};
+  std::wstring folder = path;
+  free(path);
+  while (!folder.empty() && folder.back() == L'\\') folder.pop_back();
+  return folder;
+}
+
+}  // namespace
+
+std::wstring RoamingAppDataFolder() { return KnownFolder(kRoamingAppData); }
+
+std::wstring LocalAppDataFolder() { return KnownFolder(kLocalAppData); }
+
+std::wstring LocalAppDataFromEnvironment() {
   wchar_t buffer[MAX_PATH];
-  const DWORD n = GetEnvironmentVariableW(L"APPDATA", buffer, MAX_PATH);
+  const DWORD n = GetEnvironmentVariableW(L"LOCALAPPDATA", buffer, MAX_PATH);
   if (n == 0 || n >= MAX_PATH) return {};
   std::wstring folder(buffer, n);
   while (!folder.empty() && folder.back() == L'\\') folder.pop_back();
-  return folder.empty() ? folder : folder + L"\\Pinrow";
+  return folder;
+}
+
+std::wstring CanonicalPath(const std::wstring& folder) {
+  HANDLE h = win32::OpenForLooking(folder);
+  if (h == INVALID_HANDLE_VALUE) return folder;
+  const std::wstring final = win32::FinalPathOf(h);
+  CloseHandle(h);
+  return final.empty() ? folder : final;
+}
+
+bool RenameFile(const std::wstring& from, const std::wstring& to) {
+  return MoveFileExW(from.c_str(), to.c_str(), MOVEFILE_WRITE_THROUGH) != FALSE;
+}
+
+// A file another process holds open without letting others delete it
+// refuses (a save in progress holds its temporary file so).
+bool RemoveFile(const std::wstring& path) {
+  return DeleteFileW(path.c_str()) || GetLastError() == ERROR_FILE_NOT_FOUND;
+}
+
+std::vector<std::wstring> FindFiles(const std::wstring& folder,
+                                    const std::wstring& pattern) {
+  std::vector<std::wstring> names;
+  WIN32_FIND_DATAW found;
+  HANDLE h = FindFirstFileW((folder + L"\\" + pattern).c_str(), &found);
+  if (h == INVALID_HANDLE_VALUE) return names;
+  do {
+    if (!(found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY))
+      names.push_back(found.cFileName);
+  } while (FindNextFileW(h, &found));
+  FindClose(h);
+  return names;
+}
+
+std::optional<FileStamp> StampOf(const std::wstring& path) {
+  HANDLE h = win32::OpenForLooking(path);
+  if (h == INVALID_HANDLE_VALUE) return std::nullopt;
+  BY_HANDLE_FILE_INFORMATION info{};
+  const bool ok = GetFileInformationByHandle(h, &info) &&
+                  !(info.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY);
+  CloseHandle(h);
+  if (!ok) return std::nullopt;
+  FileStamp stamp;
+  stamp.writeTime =
+      static_cast<std::uint64_t>(info.ftLastWriteTime.dwHighDateTime) << 32 |
+      info.ftLastWriteTime.dwLowDateTime;
+  stamp.size =
+      static_cast<std::uint64_t>(info.nFileSizeHigh) << 32 | info.nFileSizeLow;
+  return stamp;
 }
 
 bool MakeFolder(const std::wstring& path) {

@@ -14,6 +14,10 @@ namespace win32 {
 namespace {
 
 constexpr wchar_t kFormClass[] = L"PinrowForm";
+// The timer that holds AppActivate back until the user's click is over;
+// the form's own timers count from 1.
+constexpr UINT_PTR kAppActivateTimer = 0x5041;
+constexpr UINT kAppActivatePollMs = 30;
 
 ATOM& FormClassAtom() {
   static ATOM atom = 0;
@@ -263,6 +267,21 @@ void Win32Form::KeepOnScreen(RECT& w) const {
   OffsetRect(&w, x - w.left, y - w.top);
 }
 
+// The work area of the monitor nearest the window (of its twips before it
+// is first placed), in twips at the window's dpi.
+ScreenArea Win32Form::WorkArea() const {
+  const UINT d = dpi();
+  RECT r{TwipsToPixels(Outer(0), d), TwipsToPixels(Outer(1), d), 0, 0};
+  r.right = r.left + PixelSize(2, Outer(2));
+  r.bottom = r.top + PixelSize(3, Outer(3));
+  MONITORINFO mi{};
+  mi.cbSize = sizeof mi;
+  GetMonitorInfoW(MonitorFromRect(&r, MONITOR_DEFAULTTONEAREST), &mi);
+  const RECT& work = mi.rcWork;
+  return {PixelsToTwips(work.left, d), PixelsToTwips(work.top, d),
+          PixelsToTwips(work.right, d), PixelsToTwips(work.bottom, d)};
+}
+
 // The client area: the window's less its frame (the window's own before it
 // is first placed).
 float Win32Form::ScaleWidth() const {
@@ -460,6 +479,10 @@ LRESULT Win32Form::HandleMessage(UINT msg, WPARAM wp, LPARAM lp) {
     case WM_CLOSE:
       Close();
       return 0;
+    case WM_ACTIVATEAPP:
+      if (wp && leftForOtherProgram_) OnAppActivated();
+      leftForOtherProgram_ = !wp;
+      return 0;
     case WM_QUERYENDSESSION:
       return TRUE;
     case WM_ENDSESSION:
@@ -557,7 +580,30 @@ void Win32Form::OnDestroy() {
   if (forms.empty()) PostQuitMessage(0);
 }
 
+// The program became the active one again after the user had gone to
+// another program (its first activation, as it starts, is no coming back):
+// AppActivate waits on a short timer
+// until the mouse button that may have brought the form forward is up (the
+// click runs first) and no modal window of the program is open over it.
+void Win32Form::OnAppActivated() {
+  if (AppActivate)
+    SetTimer(hwnd_, kAppActivateTimer, kAppActivatePollMs, nullptr);
+}
+
+void Win32Form::FireAppActivateWhenFree() {
+  const bool buttonDown = (GetAsyncKeyState(VK_LBUTTON) & 0x8000) ||
+                          (GetAsyncKeyState(VK_RBUTTON) & 0x8000) ||
+                          (GetAsyncKeyState(VK_MBUTTON) & 0x8000);
+  if (buttonDown || !IsWindowEnabled(hwnd_)) return;
+  KillTimer(hwnd_, kAppActivateTimer);
+  Fire(AppActivate);
+}
+
 void Win32Form::OnTimer(UINT_PTR id) {
+  if (id == kAppActivateTimer) {
+    FireAppActivateWhenFree();
+    return;
+  }
   for (auto& t : timers_) {
     if (t->id() == id) {
       Fire(t->Tick);

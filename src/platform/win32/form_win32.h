@@ -238,6 +238,7 @@ class Win32Form : public AddsControls<platform::Form>,
   void SetHeight(float t) override { SetOuter(3, t); }
   float ScaleWidth() const override;
   float ScaleHeight() const override;
+  ScreenArea WorkArea() const override;
   bool Visible() const override;
   WindowHandle hWnd() const override {
     return reinterpret_cast<WindowHandle>(hwnd_);
@@ -291,6 +292,10 @@ class Win32Form : public AddsControls<platform::Form>,
   void OnDpiChanged(UINT dpi, const RECT& suggested);
   void SetDpi(UINT dpi);
   void OnTimer(UINT_PTR id);
+  void OnAppActivated();
+  // The user went to another program since the form was last active.
+  bool leftForOtherProgram_ = false;
+  void FireAppActivateWhenFree();
   void OnMinMaxInfo(MINMAXINFO& info);
   float Outer(int i) const;
   void SetOuter(int i, float twips);

@@ -6,12 +6,17 @@
 // Results go to OUTFILE ("-" for standard output) as one JSON document in
 // UTF-8, because Wine's output pipes are fragile. Text arguments may be
 // given as "hex:" followed by the UTF-8 bytes in hex, so any text survives
-// the trip through the command line. "-" stands for "any" in filters.
+// the trip through the command line. "-" stands for "any" in filters; a PID
+// given as text ("hex:...") is the full path of the process's executable,
+// so a test finds the windows of the copy of the program it started.
 //
 // Commands:
 //   windows CLASS TITLE PID           top-level windows that match
 //   wait CLASS TITLE PID TIMEOUT_MS   polls until a visible match exists
 //   gone HWND TIMEOUT_MS              polls until the window is destroyed
+//   idle HWND TIMEOUT_MS              waits until the window's thread takes
+//                                     a message again (the click it was
+//                                     handling is over)
 //   info HWND                         one window
 //   children HWND                     its child windows, in z-order
 //   dialog PID TIMEOUT_MS             waits for a dialog (#32770) of PID and
@@ -150,8 +155,21 @@ std::string ChildJson(HWND parent, HWND h) {
          "}";
 }
 
+// The full path of the executable of a process, or "" when it cannot be
+// read.
+std::wstring ImageOf(DWORD pid) {
+  HANDLE p = OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION, FALSE, pid);
+  if (!p) return {};
+  wchar_t buf[4096];
+  DWORD n = sizeof buf / sizeof buf[0];
+  std::wstring image;
+  if (QueryFullProcessImageNameW(p, 0, buf, &n)) image.assign(buf, n);
+  CloseHandle(p);
+  return image;
+}
+
 struct Filter {
-  std::wstring cls, title;
+  std::wstring cls, title, image;
   DWORD pid = 0;
   bool any_cls = true, any_title = true, any_pid = true;
   bool Matches(HWND h) const {
@@ -159,7 +177,9 @@ struct Filter {
     if (!any_title && TextOf(h) != title) return false;
     DWORD p = 0;
     GetWindowThreadProcessId(h, &p);
-    return any_pid || p == pid;
+    if (any_pid) return true;
+    if (image.empty()) return p == pid;
+    return lstrcmpiW(ImageOf(p).c_str(), image.c_str()) == 0;
   }
 };
 
@@ -171,7 +191,10 @@ Filter MakeFilter(const std::wstring& cls, const std::wstring& title,
   f.any_pid = pid == L"-";
   f.cls = DecodeArg(cls);
   f.title = DecodeArg(title);
-  if (!f.any_pid) f.pid = DWORD(std::wcstoul(pid.c_str(), nullptr, 0));
+  if (pid.compare(0, 4, L"hex:") == 0)
+    f.image = DecodeArg(pid);
+  else if (!f.any_pid)
+    f.pid = DWORD(std::wcstoul(pid.c_str(), nullptr, 0));
   return f;
 }
 
@@ -261,6 +284,14 @@ std::string CmdGone(const Args& a) {
   double ms = PollFor([&] { return !IsWindow(h); },
                       std::wcstoul(a[1].c_str(), nullptr, 0));
   return "{\"gone\":" + std::string(ms >= 0 ? "true" : "false") + "}";
+}
+
+std::string CmdIdle(const Args& a) {
+  DWORD_PTR unused = 0;
+  const bool idle =
+      SendMessageTimeoutW(ParseHandle(a[0]), WM_NULL, 0, 0, SMTO_NORMAL,
+                          std::wcstoul(a[1].c_str(), nullptr, 0), &unused);
+  return "{\"idle\":" + std::string(idle ? "true" : "false") + "}";
 }
 
 std::string CmdInfo(const Args& a) {
@@ -440,6 +471,7 @@ const Command kCommands[] = {
     {L"windows", 3, CmdWindows},
     {L"wait", 4, CmdWait},
     {L"gone", 2, CmdGone},
+    {L"idle", 2, CmdIdle},
     {L"info", 1, CmdInfo},
     {L"children", 1, CmdChildren},
     {L"dialog", 2, CmdDialog},
