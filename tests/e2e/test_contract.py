@@ -37,6 +37,14 @@ class PlatformContractTest(unittest.TestCase):
                 with self.subTest(f"{case.get('classname')}.{case.get('name')}"):
                     self.skipTest(reason)
 
+    def test_save_faults_are_injected_in_the_test_program_alone(self):
+        # The text the injection writes as it fails a call: in the test
+        # program, never in the program users get.
+        mark = "pinrow: injected save failure".encode("utf-16-le")
+        wine = harness.session()
+        self.assertIn(mark, wine.tool("contract_tests.exe").read_bytes())
+        self.assertNotIn(mark, wine.tool("pinrow.exe").read_bytes())
+
 
 if __name__ == "__main__":
     unittest.main()
