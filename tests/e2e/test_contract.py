@@ -42,8 +42,11 @@ class PlatformContractTest(unittest.TestCase):
         # program, never in the program users get.
         mark = "pinrow: injected save failure".encode("utf-16-le")
         wine = harness.session()
-        self.assertIn(mark, wine.tool("contract_tests.exe").read_bytes())
-        self.assertNotIn(mark, wine.tool("pinrow.exe").read_bytes())
+        for exe, holds in (("contract_tests.exe", True), ("pinrow.exe", False)):
+            with self.subTest(exe):
+                self.assertEqual(mark in wine.tool(exe).read_bytes(), holds,
+                                 f"{exe} holds the save fault injection: "
+                                 f"{not holds}")
 
 
 if __name__ == "__main__":
