@@ -45,8 +45,8 @@ class PlatformContractTest(unittest.TestCase):
         for exe, holds in (("contract_tests.exe", True), ("pinrow.exe", False)):
             with self.subTest(exe):
                 self.assertEqual(mark in wine.tool(exe).read_bytes(), holds,
-                                 f"{exe} holds the save fault injection: "
-                                 f"{not holds}")
+                                 f"{exe}: the save fault injection is "
+                                 + ("missing" if holds else "in it"))
 
 
 if __name__ == "__main__":

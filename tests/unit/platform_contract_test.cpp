@@ -301,6 +301,22 @@ TEST(CodePageContract, EveryOneAndTwoByteSequenceRoundTrips) {
       ASSERT_EQ(ansi::Encode(ansi::Decode(two)), two) << first << " " << second;
     }
   }
+  // Where code page 932 tables differ: Windows' own mapping, its
+  // extensions, its user-defined area, and a character stored twice,
+  // whose second place is kept as bytes (it is written to the first).
+  const struct {
+    const char* bytes;
+    std::wstring text;
+  } tables[] = {
+      {"\x81\x60", L"\uFF5E"},        // a full-width tilde, no wave dash
+      {"\x5C", L"\\"},                // a backslash, no yen sign
+      {"\x87\x40", L"\u2460"},        // NEC's circled digits
+      {"\xFA\x5C", L"\u7E8A"},        // IBM's extensions
+      {"\xF0\x40", L"\uE000"},        // the user-defined area
+      {"\xED\x40", L"\xDCED\xDC40"},  // NEC's copy of IBM's U+7E8A
+      {"\xEE\xEF", L"\xDCEE\xDCEF"},  // NEC's copy of IBM's U+2170
+  };
+  for (const auto& t : tables) EXPECT_EQ(ansi::Decode(t.bytes), t.text);
 }
 
 // Files: a stamp that follows each write, the names of a folder's files by
