@@ -418,51 +418,37 @@ TEST(FilesContract, SaveFailingAtEachStepKeepsWhatWasThere) {
     SaveStep step;
     unsigned long error;
   };
+  constexpr bool kExists = true, kNew = false;
+  constexpr SaveStep kWrite = SaveStep::Write, kFlush = SaveStep::Flush,
+                     kReplace = SaveStep::Replace, kMove = SaveStep::Move;
   const struct {
     const char* name;
     bool targetExists;
     std::vector<Fault> faults;
     Outcome outcome;
   } rows[] = {
-      {"the write fails", true, {{SaveStep::Write, 0}}, kKept},
-      {"the write of a new file fails", false, {{SaveStep::Write, 0}}, kKept},
-      {"the flush fails", true, {{SaveStep::Flush, 0}}, kKept},
-      {"the flush of a new file fails", false, {{SaveStep::Flush, 0}}, kKept},
-      {"the replace fails", true, {{SaveStep::Replace, 0}}, kKept},
-      {"the move to a new name fails", false, {{SaveStep::Move, 0}}, kKept},
-      {"the move to a new name meets a hold",
-       false,
-       {{SaveStep::Move, 32}},
-       kKeptBusy},
-      {"1175: nothing replaced", true, {{SaveStep::Replace, 1175}}, kKeptBusy},
-      {"1176: both files keep their names",
-       true,
-       {{SaveStep::Replace, 1176}},
-       kKeptBusy},
-      {"1177: the target moved back from the backup",
-       true,
-       {{SaveStep::Replace, 1177}},
-       kKeptBusy},
-      {"1177, the move back fails: the backup is the only copy",
-       true,
-       {{SaveStep::Replace, 1177}, {SaveStep::Move, 5}},
-       kBackupKept},
-      {"sharing violation", true, {{SaveStep::Replace, 32}}, kKeptBusy},
-      {"lock violation", true, {{SaveStep::Replace, 33}}, kKeptBusy},
-      {"access denied", true, {{SaveStep::Replace, 5}}, kKeptBusy},
-      {"not supported (1): moved over", true, {{SaveStep::Replace, 1}}, kSaved},
-      {"not supported (50): moved over",
-       true,
-       {{SaveStep::Replace, 50}},
-       kSaved},
-      {"not supported (87): moved over",
-       true,
-       {{SaveStep::Replace, 87}},
-       kSaved},
-      {"not supported, and the move fails",
-       true,
-       {{SaveStep::Replace, 50}, {SaveStep::Move, 5}},
-       kKept},
+      // clang-format off
+      {"write",                     kExists, {{kWrite, 0}},      kKept},
+      {"write, new file",           kNew,    {{kWrite, 0}},      kKept},
+      {"flush",                     kExists, {{kFlush, 0}},      kKept},
+      {"flush, new file",           kNew,    {{kFlush, 0}},      kKept},
+      {"replace",                   kExists, {{kReplace, 0}},    kKept},
+      {"move to a new name",        kNew,    {{kMove, 0}},       kKept},
+      {"move to a new name, held",  kNew,    {{kMove, 32}},      kKeptBusy},
+      {"1175, nothing replaced",    kExists, {{kReplace, 1175}}, kKeptBusy},
+      {"1176, names kept",          kExists, {{kReplace, 1176}}, kKeptBusy},
+      {"1177, backup moved back",   kExists, {{kReplace, 1177}}, kKeptBusy},
+      {"1177, move back fails",     kExists, {{kReplace, 1177}, {kMove, 5}},
+                                                                 kBackupKept},
+      {"sharing violation",         kExists, {{kReplace, 32}},   kKeptBusy},
+      {"lock violation",            kExists, {{kReplace, 33}},   kKeptBusy},
+      {"access denied",             kExists, {{kReplace, 5}},    kKeptBusy},
+      {"unsupported (1), moved",    kExists, {{kReplace, 1}},    kSaved},
+      {"unsupported (50), moved",   kExists, {{kReplace, 50}},   kSaved},
+      {"unsupported (87), moved",   kExists, {{kReplace, 87}},   kSaved},
+      {"unsupported, move fails",   kExists, {{kReplace, 50}, {kMove, 5}},
+                                                                 kKept},
+      // clang-format on
   };
   const fs::path root = fs::temp_directory_path() / "pinrow-contract-faults";
   const std::wstring folder = root.wstring();
