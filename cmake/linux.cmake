@@ -11,7 +11,8 @@ enable_testing()
 find_package(GTest REQUIRED)
 file(GLOB PINROW_UNIT_TESTS CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/tests/unit/*.cpp)
 add_executable(unit_tests ${PINROW_UNIT_TESTS}
-  ${CMAKE_SOURCE_DIR}/tests/contract/user_headless.cpp)
+  ${CMAKE_SOURCE_DIR}/tests/contract/user_headless.cpp
+  ${CMAKE_SOURCE_DIR}/tests/contract/save_faults_headless.cpp)
 target_link_libraries(unit_tests PRIVATE pinrow_headless GTest::gtest GTest::gtest_main)
 include(GoogleTest)
 gtest_discover_tests(unit_tests DISCOVERY_TIMEOUT 60)

@@ -46,11 +46,18 @@ add_subdirectory(/usr/src/googletest/googletest ${CMAKE_BINARY_DIR}/googletest E
 target_compile_options(gtest PUBLIC
   -include ${CMAKE_SOURCE_DIR}/tests/contract/gtest_mingw_notification.h)
 file(GLOB PINROW_RUNTIME_SOURCES CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/src/runtime/*.cpp)
+# The save's system calls go through the tests' fault injection here alone
+# (PINROW_SAVE_FAULTS): pinrow.exe is built without it. The byte-exact code
+# page text of the store runs on the shipped conversion too.
 add_executable(contract_tests
   ${CMAKE_SOURCE_DIR}/tests/unit/platform_contract_test.cpp
   ${CMAKE_SOURCE_DIR}/tests/contract/user_win32.cpp
+  ${CMAKE_SOURCE_DIR}/tests/contract/save_faults_win32.cpp
+  ${CMAKE_SOURCE_DIR}/tests/contract/files_win32_test.cpp
+  ${CMAKE_SOURCE_DIR}/src/store/ansi_text.cpp
   ${PINROW_RUNTIME_SOURCES} ${PINROW_WIN32_SOURCES})
 target_include_directories(contract_tests PRIVATE ${CMAKE_SOURCE_DIR}/src ${CMAKE_SOURCE_DIR}/res)
-target_compile_definitions(contract_tests PRIVATE UNICODE _UNICODE WIN32_LEAN_AND_MEAN NOMINMAX _WIN32_WINNT=0x0A00)
+target_compile_definitions(contract_tests PRIVATE UNICODE _UNICODE WIN32_LEAN_AND_MEAN NOMINMAX _WIN32_WINNT=0x0A00
+  PINROW_SAVE_FAULTS)
 target_link_options(contract_tests PRIVATE -static)
 target_link_libraries(contract_tests PRIVATE gtest gtest_main comctl32 user32 gdi32 kernel32)

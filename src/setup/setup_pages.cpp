@@ -89,8 +89,11 @@ std::optional<EditRefusal> ReadsBackFromTagFile(const std::wstring& text) {
 // and start a line of its own in the file. What the user types is held to
 // 255 bytes in the file's encoding (a longer paste keeps the whole
 // characters that fit); a value already longer (a hand edit) is kept whole,
-// and in its box deleting is taken but adding is not. `box` is the box
-// judged, whose Text() is the text before the edit.
+// and in its box deleting is taken but adding is not. The file does not
+// give back everything it is given: a read drops blanks at the value's
+// ends and a pair of quotation marks around it (" x " reads as "x",
+// "'a'" as "a"). `box` is the box judged, whose Text() is the text before
+// the edit.
 EditJudge FitsInSetupIni(std::shared_ptr<TextBox*> box) {
   return [box](const std::wstring& text) -> std::optional<EditRefusal> {
     constexpr std::size_t kIniValueBytes = 255;

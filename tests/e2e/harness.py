@@ -79,6 +79,19 @@ def wait_until(probe, timeout, what="condition", interval=0.05):
         time.sleep(interval)
 
 
+def holds_for(probe, duration, what="condition", interval=0.05):
+    """Calls probe() until `duration` seconds have passed; raises
+    AssertionError naming `what` as soon as it returns something falsy.
+    For what must not happen: it fails as soon as it does."""
+    deadline = time.monotonic() + duration
+    while True:
+        if not probe():
+            raise AssertionError(f"{what} no longer holds")
+        if time.monotonic() >= deadline:
+            return
+        time.sleep(interval)
+
+
 def winpath(path):
     """The Windows form of a Unix path, through Wine's Z: drive."""
     return "Z:" + str(Path(path).resolve()).replace("/", "\\")

@@ -37,6 +37,17 @@ class PlatformContractTest(unittest.TestCase):
                 with self.subTest(f"{case.get('classname')}.{case.get('name')}"):
                     self.skipTest(reason)
 
+    def test_save_faults_are_injected_in_the_test_program_alone(self):
+        # The text the injection writes as it fails a call: in the test
+        # program, never in the program users get.
+        mark = "pinrow: injected save failure".encode("utf-16-le")
+        wine = harness.session()
+        for exe, holds in (("contract_tests.exe", True), ("pinrow.exe", False)):
+            with self.subTest(exe):
+                self.assertEqual(mark in wine.tool(exe).read_bytes(), holds,
+                                 f"{exe}: the save fault injection is "
+                                 + ("missing" if holds else "in it"))
+
 
 if __name__ == "__main__":
     unittest.main()

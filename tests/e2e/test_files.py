@@ -7,6 +7,7 @@ disk."""
 import os
 import shutil
 import subprocess
+import time
 import unittest
 
 import harness
@@ -40,11 +41,14 @@ class FilesTest(harness.BarTestCase):
         bar.close()
         self.assertEqual(bar.wait_exit(), 0)
 
-    def answer_failure(self, bar, text, button):
-        """Waits for the box of a failed save, checks it, presses a button."""
+    def answer_failure(self, bar, text, button, meanwhile=None):
+        """Waits for the box of a failed save, checks it, does what the
+        user does meanwhile (once the box is there), presses a button."""
         box = bar.wait_dialog()
         self.assertEqual((box.caption, box.text), ("Pinrow：エラー", text))
         self.assertEqual(sorted(box.buttons.values()), [IDCANCEL, IDRETRY])
+        if meanwhile:
+            meanwhile()
         box.press(button)
         box.wait_gone()
 
@@ -136,22 +140,28 @@ class FilesTest(harness.BarTestCase):
                          ["pinrow.exe", "setup.ini", "tag.txt"])
 
     def test_read_only_tag_file_made_writable_is_saved_on_retry(self):
-        self.app.write("tag.txt", DEFAULT_TAGS)
+        # The blanks around a number, which the save drops, show that it
+        # wrote; the file is made writable while the box is open.
+        self.app.write("tag.txt", DEFAULT_TAGS.replace(b"0,0,400,",
+                                                       b"0,0, 400 ,", 1))
         os.chmod(self.app.file("tag.txt"), 0o444)
         bar = self.start_shown()
         self.wine.move(bar.window["hwnd"], 60, 30, 170, 260)
         bar.close()
-        os.chmod(self.app.file("tag.txt"), 0o644)
-        self.answer_failure(bar, TAGS_FAILED, IDRETRY)
+        self.answer_failure(
+            bar, TAGS_FAILED, IDRETRY,
+            meanwhile=lambda: os.chmod(self.app.file("tag.txt"), 0o644))
         self.assertEqual(bar.wait_exit(), 0)
         self.assertEqual(self.app.read("tag.txt"), DEFAULT_TAGS)
         self.assertIn(b"Left=900\r\n", self.app.read("setup.ini"))
 
     def test_file_held_for_a_moment_is_saved_when_let_go(self):
         # As a virus scanner does: open, others may only read, for 1.8 s
-        # (the save waits out about two seconds); the close comes as soon as
-        # the holder has the file.
-        for name in ("tag.txt", "setup.ini"):
+        # (the save waits out about two seconds) or for 1 s; the close comes
+        # as soon as the holder has the file. The save follows the holder's
+        # end within a few tries (50 ms apart), with no box, and never
+        # while the file is held.
+        for name, hold in (("tag.txt", 1.8), ("setup.ini", 1.0)):
             with self.subTest(name):
                 app = self.wine.new_app(files={"tag.txt": DEFAULT_TAGS})
                 bar = self.start_shown(app)
@@ -159,11 +169,22 @@ class FilesTest(harness.BarTestCase):
                 marker = app.path.parent / f"{app.path.name}-{name}.held"
                 holder = self.wine.popen([
                     self.wine.tool("driver.exe"), "-", "hold",
-                    harness._arg(harness.winpath(app.file(name))), 1800,
-                    harness._arg(harness.winpath(marker))])
-                harness.wait_until(marker.exists, 30, f"{name} held")
+                    harness._arg(harness.winpath(app.file(name))),
+                    int(hold * 1000), harness._arg(harness.winpath(marker))])
+                harness.wait_until(marker.exists, 30, f"{name} held",
+                                   interval=0.01)
+                # The file was opened before the marker was made: it is let
+                # go by this time at the latest.
+                let_go = time.monotonic() + hold
+                closed = time.monotonic()
                 bar.close()
                 self.assertEqual(bar.wait_exit(timeout=20), 0)
+                ended = time.monotonic()
+                print(f"{name} held {hold} s: the close took "
+                      f"{ended - closed:.2f} s, ending "
+                      f"{ended - let_go:+.2f} s after the hold")
+                self.assertGreater(ended - let_go, -0.3)
+                self.assertLess(ended - let_go, 0.8)
                 self.assertEqual(holder.wait(20), 0)
                 self.assertIn(b"Left=900\r\n", app.read("setup.ini"))
                 self.assertEqual(app.read("tag.txt"), DEFAULT_TAGS)

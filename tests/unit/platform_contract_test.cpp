@@ -6,14 +6,17 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <map>
 #include <memory>
 #include <optional>
 #include <string>
 #include <vector>
 
+#include "../contract/save_faults.h"
 #include "../contract/user_input.h"
 #include "platform/platform.h"
 #include "runtime/vb.h"
+#include "store/ansi_text.h"
 
 namespace {
 
@@ -286,6 +289,36 @@ TEST_F(ContractTest, WorkAreaIsThatOfTheFormsMonitor) {
   EXPECT_GE(area.right - area.left, 6000);
 }
 
+// Every one- and two-byte sequence survives the trip through memory as
+// text of code page 932, on the backend's own conversion: iconv's tables
+// headless, the system's (Wine's, standing in for Windows') on Win32.
+TEST(CodePageContract, EveryOneAndTwoByteSequenceRoundTrips) {
+  for (int first = 0; first < 256; ++first) {
+    std::string one(1, static_cast<char>(first));
+    ASSERT_EQ(ansi::Encode(ansi::Decode(one)), one) << first;
+    for (int second = 0; second < 256; ++second) {
+      std::string two = one + static_cast<char>(second);
+      ASSERT_EQ(ansi::Encode(ansi::Decode(two)), two) << first << " " << second;
+    }
+  }
+  // Where code page 932 tables differ: Windows' own mapping, its
+  // extensions, its user-defined area, and a character stored twice,
+  // whose second place is kept as bytes (it is written to the first).
+  const struct {
+    const char* bytes;
+    std::wstring text;
+  } tables[] = {
+      {"\x81\x60", L"\uFF5E"},        // a full-width tilde, no wave dash
+      {"\x5C", L"\\"},                // a backslash, no yen sign
+      {"\x87\x40", L"\u2460"},        // NEC's circled digits
+      {"\xFA\x5C", L"\u7E8A"},        // IBM's extensions
+      {"\xF0\x40", L"\uE000"},        // the user-defined area
+      {"\xED\x40", L"\xDCED\xDC40"},  // NEC's copy of IBM's U+7E8A
+      {"\xEE\xEF", L"\xDCEE\xDCEF"},  // NEC's copy of IBM's U+2170
+  };
+  for (const auto& t : tables) EXPECT_EQ(ansi::Decode(t.bytes), t.text);
+}
+
 // Files: a stamp that follows each write, the names of a folder's files by
 // a pattern, a rename that never overwrites, a removal, a folder's
 // canonical path the same for another spelling of it.
@@ -352,6 +385,119 @@ TEST(FilesContract, ReplaceWholeAndLeaveNothingBehind) {
   for ([[maybe_unused]] const auto& e : fs::directory_iterator(root / "data"))
     ++entries;
   EXPECT_EQ(entries, 2);
+  fs::remove_all(root);
+}
+
+// The files in a folder with their bytes; the unique part of a save's
+// temporary or backup name is shown as "*".
+std::map<std::wstring, std::string> FilesIn(const std::wstring& folder) {
+  std::map<std::wstring, std::string> files;
+  for (std::wstring name : platform::FindFiles(folder, L"*")) {
+    const std::string bytes = platform::ReadAllBytes(folder + L"\\" + name);
+    const std::size_t mark = name.find(platform::kSaveMark);
+    if (mark != std::wstring::npos)
+      name = name.substr(0, mark) + platform::kSaveMark + L"*" +
+             name.substr(name.rfind(L'.'));
+    files[name] = bytes;
+  }
+  return files;
+}
+
+// A save that fails at any step keeps what was there: an existing target
+// its previous bytes, a new target is not made, and no temporary or backup
+// file is left beside it; a failure that another program's hold explains
+// is told apart as FileBusy, worth another try. A file system without a
+// replace of its own gets the temporary file moved over the target. Each
+// row runs where its backend can fail that step so (error 0: the
+// backend's ordinary failure; a system error: the Win32 backend only).
+TEST(FilesContract, SaveFailingAtEachStepKeepsWhatWasThere) {
+  using contract::SaveStep;
+  namespace fs = std::filesystem;
+  enum Outcome { kSaved, kKept, kKeptBusy, kBackupKept };
+  struct Fault {
+    SaveStep step;
+    unsigned long error;
+  };
+  constexpr bool kExists = true, kNew = false;
+  constexpr SaveStep kWrite = SaveStep::Write, kFlush = SaveStep::Flush,
+                     kReplace = SaveStep::Replace, kMove = SaveStep::Move;
+  const struct {
+    const char* name;
+    bool targetExists;
+    std::vector<Fault> faults;
+    Outcome outcome;
+  } rows[] = {
+      // clang-format off
+      {"write",                     kExists, {{kWrite, 0}},      kKept},
+      {"write, new file",           kNew,    {{kWrite, 0}},      kKept},
+      {"flush",                     kExists, {{kFlush, 0}},      kKept},
+      {"flush, new file",           kNew,    {{kFlush, 0}},      kKept},
+      {"replace",                   kExists, {{kReplace, 0}},    kKept},
+      {"move to a new name",        kNew,    {{kMove, 0}},       kKept},
+      {"move to a new name, held",  kNew,    {{kMove, 32}},      kKeptBusy},
+      {"1175, nothing replaced",    kExists, {{kReplace, 1175}}, kKeptBusy},
+      {"1176, names kept",          kExists, {{kReplace, 1176}}, kKeptBusy},
+      {"1177, backup moved back",   kExists, {{kReplace, 1177}}, kKeptBusy},
+      {"1177, move back fails",     kExists, {{kReplace, 1177}, {kMove, 5}},
+                                                                 kBackupKept},
+      {"sharing violation",         kExists, {{kReplace, 32}},   kKeptBusy},
+      {"lock violation",            kExists, {{kReplace, 33}},   kKeptBusy},
+      {"access denied",             kExists, {{kReplace, 5}},    kKeptBusy},
+      {"unsupported (1), moved",    kExists, {{kReplace, 1}},    kSaved},
+      {"unsupported (50), moved",   kExists, {{kReplace, 50}},   kSaved},
+      {"unsupported (87), moved",   kExists, {{kReplace, 87}},   kSaved},
+      {"unsupported, move fails",   kExists, {{kReplace, 50}, {kMove, 5}},
+                                                                 kKept},
+      // clang-format on
+  };
+  const fs::path root = fs::temp_directory_path() / "pinrow-contract-faults";
+  const std::wstring folder = root.wstring();
+  const std::wstring file = folder + L"\\f.txt";
+  int ran = 0;
+  for (const auto& row : rows) {
+    SCOPED_TRACE(row.name);
+    fs::remove_all(root);
+    fs::create_directory(root);
+    if (row.targetExists) {
+      auto out = platform::OpenOutputFile(file);
+      out->Write("before\r\n");
+      out->Commit();
+    }
+    bool applies = true;
+    for (const Fault& f : row.faults)
+      applies = applies && contract::InjectSaveFault(f.step, f.error);
+    if (!applies) {
+      contract::ClearSaveFaults();
+      continue;
+    }
+    ++ran;
+    int number = 0;
+    bool busy = false;
+    try {
+      auto out = platform::OpenOutputFile(file);
+      out->Write("after\r\n");
+      out->Commit();
+    } catch (const platform::FileBusy& e) {
+      busy = true;
+      number = e.Number();
+    } catch (const vb::RuntimeError& e) {
+      number = e.Number();
+    }
+    contract::ClearSaveFaults();
+    EXPECT_EQ(number != 0, row.outcome != kSaved) << number;
+    EXPECT_EQ(busy, row.outcome == kKeptBusy || row.outcome == kBackupKept);
+    // A backup left where the target is missing is the only copy of the
+    // previous bytes, which the next start puts back.
+    std::map<std::wstring, std::string> expected;
+    if (row.outcome == kSaved)
+      expected[L"f.txt"] = "after\r\n";
+    else if (row.outcome == kBackupKept)
+      expected[L"f.txt.~pnr*.bak"] = "before\r\n";
+    else if (row.targetExists)
+      expected[L"f.txt"] = "before\r\n";
+    EXPECT_EQ(FilesIn(folder), expected);
+  }
+  EXPECT_GT(ran, 0);
   fs::remove_all(root);
 }
 

@@ -176,7 +176,10 @@ TEST_F(SetupFileTest, WritesKeepTheirLinesInPlace) {
   Delay[1] = -1;
   SetupSave save;
   WritePasteSettings(save);
+  // All six keys in one replace of the file: a second would fail.
+  platform::headless::InjectFileFault(FileFault::Replace, 2);
   EXPECT_TRUE(save.Commit());
+  EXPECT_TRUE(MsgBoxes().empty());
   std::string expected = kDefaultSetup;
   auto swap = [&](const std::string& from, const std::string& to) {
     expected.replace(expected.find(from), from.size(), to);
@@ -247,7 +250,11 @@ TEST_F(SetupFileTest, WriteTableSettingsRecreatesAMissingFile) {
   TableMarkupSettings(elTable, propVisible) = L"-1";
   TableMarkupSettings(elTable, propEnter) = std::int16_t{-1};
   TableMarkupSettings(elTH, propVisible) = std::int16_t{0};
+  // The default file and the fifteen keys in one replace: a second would
+  // fail.
+  platform::headless::InjectFileFault(FileFault::Replace, 2);
   WriteTableSettings();  // cells elsewhere hold nothing: written empty
+  EXPECT_TRUE(MsgBoxes().empty());
   std::string text = ReadBytes("setup.ini");
   EXPECT_EQ(text.substr(0, text.find("[Table]")),
             std::string(kDefaultSetup).substr(0, text.find("[Table]")));

@@ -4,6 +4,7 @@
 
 #include "platform/files.h"
 #include "platform/win32/base_win32.h"
+#include "platform/win32/save_calls_win32.h"
 #include "runtime/vb.h"
 
 namespace platform {
@@ -118,7 +119,7 @@ class Win32OutputFile : public OutputFile {
       DWORD chunk = left > (1u << 20) ? (1u << 20) : static_cast<DWORD>(left);
       DWORD written = 0;
       if (file_ == INVALID_HANDLE_VALUE ||
-          !WriteFile(file_, data, chunk, &written, nullptr) || written == 0)
+          !save::Write(file_, data, chunk, &written) || written == 0)
         RaiseFileError(vb::kFileIo);
       data += written;
       left -= written;
@@ -127,7 +128,7 @@ class Win32OutputFile : public OutputFile {
 
   void Commit() override {
     RefuseReadOnlyTarget();
-    if (file_ == INVALID_HANDLE_VALUE || !FlushFileBuffers(file_))
+    if (file_ == INVALID_HANDLE_VALUE || !save::Flush(file_))
       RaiseFileError(vb::kFileIo);
     CloseFile();
     if (TargetExisted())
@@ -174,8 +175,8 @@ class Win32OutputFile : public OutputFile {
   }
 
   void MoveOverTarget() {
-    if (!MoveFileExW(temp_.c_str(), target_.c_str(),
-                     MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
+    if (!save::Move(temp_.c_str(), target_.c_str(),
+                    MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
       RaiseFileError(vb::kPathAccess);
   }
 
@@ -187,8 +188,7 @@ class Win32OutputFile : public OutputFile {
   // both files under their names.
   void ReplaceTarget() {
     const std::wstring backup = BackupName();
-    if (ReplaceFileW(target_.c_str(), temp_.c_str(), backup.c_str(),
-                     REPLACEFILE_IGNORE_MERGE_ERRORS, nullptr, nullptr)) {
+    if (save::Replace(target_.c_str(), temp_.c_str(), backup.c_str())) {
       DeleteFileW(backup.c_str());
       return;
     }
@@ -199,7 +199,7 @@ class Win32OutputFile : public OutputFile {
       return;
     }
     if (error == ERROR_UNABLE_TO_MOVE_REPLACEMENT_2 && !FileExists(target_))
-      MoveFileExW(backup.c_str(), target_.c_str(), MOVEFILE_WRITE_THROUGH);
+      save::Move(backup.c_str(), target_.c_str(), MOVEFILE_WRITE_THROUGH);
     // The backup may go only while the previous content is in its place.
     if (FileExists(target_)) DeleteFileW(backup.c_str());
     if (error == ERROR_UNABLE_TO_MOVE_REPLACEMENT ||
