@@ -5,6 +5,7 @@
 #include <algorithm>
 
 #include "platform/placement.h"
+#include "platform/trace.h"
 #include "platform/win32/controls_win32.h"
 #include "resource.h"
 #include "runtime/vb.h"
@@ -315,11 +316,15 @@ void Win32Form::Show() {
   showing_ = true;
   if (!placed_) {
     PlaceFirst();
+    PINROW_MARK("show: placed");
     SetIcons();
+    PINROW_MARK("show: icons");
     RealizeChildren();
+    PINROW_MARK("show: windows made");
   }
   Fire(Resize);
   ShowWindow(hwnd_, SW_SHOW);
+  PINROW_MARK("show: shown");
   showing_ = false;
   if (destroyed_) return;
   tips_.Start(controls_);
@@ -339,6 +344,7 @@ void Win32Form::ShowModal(Form* owner) {
       disabledForModal_.push_back(f->hwnd_);
     }
   }
+  PINROW_MARK("modal: others disabled");
   Show();
   MSG msg;
   while (!destroyed_) {

@@ -12,8 +12,9 @@
 // Commands (the arity follows the name):
 //   window TITLE          top-level window that later clicks aim at
 //                         (default "Pinrow")
-//   waitwin MS            wait until that window is visible; records the
-//                         milliseconds since the last click
+//   waitwin MS            wait until that window is visible (looking every
+//                         millisecond); records the milliseconds since the
+//                         last click and since its release
 //   notepad MS            wait for the editor (class Notepad, child Edit)
 //   editor CLASS MS       the same for an editor of another window class
 //   place X Y W H         move and size the editor's window (pixels)
@@ -24,7 +25,8 @@
 //                         "space" or "left"
 //   hold KEY / release KEY  press or release one key ("shift", "ctrl"...)
 //   click CAPTION         real left click on the child button with CAPTION;
-//                         records the system's tick count at the release
+//                         records the system's tick count and the
+//                         performance counter (ms) at the release
 //   clickpic LEFT TOP     real left click on the child at LEFT, TOP (twips,
 //                         inside the client area): the picture buttons
 //   clickon CLASS LEFT TOP  real left click on the window of CLASS at LEFT,
@@ -109,10 +111,22 @@ int ToInt(const std::wstring& s) { return std::stoi(ToUtf8(s)); }
 
 FILE* g_out = nullptr;
 LARGE_INTEGER g_clickTime{};
+// When the last `click` let the button go: a button acts on the release.
+LARGE_INTEGER g_releaseTime{};
 
 void Record(const std::string& key, const std::string& value) {
   fprintf(g_out, "%s\t%s\n", key.c_str(), value.c_str());
   fflush(g_out);
+}
+
+// A performance counter reading as milliseconds: the same clock every
+// process reads, so a program's own time stamps line up with it.
+std::string CounterMs(const LARGE_INTEGER& t) {
+  LARGE_INTEGER freq;
+  QueryPerformanceFrequency(&freq);
+  char ms[32];
+  snprintf(ms, sizeof ms, "%.3f", t.QuadPart * 1000.0 / freq.QuadPart);
+  return ms;
 }
 
 double MsSince(const LARGE_INTEGER& t0) {
@@ -126,12 +140,12 @@ struct Failure : std::runtime_error {
   using std::runtime_error::runtime_error;
 };
 
-// Polls `ready` every 5 ms until it holds or `ms` have passed.
-bool WaitFor(int ms, const std::function<bool()>& ready) {
+// Polls `ready` every `pollMs` until it holds or `ms` have passed.
+bool WaitFor(int ms, const std::function<bool()>& ready, DWORD pollMs = 5) {
   DWORD start = GetTickCount();
   while (!ready()) {
     if ((int)(GetTickCount() - start) > ms) return false;
-    Sleep(5);
+    Sleep(pollMs);
   }
   return true;
 }
@@ -395,6 +409,8 @@ class Session {
     SendMouseAt(center, MOUSEEVENTF_LEFTDOWN);
     Sleep(30);
     SendMouseAt(center, MOUSEEVENTF_LEFTUP);
+    QueryPerformanceCounter(&g_releaseTime);
+    Record("release_counter_ms", CounterMs(g_releaseTime));
     Record("clicked", Hex(CaptionOf(button)));
     Record("click_tick", std::to_string(GetTickCount()));
   }
@@ -744,14 +760,19 @@ const std::map<std::wstring, Session::Command>& Session::Commands() {
       {L"waitwin",
        {1,
         [](S& s, const A& a) {
-          if (!WaitFor(ToInt(a[0]), [&] {
-                HWND h = FindWindowW(nullptr, s.windowTitle.c_str());
-                return h && IsWindowVisible(h);
-              }))
+          if (!WaitFor(
+                  ToInt(a[0]),
+                  [&] {
+                    HWND h = FindWindowW(nullptr, s.windowTitle.c_str());
+                    return h && IsWindowVisible(h);
+                  },
+                  1))
             throw Failure("window did not appear");
           char ms[32];
           snprintf(ms, sizeof ms, "%.1f", MsSince(g_clickTime));
           Record("shown_since_click_ms", ms);
+          snprintf(ms, sizeof ms, "%.1f", MsSince(g_releaseTime));
+          Record("shown_since_release_ms", ms);
         }}},
       {L"notepad",
        {1, [](S& s, const A& a) { FindEditor(s, L"Notepad", ToInt(a[0])); }}},
