@@ -69,8 +69,8 @@ def open_times(session, rounds, exe=None):
 
 
 def trace_times(session, rounds, exe):
-    """The trace build's marks during each opening, as milliseconds from
-    the release of the click: {mark: [...]}, after one warm-up opening."""
+    """The trace build's marks in each opening after a warm-up one: a list
+    of [(mark, ms from the click's release), ...] per opening."""
     app, bar = start_bar(session, exe)
     presser = editor.Presser(session)
     try:
@@ -81,15 +81,29 @@ def trace_times(session, rounds, exe):
     if not result.ok:
         raise harness.HarnessError(result.error)
     releases = [float(v) for v in result.values("release_counter_ms")]
-    marks = {}
+    openings = [[] for _ in releases]
     for line in app.file("pinrow-trace.txt").read_text().splitlines():
         name, at = line.split("\t")
         at = float(at)
         # The opening a mark belongs to: the last click released before it.
-        released = max((r for r in releases if r <= at), default=None)
-        if released is not None and released != releases[0]:
-            marks.setdefault(name, []).append(at - released)
-    return marks
+        i = sum(1 for r in releases if r <= at) - 1
+        if i >= 0:
+            openings[i].append((name, at - releases[i]))
+    return openings[1:]
+
+
+def report_trace(exe, openings):
+    """Each mark's median time from the release, and the median time since
+    the mark before it in the same opening."""
+    print(f"marks of {exe} in {len(openings)} openings, medians, ms:")
+    print(f"  {'from release':>12}  {'step':>7}  mark")
+    names = [name for name, _ in openings[0]]
+    for k, name in enumerate(names):
+        at = [o[k][1] for o in openings if len(o) > k and o[k][0] == name]
+        step = [o[k][1] - (o[k - 1][1] if k else 0) for o in openings
+                if len(o) > k and o[k][0] == name]
+        print(f"  {statistics.median(at):12.2f}  {statistics.median(step):7.2f}"
+              f"  {name}")
 
 
 TAB_CORNER = 120  # the pages' origin in the dialog, twips
@@ -168,11 +182,7 @@ def main():
     args = parser.parse_args()
     session = harness.session()
     if args.trace:
-        marks = trace_times(session, args.rounds, args.trace)
-        print(f"marks of {args.trace}, ms from the click's release "
-              f"(medians of {args.rounds}):")
-        for name, ms in sorted(marks.items(), key=lambda m: statistics.median(m[1])):
-            print(f"  {statistics.median(ms):7.2f}  {name}")
+        report_trace(args.trace, trace_times(session, args.rounds, args.trace))
         return
     report_openings(open_times(session, args.rounds, args.exe))
     if args.openings_only:
