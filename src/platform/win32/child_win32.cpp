@@ -92,7 +92,7 @@ void ChildWindow::Attach(std::unique_ptr<ChildWindow> self) {
   sequence_ = form().Keep(std::move(self));
   if (tabIndex_ < 0) tabIndex_ = sequence_;
   parent_.Adopt(*this);
-  if (autoWidth_ || autoHeight_) Measure();  // the size reads right at once
+  measurePending_ = autoWidth_ || autoHeight_;  // measured when read
   if (windowless())
     InvalidateArea();
   else if (visible_ && parent_.Realized())
@@ -122,7 +122,9 @@ void ChildWindow::CreateWindowNow() {
   SetWindowSubclass(hwnd_, SubclassProc, 1, reinterpret_cast<DWORD_PTR>(this));
   parent_.Stack(*this);  // before any window made inside it (tab pages)
   ApplyLook();
-  if (autoWidth_ || autoHeight_) Place();  // measured by ApplyLook
+  // Measured again by ApplyLook, at the dpi the window has now.
+  const RECT measured = HostRect();
+  if ((autoWidth_ || autoHeight_) && !EqualRect(&r, &measured)) Place();
   ApplyState();
   if (!toolTip_.empty()) form().tips().Set(hwnd_, toolTip_);
 }
@@ -175,7 +177,10 @@ bool ChildWindow::TakeWheel(int delta) {
 
 // Measures first: measuring may choose the font (a label shrunk to fit).
 void ChildWindow::ApplyLook() {
-  if (autoWidth_ || autoHeight_) Measure();
+  if (autoWidth_ || autoHeight_) {
+    measurePending_ = false;
+    Measure();
+  }
   if (hwnd_)
     SendMessageW(hwnd_, WM_SETFONT, reinterpret_cast<WPARAM>(Font()), TRUE);
 }
@@ -198,7 +203,19 @@ float ChildWindow::AbsLeft() const {
 
 float ChildWindow::AbsTop() const { return parent_.OriginTop() + geometry_[1]; }
 
+void ChildWindow::MeasureIfPending() const {
+  if (!measurePending_) return;
+  measurePending_ = false;  // a measure that reads the size finds it set
+  const_cast<ChildWindow*>(this)->Measure();
+}
+
+void ChildWindow::Remeasure() {
+  measurePending_ = true;
+  if (hwnd_) MeasureIfPending();
+}
+
 PixelRect ChildWindow::FormPixels() const {
+  MeasureIfPending();
   return PlaceTwips(AbsLeft(), AbsTop(), geometry_[2], geometry_[3],
                     form().dpi());
 }

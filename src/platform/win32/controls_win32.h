@@ -61,7 +61,10 @@ class ChildWindow : public Stacked, public WindowObject {
   }
 
   // Shared property plumbing for the Control overrides.
-  float geometry(int i) const { return geometry_[i]; }
+  float geometry(int i) const {
+    if (i >= 2) MeasureIfPending();
+    return geometry_[i];
+  }
   void SetGeometry(int i, float twips);
   bool visible() const { return visible_; }
   void SetVisibleFlag(bool v);
@@ -103,8 +106,13 @@ class ChildWindow : public Stacked, public WindowObject {
   // runs on a new window and on a dpi change.
   virtual void ApplyLook();
   // Sets the autosized width or height from the text at the form's dpi
-  // (with SetMeasured); runs at creation and with ApplyLook.
+  // (with SetMeasured); runs with ApplyLook, or when the size of a control
+  // without a window is first read.
   virtual void Measure() {}
+  // The autosized width or height follows the text again: measured now
+  // when the window exists, else when the size is first read (a control of
+  // a page not shown yet may never need it).
+  void Remeasure();
   // The control's own state (a check, items, a range) applied to a new
   // window.
   virtual void ApplyState() {}
@@ -135,6 +143,7 @@ class ChildWindow : public Stacked, public WindowObject {
   void Place();
   // Adds a wheel turn to the part of a notch kept; true when used.
   bool TakeWheel(int delta);
+  void MeasureIfPending() const;
 
   Win32Container& parent_;
   HWND hwnd_ = nullptr;
@@ -144,6 +153,7 @@ class ChildWindow : public Stacked, public WindowObject {
   float geometry_[4];  // left, top, width, height (twips)
   bool autoWidth_ = false;
   bool autoHeight_ = false;
+  mutable bool measurePending_ = false;
   bool visible_ = true;
   bool enabled_ = true;
   bool tabStop_ = true;
