@@ -5,6 +5,7 @@ room, and a screenshot of each page kept as a test
 artifact (build/e2e/artifacts/). The list is turned to its last page with
 the mouse wheel over the grid, so two-digit numbers show."""
 
+import re
 import unittest
 
 import editor
@@ -25,6 +26,17 @@ FIRST_CAPTION = (720, 4800)
 # controls are being made; once the dialog takes messages again, all are.
 PAGE_MARKS = [None, ("Edit", 1680, 790), ("ComboBox", 3600, 720),
               ("Static", 2580, 2520)]
+
+
+def about_texts():
+    """What the About page shows from the exe's version resource: the
+    version line, the maker, the web address and the copyright line."""
+    cmake = (harness.REPO / "CMakeLists.txt").read_text()
+    version = re.search(r"project\(pinrow VERSION ([0-9.]+)", cmake).group(1)
+    rc = (harness.REPO / "res" / "pinrow.rc.in").read_text()
+    values = dict(re.findall(r'VALUE "(\w+)", "([^"]*)"', rc))
+    return {"Ver. " + version, values["CompanyName"], values["WebAddress"],
+            values["LegalCopyright"]}
 
 
 def tag_file():
@@ -113,6 +125,9 @@ class DialogDpiTest(unittest.TestCase):
                 with self.subTest(dpi=wine.dpi, ink=ink, room=width):
                     self.assertLessEqual(ink + margins, width)
             found = controls(result)
+            if page == 3:
+                shown = {text for cls, *_, text in found if cls == "Static"}
+                self.assertLessEqual(about_texts(), shown)
             markup = list(markup_rooms(found, tpp))
             self.assertEqual(len(markup), 10 if page == 1 else 0)
             for text, right, limit in markup:
