@@ -163,5 +163,52 @@ class SettingsDialogTest(editor.EditorTestCase):
         self.assertTrue(self.tag_lines()[5].startswith("5,0,2400,400,400,B,"))
 
 
+# A setup.ini edited by hand: flags other than -1 and 0, timings out of
+# range, a modifier code the list lacks, a key that is no capital letter.
+HAND_EDITED_SETUP = (
+    "[MainForm]\r\nHeight = 2805\r\nWidth = 1320\r\nTop = 300\r\n"
+    "Left = 300\r\nPShiftKey = 160\r\nPKey = v\r\nGTime = 5\r\n"
+    "Delay0 = 2000\r\nDelay1 = 200\r\n"
+    "[Table]\r\nquality=border=1\r\nVisible=1\r\nEnter=abc\r\n"
+    "[Caption]\r\nquality=\r\nVisible=-1\r\nEnter=0\r\n"
+    "[TH]\r\nquality=\r\nVisible=0\r\nEnter=-1\r\n"
+    "[TR]\r\nquality=x\r\nVisible=\r\nEnter=\r\n"
+    "[TD]\r\nquality=\r\nVisible=-1\r\nEnter=0\r\n")
+
+# A control of each page after the first (client twips of the dialog): the
+# page's windows are made when it first shows.
+PAGE_MARKS = [("Edit", 1680, 790), ("ComboBox", 3600, 720),
+              ("Static", 2580, 2520)]
+
+
+class PagesShownTest(editor.EditorTestCase):
+    uses_editor = False
+
+    def files_after(self, shown_pages):
+        """setup.ini after the dialog's close and after the bar's, and
+        tag.txt, when the dialog was closed after showing its pages up to
+        `shown_pages` (0: only the first)."""
+        app = self.wine.new_app(files={"setup.ini": HAND_EDITED_SETUP})
+        bar = self.start_bar(app)
+        bar.wait_shown()
+        steps = [*open_dialog()]
+        for page in range(shown_pages):
+            steps += ["keys", "ctrl+tab", "waitat", *PAGE_MARKS[page], 5000]
+        self.press(*steps, *close_dialog())
+        after_dialog = app.read("setup.ini")
+        bar.close()
+        self.assertEqual(bar.wait_exit(), 0)
+        return after_dialog, app.read("setup.ini"), app.read("tag.txt")
+
+    def test_closing_writes_the_same_whichever_pages_were_shown(self):
+        first_only = self.files_after(0)
+        self.assertEqual(self.files_after(3), first_only)
+        setup = first_only[1].decode("cp932").split("\r\n")
+        for line in ("PKey=V", "PShiftKey=160", "GTime=10", "Delay0=990",
+                     "Visible=0", "Enter=0"):
+            self.assertIn(line, setup)
+        self.assertNotIn("Enter=abc", setup)
+
+
 if __name__ == "__main__":
     unittest.main()
