@@ -212,7 +212,9 @@ void frmSetup::CreateGeneralPage(Container& page) {
   note.caption = L"｢終了タグ｣は必須項目ではありません。";
   note.left = 4560;
   note.top = 2400;
-  note.width = 1575;
+  // Wrapped before the frame's line, as the lines of markup on the table
+  // page end before theirs.
+  note.width = box.left + box.width - kFrameLine - kTextGap - note.left;
   note.height = 615;
   note.wordWrap = true;
   Label16 = &page.AddLabel(note);

@@ -64,7 +64,7 @@ TEST_F(SetupDialogTest, ControlsSitInTheirContainersWhereDesigned) {
       {d.Shape1, general, 240, 780, 5895, 3495},
       {d.txtInputCaption, general, 1440, 900, 3015, 270},
       {d.txtInputTagE, general, 1440, 2340, 3000, 990},
-      {d.Label16, general, 4560, 2400, 1575, 615},
+      {d.Label16, general, 4560, 2400, 1530, 615},
       {d.txtInputHeight, general, 3360, 3540, 880, 270},
       {d.vscInputTop, general, 2550, 3915, 255, 255},
       {d.cmdDelete, general, 4680, 1380, 1215, 375},

@@ -38,6 +38,9 @@
 //   textwidth POINTS WEIGHT TEXT  record the width of TEXT in ＭＳ Ｐゴシック
 //                         (as the program makes it) at the screen's dpi:
 //                         "advance ink" in pixels
+//   textheight POINTS WEIGHT WIDTH TEXT  record the height in pixels of TEXT
+//                         wrapped at WIDTH pixels as a static control wraps
+//                         it, in ＭＳ Ｐゴシック at the screen's dpi
 //   editroom CLASS LEFT TOP  record the room of the edit control (a disabled
 //                         one too) with its corner there: "client width,
 //                         left margin, right margin" in pixels
@@ -221,6 +224,25 @@ void RecordTextWidth(int points, int weight, const std::wstring& text) {
   DeleteDC(dc);
   Record("textwidth", std::to_string(size.cx) + " " +
                           std::to_string(size.cx - first.abcA - last.abcC));
+}
+
+// The height of a text wrapped at a width, as a word-wrapping static
+// control draws it, in the program's font at the screen's dpi, pixels.
+void RecordTextHeight(int points, int weight, int width,
+                      const std::wstring& text) {
+  HDC dc = CreateCompatibleDC(nullptr);
+  HFONT font = CreateFontW(
+      -MulDiv(points, ScreenDpi(), 72), 0, 0, 0, weight, FALSE, FALSE, FALSE,
+      SHIFTJIS_CHARSET, OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS,
+      DEFAULT_QUALITY, DEFAULT_PITCH | FF_DONTCARE, L"ＭＳ Ｐゴシック");
+  HGDIOBJ old = SelectObject(dc, font);
+  RECT r{0, 0, width, 0};
+  DrawTextW(dc, text.c_str(), (int)text.size(), &r,
+            DT_CALCRECT | DT_WORDBREAK | DT_EXPANDTABS | DT_NOPREFIX);
+  SelectObject(dc, old);
+  DeleteObject(font);
+  DeleteDC(dc);
+  Record("textheight", std::to_string(r.bottom));
 }
 
 int TwipsPerPixel() {
@@ -817,6 +839,11 @@ const std::map<std::wstring, Session::Command>& Session::Commands() {
        {3,
         [](S&, const A& a) {
           RecordTextWidth(ToInt(a[0]), ToInt(a[1]), a[2]);
+        }}},
+      {L"textheight",
+       {4,
+        [](S&, const A& a) {
+          RecordTextHeight(ToInt(a[0]), ToInt(a[1]), ToInt(a[2]), a[3]);
         }}},
       {L"editroom",
        {3,
