@@ -48,6 +48,7 @@ END_TAG_BOX = ("Edit", 1500, 2400)
 REGISTER = ("Button", 4740, 960)
 DELETE = ("Button", 4740, 1440)
 LIST_DOWN_ARROW = ("ScrollBar", 5950, 5800)
+LIST_TRACK = ("ScrollBar", 5990, 5400)  # below the thumb at the top
 
 
 def grid_row(k):
@@ -149,6 +150,24 @@ class SettingsDialogTest(editor.EditorTestCase):
             "2,0,1600,1200,400,HR,<hr size='1'>,",
             "3,0,2000,1200,400,IMG,<img src=''>,", ""])
         self.assertEqual(self.dialogs(), [])
+
+    def test_every_wheel_notch_after_registering_moves_the_list(self):
+        # The track below the thumb shows the blank row; registering a
+        # button there leaves the list and its thumb at row 2. Each notch
+        # up, over the scroll bar and then over the grid, moves a row.
+        first_no = ["Edit", *at(330, 4680)]
+        self.press(*focus_editor(), *open_dialog(),
+                   *click_on_page(*LIST_TRACK),
+                   "waitctl", *first_no, "1", 5000,
+                   *click_on_page(*grid_row(4)),
+                   *type_into(CAPTION_BOX, "B"),
+                   *type_into(START_TAG_BOX, "<b>"),
+                   *click_on_page(*REGISTER),
+                   "waitctl", *first_no, "2", 5000,
+                   "wheel", "ScrollBar", *at(*LIST_TRACK[1:]), 120,
+                   "waitctl", *first_no, "1", 2000,
+                   "wheel", *grid_row(2)[:1], *at(*grid_row(2)[1:]), 120,
+                   "waitctl", *first_no, "0", 2000, *close_dialog())
 
     def test_a_new_button_with_the_defaults_leaves_the_table_button_free(self):
         result = self.press(*focus_editor(), *open_dialog(),
