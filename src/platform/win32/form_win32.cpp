@@ -48,6 +48,7 @@ void RegisterFormClass(WNDPROC proc) {
 
 DWORD FormStyle(const FormArgs& args) {
   return WS_CAPTION | WS_SYSMENU | WS_CLIPCHILDREN |
+         (args.sizable ? WS_THICKFRAME : 0) |
          (args.minButton ? WS_MINIMIZEBOX : 0) |
          (args.maxButton ? WS_MAXIMIZEBOX : 0);
 }

@@ -57,6 +57,10 @@
 //   drag CAPTION DX DY    hold Shift, press the mouse on the button, move by
 //                         DX, DY pixels in steps (the first leaves the
 //                         button), release, release Shift
+//   dragcorner DX DY      press on the aimed window's bottom right corner,
+//                         record what the window says lies there (17: a
+//                         sizing corner), move by DX, DY pixels in steps,
+//                         release
 //   answer TITLE TEXT MS  wait for an input box with TITLE, record its
 //                         prompt, type TEXT and press OK ("::cancel": Cancel)
 //   dialogs               record the visible dialogs (title and texts)
@@ -461,6 +465,31 @@ class Session {
     Sleep(100);
     SendKey(VK_SHIFT, true);
     Record("dragged", Hex(CaptionOf(button)));
+  }
+
+  // Drags the aimed window's bottom right corner as a hand does.
+  void DragCorner(int dx, int dy) {
+    HWND w = Aimed();
+    RECT r;
+    GetWindowRect(w, &r);
+    POINT from{r.right - 2, r.bottom - 2};
+    POINT to{from.x + dx, from.y + dy};
+    MovePointer(from);
+    RestPointer(from);
+    DWORD_PTR hit = 0;
+    SendMessageTimeoutW(w, WM_NCHITTEST, 0, MAKELPARAM(from.x, from.y),
+                        SMTO_ABORTIFHUNG, 2000, &hit);
+    Record("hittest", std::to_string(hit));
+    SendMouseAt(from, MOUSEEVENTF_LEFTDOWN);
+    Sleep(100);
+    const int steps = 10;
+    for (int i = 1; i <= steps; ++i) {
+      MovePointer({from.x + dx * i / steps, from.y + dy * i / steps});
+      Sleep(25);
+    }
+    RestPointer(to);
+    SendMouseAt(to, MOUSEEVENTF_LEFTUP);
+    Sleep(100);
   }
 
   // The first point on the way from `from` to `to` that lies outside `r`
@@ -885,6 +914,8 @@ const std::map<std::wstring, Session::Command>& Session::Commands() {
         [](S& s, const A& a) {
           s.Drag(s.ButtonByCaption(a[0]), ToInt(a[1]), ToInt(a[2]));
         }}},
+      {L"dragcorner",
+       {2, [](S& s, const A& a) { s.DragCorner(ToInt(a[0]), ToInt(a[1])); }}},
       {L"answer", {3, [](S&, const A& a) { Answer(a[0], a[1], ToInt(a[2])); }}},
       {L"dialogs", {0, [](S&, const A&) { RecordDialogs(); }}},
       {L"dismiss", {2, [](S&, const A& a) { Dismiss(a[0], ToInt(a[1])); }}},
