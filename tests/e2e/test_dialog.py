@@ -182,6 +182,42 @@ class SettingsDialogTest(editor.EditorTestCase):
         self.assertTrue(self.tag_lines()[5].startswith("5,0,2400,400,400,B,"))
 
 
+class NewButtonsTest(editor.EditorTestCase):
+    """New buttons registered with the defaults on the default bar, which is
+    as large as its five buttons."""
+    uses_editor = False
+
+    def test_two_buttons_registered_one_after_the_other_do_not_overlap(self):
+        self.start_bar_shown()
+        register = []
+        for caption in ("B", "C"):
+            # The blank row: the last of the grid once the list is at its
+            # end (registering leaves it there).
+            register += [*click_on_page(*grid_row(4)),
+                         *type_into(CAPTION_BOX, caption),
+                         *type_into(START_TAG_BOX, f"<{caption.lower()}>"),
+                         *click_on_page(*REGISTER)]
+        result = self.press(*open_dialog(), *scroll_list_down(1), *register,
+                            *close_dialog(), "bar")
+        boxes = []
+        for line in self.tag_lines()[5:7]:
+            left, top, width, height = map(int, line.split(",")[1:5])
+            self.assertEqual((left % 100, top % 100, width, height),
+                             (0, 0, 400, 400), line)
+            boxes.append((left, top, left + width, top + height))
+        (l1, t1, r1, b1), (l2, t2, r2, b2) = boxes
+        self.assertTrue(r1 <= l2 or r2 <= l1 or b1 <= t2 or b2 <= t1, boxes)
+        # The bar grew to show both whole.
+        tpp, width, height = map(int, result.values("tpp_client")[0].split())
+        shown = {bytes.fromhex(v.split(" ")[-1]).decode(): v.split(" ")[:5]
+                 for v in result.values("child")}
+        for caption in ("B", "C"):
+            left, top, w, h, visible = map(int, shown[caption])
+            self.assertEqual(visible, 1)
+            self.assertLessEqual(left + w, width)
+            self.assertLessEqual(top + h, height)
+
+
 # A setup.ini edited by hand: flags other than -1 and 0, timings out of
 # range, a modifier code the list lacks, a key that is no capital letter.
 HAND_EDITED_SETUP = (
