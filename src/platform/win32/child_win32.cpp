@@ -119,7 +119,8 @@ void ChildWindow::CreateWindowNow() {
       GetModuleHandleW(nullptr), nullptr);
   if (!hwnd_) vb::Raise(vb::kOutOfMemory);
   BindWindow(hwnd_, *this);
-  SetWindowSubclass(hwnd_, SubclassProc, 1, reinterpret_cast<DWORD_PTR>(this));
+  classProc_ = reinterpret_cast<WNDPROC>(SetWindowLongPtrW(
+      hwnd_, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&ControlProc)));
   parent_.Stack(*this);  // before any window made inside it (tab pages)
   ApplyLook();
   // Measured again by ApplyLook, at the dpi the window has now.
@@ -129,15 +130,20 @@ void ChildWindow::CreateWindowNow() {
   if (!toolTip_.empty()) form().tips().Set(hwnd_, toolTip_);
 }
 
-LRESULT CALLBACK ChildWindow::SubclassProc(HWND hwnd, UINT msg, WPARAM wp,
-                                           LPARAM lp, UINT_PTR id,
-                                           DWORD_PTR ref) {
-  auto* self = reinterpret_cast<ChildWindow*>(ref);
+// The control's window procedure, put in front of its class's own when the
+// window is made (one window call; the common controls' subclassing costs
+// several trips to the server under Wine for every control).
+LRESULT CALLBACK ChildWindow::ControlProc(HWND hwnd, UINT msg, WPARAM wp,
+                                          LPARAM lp) {
+  auto* self = ObjectOf<ChildWindow>(hwnd);
+  if (!self) return DefWindowProcW(hwnd, msg, wp, lp);
   if (msg == WM_NCDESTROY) {
-    RemoveWindowSubclass(hwnd, SubclassProc, id);
+    const WNDPROC classProc = self->classProc_;
+    SetWindowLongPtrW(hwnd, GWLP_WNDPROC,
+                      reinterpret_cast<LONG_PTR>(classProc));
     UnbindWindow(hwnd);
     self->hwnd_ = nullptr;
-    return DefSubclassProc(hwnd, msg, wp, lp);
+    return CallWindowProcW(classProc, hwnd, msg, wp, lp);
   }
   try {
     LRESULT result = 0;
@@ -146,7 +152,11 @@ LRESULT CALLBACK ChildWindow::SubclassProc(HWND hwnd, UINT msg, WPARAM wp,
     ReportStray("a control's window procedure");
     return 0;
   }
-  return DefSubclassProc(hwnd, msg, wp, lp);
+  return self->ClassProc(msg, wp, lp);
+}
+
+LRESULT ChildWindow::ClassProc(UINT msg, WPARAM wp, LPARAM lp) {
+  return CallWindowProcW(classProc_, hwnd_, msg, wp, lp);
 }
 
 bool ChildWindow::OnMessage(UINT msg, WPARAM wp, LPARAM, LRESULT& result) {
@@ -182,7 +192,8 @@ void ChildWindow::ApplyLook() {
     Measure();
   }
   if (hwnd_)
-    SendMessageW(hwnd_, WM_SETFONT, reinterpret_cast<WPARAM>(Font()), TRUE);
+    SendMessageW(hwnd_, WM_SETFONT, reinterpret_cast<WPARAM>(Font()),
+                 IsWindowVisible(hwnd_));
 }
 
 HFONT ChildWindow::Font() const { return form().FontFor(font_); }

@@ -30,6 +30,9 @@ class ChildWindow : public Stacked, public WindowObject {
   virtual bool OnReflect(UINT msg, WPARAM wp, LPARAM lp, LRESULT& result);
   // Messages of the control's own window; true when fully handled.
   virtual bool OnMessage(UINT msg, WPARAM wp, LPARAM lp, LRESULT& result);
+  // What the window's class does with a message (the window procedure it
+  // had before the control took it over).
+  LRESULT ClassProc(UINT msg, WPARAM wp, LPARAM lp);
   // A windowless control draws itself on its container's background.
   virtual void PaintWindowless(HDC dc, const RECT& r) {
     (void)dc;
@@ -137,8 +140,7 @@ class ChildWindow : public Stacked, public WindowObject {
   void InvalidateArea() const;
 
  private:
-  static LRESULT CALLBACK SubclassProc(HWND, UINT, WPARAM, LPARAM, UINT_PTR,
-                                       DWORD_PTR);
+  static LRESULT CALLBACK ControlProc(HWND, UINT, WPARAM, LPARAM);
   void CreateWindowNow();
   void Place();
   // Adds a wheel turn to the part of a notch kept; true when used.
@@ -163,6 +165,7 @@ class ChildWindow : public Stacked, public WindowObject {
   std::wstring toolTip_;
   FontSpec font_;
   int wheelRest_ = 0;  // a wheel turn short of a whole notch
+  WNDPROC classProc_ = nullptr;
 };
 
 // Implements the Control interface on top of ChildWindow.

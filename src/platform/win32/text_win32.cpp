@@ -222,7 +222,7 @@ class Win32TextBox final : public ControlOf<TextBox> {
   bool OnMessage(UINT msg, WPARAM wp, LPARAM lp, LRESULT& result) override {
     switch (msg) {
       case WM_SETFOCUS:
-        result = DefSubclassProc(hwnd(), msg, wp, lp);
+        result = ClassProc(msg, wp, lp);
         if (!form().RestoringFocus()) Fire(GotFocus);
         return true;
       case WM_NCPAINT:
