@@ -137,13 +137,10 @@ LRESULT CALLBACK ChildWindow::ControlProc(HWND hwnd, UINT msg, WPARAM wp,
                                           LPARAM lp) {
   auto* self = ObjectOf<ChildWindow>(hwnd);
   if (!self) return DefWindowProcW(hwnd, msg, wp, lp);
-  if (msg == WM_NCDESTROY) {
-    const WNDPROC classProc = self->classProc_;
-    SetWindowLongPtrW(hwnd, GWLP_WNDPROC,
-                      reinterpret_cast<LONG_PTR>(classProc));
+  if (msg == WM_NCDESTROY) {  // the last message the window gets
     UnbindWindow(hwnd);
     self->hwnd_ = nullptr;
-    return CallWindowProcW(classProc, hwnd, msg, wp, lp);
+    return CallWindowProcW(self->classProc_, hwnd, msg, wp, lp);
   }
   try {
     LRESULT result = 0;
