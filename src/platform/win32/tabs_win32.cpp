@@ -105,8 +105,8 @@ class Win32TabControl final : public ControlOf<TabControl> {
     ShowPages();
   }
   void ApplyLook() override {
-    pageRect_.reset();
     ChildWindow::ApplyLook();
+    pageRect_.reset();  // the tabs' height follows the font
   }
   void OnPlaced() override {
     pageRect_.reset();
