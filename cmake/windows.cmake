@@ -24,6 +24,13 @@ target_compile_definitions(pinrow PRIVATE UNICODE _UNICODE WIN32_LEAN_AND_MEAN N
 target_compile_options(pinrow PRIVATE -Wall -Wextra ${PINROW_SIZE_FLAGS})
 target_link_options(pinrow PRIVATE ${PINROW_LINK_FLAGS})
 target_link_libraries(pinrow PRIVATE comctl32 user32 gdi32 kernel32)
+# A build that writes time stamps at its marks (src/platform/trace.h), to
+# find where the time goes; configure it in a folder of its own:
+#   cmake --preset windows -B build/trace -DPINROW_TRACE=ON
+option(PINROW_TRACE "Write time stamps at the marks (platform/trace.h)" OFF)
+if(PINROW_TRACE)
+  target_compile_definitions(pinrow PRIVATE PINROW_TRACE)
+endif()
 
 # Test tools (not shipped): the driver that plays the user under Wine and
 # the bare baseline program for the benchmarks.
@@ -35,6 +42,16 @@ foreach(tool_src ${PINROW_E2E_TOOLS})
   target_link_options(${tool} PRIVATE -static -municode)
   target_link_libraries(${tool} PRIVATE user32 gdi32 kernel32 psapi)
 endforeach()
+
+# The floor of the settings dialog's opening (tests/bench/dialog_bench.py):
+# a bare program with the app's manifest that makes the same windows.
+configure_file(${CMAKE_SOURCE_DIR}/tests/bench/dialog_floor.rc.in
+  ${CMAKE_BINARY_DIR}/dialog_floor.rc @ONLY)
+add_executable(dialog_floor WIN32 ${CMAKE_SOURCE_DIR}/tests/bench/dialog_floor.cpp
+  ${CMAKE_BINARY_DIR}/dialog_floor.rc)
+target_compile_definitions(dialog_floor PRIVATE UNICODE _UNICODE NOMINMAX _WIN32_WINNT=0x0A00)
+target_link_options(dialog_floor PRIVATE -static -municode -mwindows)
+target_link_libraries(dialog_floor PRIVATE comctl32 user32 gdi32 kernel32)
 
 # The platform contract suite against the Win32 backend: the same tests the
 # unit tests run on the headless backend, run under Wine by the end-to-end

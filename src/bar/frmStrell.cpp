@@ -18,6 +18,7 @@ platform::FormArgs BarArgs() {
   platform::FormArgs args;
   args.caption = L"Pinrow";
   args.toolWindow = true;
+  args.sizable = true;  // the user drags the edge to make room
   args.minButton = false;
   args.maxButton = false;
   return args;

@@ -463,8 +463,11 @@ struct FormArgs {
   float left = 0, top = 0, width = 3000, height = 3000;
   bool minButton = false;
   bool maxButton = false;
-  // A small floating tool window (narrow caption, fixed single border).
+  // A small floating tool window (narrow caption).
   bool toolWindow = false;
+  // A sizing border the user drags to resize the window (every change of
+  // the size fires Resize, as always); otherwise a fixed border.
+  bool sizable = false;
   bool centerOnScreen = false;
   // The font of every control that names none.
   FontSpec font{L"ＭＳ Ｐゴシック", 9, false, 128};

@@ -4,8 +4,10 @@
 // show their value in their number boxes.
 #include <algorithm>
 #include <string>
+#include <vector>
 
 #include "setup/frmSetup.h"
+#include "setup/new_button_place.h"
 #include "store/modPublic.h"
 
 using namespace modPublic;
@@ -14,6 +16,8 @@ namespace {
 
 // The No cell of a blank row reads as this number.
 constexpr std::int16_t kNoRow = 9999;
+// A new button's width and height, twips: the smallest the form takes.
+constexpr std::int16_t kNewButtonSize = 400;
 
 // A row holds no button when its Left cell is blank. A tag.txt written by
 // hand can fill every row, and the last page then shows one row past the
@@ -44,17 +48,26 @@ void ShowGeometry(platform::VScrollBar& bar, platform::TextBox& box,
   if (shown != stored) box.SetText(std::to_wstring(shown));
 }
 
-// The lowest bottom edge of the bar's two picture buttons (400 twips high
-// at its top) and of the buttons in use, as far down as the bar reaches and
-// the scroll bar goes: a new button there covers none of them.
-std::int16_t NewButtonTop(const platform::VScrollBar& bar) {
-  int bottom = 400;
-  for (int r = 0; r < TagCount && !RowIsEmpty(r); ++r)
-    bottom = std::max(bottom, vb::CInt(TagTable(r, colTop)) +
-                                  vb::CInt(TagTable(r, colHeight)));
-  bottom = std::min<int>(bottom, BarClientHeight);
-  return static_cast<std::int16_t>(std::clamp<int>(
-      bottom, std::min(bar.Min(), bar.Max()), std::max(bar.Min(), bar.Max())));
+// The two picture buttons at the bar's top left and every button in use,
+// as far as their cells hold numbers.
+std::vector<BarBox> TakenOnBar() {
+  std::vector<BarBox> taken{{0, 0, 800, 400}};
+  for (int r = 0; r < TagCount && !RowIsEmpty(r); ++r) {
+    try {
+      const int left = vb::CInt(TagTable(r, colLeft));
+      const int top = vb::CInt(TagTable(r, colTop));
+      taken.push_back({left, top, left + vb::CInt(TagTable(r, colWidth)),
+                       top + vb::CInt(TagTable(r, colHeight))});
+    } catch (const vb::RuntimeError&) {
+      // a hand-edited row without numbers covers nothing the form knows
+    }
+  }
+  return taken;
+}
+
+// The highest value a scroll bar and the form accept for a place.
+int HighestPlace(const platform::VScrollBar& bar, std::int16_t barSize) {
+  return std::min<int>({std::max(bar.Min(), bar.Max()), barSize});
 }
 
 void ShowValue(platform::TextBox& box, const platform::VScrollBar& bar) {
@@ -111,8 +124,8 @@ void frmSetup::FillButtonList(std::int16_t start) {
 }
 
 // Loads a button into the input form, or the new-button defaults when there
-// is no such row: the smallest size, at the bar's left edge below what the
-// bar shows already. The number boxes follow their scroll bars.
+// is no such row: the smallest size, at a place that covers no other button
+// (NewButtonPlace). The number boxes follow their scroll bars.
 void frmSetup::LoadInputFields(std::int16_t row) {
   if (row < TagCount) {
     txtInputNo->SetText(vb::CStr(TagTable(row, colNo)));
@@ -128,19 +141,23 @@ void frmSetup::LoadInputFields(std::int16_t row) {
     ShowGeometry(*vscInputLeft, *txtInputLeft, TagTable(row, colLeft));
     ShowGeometry(*vscInputTop, *txtInputTop, TagTable(row, colTop));
   } else {
-    const std::int16_t top = NewButtonTop(*vscInputTop);
+    const BarPlace at =
+        NewButtonPlace(TakenOnBar(), kNewButtonSize,
+                       HighestPlace(*vscInputLeft, BarClientWidth),
+                       HighestPlace(*vscInputTop, BarClientHeight),
+                       BarClientWidth, BarClientHeight);
     txtInputNo->SetText(L"");
     txtInputCaption->SetText(L"");
     txtInputTagS->SetText(L"");
     txtInputTagE->SetText(L"");
-    txtInputWidth->SetText(L"400");
-    txtInputHeight->SetText(L"400");
-    txtInputTop->SetText(std::to_wstring(top));
-    txtInputLeft->SetText(L"0");
-    vscInputWidth->SetValue(400);
-    vscInputHeight->SetValue(400);
-    vscInputLeft->SetValue(0);
-    vscInputTop->SetValue(top);
+    txtInputWidth->SetText(std::to_wstring(kNewButtonSize));
+    txtInputHeight->SetText(std::to_wstring(kNewButtonSize));
+    txtInputTop->SetText(std::to_wstring(at.top));
+    txtInputLeft->SetText(std::to_wstring(at.left));
+    vscInputWidth->SetValue(kNewButtonSize);
+    vscInputHeight->SetValue(kNewButtonSize);
+    vscInputLeft->SetValue(at.left);
+    vscInputTop->SetValue(at.top);
   }
 }
 

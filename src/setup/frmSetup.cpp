@@ -7,6 +7,7 @@
 #include <iterator>
 #include <string>
 
+#include "platform/trace.h"
 #include "store/modPublic.h"
 
 using namespace modPublic;
@@ -30,6 +31,7 @@ constexpr ShiftChoice kShiftChoices[] = {
     {L"(なし)", 0}, {L"Shift", 246}, {L"Ctrl", 162}, {L"Alt", 163}};
 
 platform::FormArgs DialogArgs() {
+  PINROW_MARK("dialog: begin");
   platform::FormArgs args;
   args.caption = L"設定";
   args.minButton = false;
@@ -66,16 +68,19 @@ std::int16_t IntegerOf(const platform::TextBox& box) {
 }  // namespace
 
 frmSetup::frmSetup() : form_(platform::CreateForm(DialogArgs())) {
+  PINROW_MARK("dialog: form made");
   // The frame depends on the window system: size the outer window so the
   // client area comes out exactly as designed.
   form_->SetWidth(form_->Width() - form_->ScaleWidth() + kClientWidth);
   form_->SetHeight(form_->Height() - form_->ScaleHeight() + kClientHeight);
   CreateControls();
+  PINROW_MARK("dialog: controls made");
   BindEvents();
 }
 
 void frmSetup::ShowModal() {
   Form_Load();
+  PINROW_MARK("dialog: loaded");
   form_->ShowModal();
 }
 

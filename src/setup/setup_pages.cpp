@@ -14,8 +14,9 @@ using namespace platform;
 
 namespace {
 
-// The tab control's size; its pages share its corner.
+// The guide that comes with the program, which the About page opens.
 const wchar_t kGuideName[] = L"はじめにお読みください.txt";
+// The tab control's size; its pages share its corner.
 constexpr float kTabsLeft = 120;
 constexpr float kTabsTop = 120;
 constexpr float kTabsWidth = 6405;
@@ -227,7 +228,9 @@ void frmSetup::CreateGeneralPage(Container& page) {
   note.caption = L"｢終了タグ｣は必須項目ではありません。";
   note.left = 4560;
   note.top = 2400;
-  note.width = 1575;
+  // Wrapped before the frame's line, as the lines of markup on the table
+  // page end before theirs.
+  note.width = box.left + box.width - kFrameLine - kTextGap - note.left;
   note.height = 615;
   note.wordWrap = true;
   Label16 = &page.AddLabel(note);

@@ -1,11 +1,19 @@
 #!/usr/bin/env python3
-"""The settings dialog under Wine: a real click on the bar's settings
-button until the dialog's window is visible; a real click on the list's
-scroll bar, on "登録" and on "削除" with 30 buttons until the grid shows the
-change; next to the bar's own start-up against the bare baseline.exe, all
-in one Wine session. Run on demand after the windows build:
+"""The settings dialog under Wine against its floor: a real click on the
+bar's settings button until the dialog's window is visible, and the same
+click on dialog_floor.exe (a bare program with the app's manifest that makes
+the same windows as the dialog's first page and shows them centred), turn
+about in one Wine session; then a real click on the list's scroll bar, on
+"登録" and on "削除" with 30 buttons until the grid shows the change; and the
+bar's own start-up against the bare baseline.exe. Run on demand after the
+windows build:
 
-    python3 tests/bench/dialog_bench.py [--rounds N]
+    python3 tests/bench/dialog_bench.py [--rounds N] [--exe OTHER/pinrow.exe]
+    python3 tests/bench/dialog_bench.py --trace build/trace/pinrow.exe
+
+--exe measures another build's dialog (an earlier one) against the same
+floor. --trace takes a build configured with -DPINROW_TRACE=ON and prints,
+for each of its marks, the median milliseconds from the click's release.
 """
 import argparse
 import statistics
@@ -17,27 +25,85 @@ import editor  # noqa: E402
 import harness  # noqa: E402
 import startup_bench  # noqa: E402
 
+FLOOR = ("Floor", "FloorDialog")  # the floor's bar and dialog titles
+DIALOG = ("Pinrow", "設定")
 
-def open_times(session, rounds):
-    """Milliseconds from the click to the visible dialog, one per round
-    after a warm-up opening; the dialog is closed with Esc each time."""
-    app = session.new_app()
+
+def opening(bar_title, dialog_title):
+    """Presser steps: a click on the bar's corner button, the window shown
+    (timed from the click's release), closed again with Esc."""
+    return ["window", bar_title, "clickpic", 0, 0,
+            "window", dialog_title, "waitwin", 10000,
+            "keys", "escape", "waitgone", 10000]
+
+
+def start_bar(session, exe=None):
+    app = (harness.AppFolder(session.run_dir / "app-dialog", exe)
+           if exe else session.new_app())
     bar = session.start_bar(app)
     bar.wait_shown()
+    return app, bar
+
+
+def open_times(session, rounds, exe=None):
+    """Milliseconds from the release of the click to the visible window,
+    {"dialog": [...], "floor": [...]}, after one warm-up opening of each;
+    the dialog and the floor take turns in every round."""
+    _, bar = start_bar(session, exe)
+    floor = session.start_program(session.new_app("dialog_floor.exe"),
+                                  title=FLOOR[0])
+    floor.wait_shown()
     presser = editor.Presser(session)
-    times = []
+    script = []
+    for _ in range(rounds + 1):
+        script += opening(*DIALOG) + opening(*FLOOR)
     try:
-        for i in range(rounds + 1):
-            result = presser.run("window", "Pinrow", "clickpic", 0, 0,
-                                 "window", "設定", "waitwin", 10000,
-                                 "keys", "escape", "waitgone", 10000)
-            if not result.ok:
-                raise harness.HarnessError(result.error)
-            if i > 0:
-                times += result.numbers("shown_since_click_ms")
+        result = presser.run(*script, timeout=60 + 10 * rounds)
     finally:
         bar.kill()
-    return times
+        floor.kill()
+    if not result.ok:
+        raise harness.HarnessError(result.error)
+    times = result.numbers("shown_since_release_ms")
+    return {"dialog": times[2::2], "floor": times[3::2]}
+
+
+def trace_times(session, rounds, exe):
+    """The trace build's marks in each opening after a warm-up one: a list
+    of [(mark, ms from the click's release), ...] per opening."""
+    app, bar = start_bar(session, exe)
+    presser = editor.Presser(session)
+    try:
+        result = presser.run(*opening(*DIALOG) * (rounds + 1),
+                             timeout=60 + 10 * rounds)
+    finally:
+        bar.kill()
+    if not result.ok:
+        raise harness.HarnessError(result.error)
+    releases = [float(v) for v in result.values("release_counter_ms")]
+    openings = [[] for _ in releases]
+    for line in app.file("pinrow-trace.txt").read_text().splitlines():
+        name, at = line.split("\t")
+        at = float(at)
+        # The opening a mark belongs to: the last click released before it.
+        i = sum(1 for r in releases if r <= at) - 1
+        if i >= 0:
+            openings[i].append((name, at - releases[i]))
+    return openings[1:]
+
+
+def report_trace(exe, openings):
+    """Each mark's median time from the release, and the median time since
+    the mark before it in the same opening."""
+    print(f"marks of {exe} in {len(openings)} openings, medians, ms:")
+    print(f"  {'from release':>12}  {'step':>7}  mark")
+    names = [name for name, _ in openings[0]]
+    for k, name in enumerate(names):
+        at = [o[k][1] for o in openings if len(o) > k and o[k][0] == name]
+        step = [o[k][1] - (o[k - 1][1] if k else 0) for o in openings
+                if len(o) > k and o[k][0] == name]
+        print(f"  {statistics.median(at):12.2f}  {statistics.median(step):7.2f}"
+              f"  {name}")
 
 
 TAB_CORNER = 120  # the pages' origin in the dialog, twips
@@ -90,19 +156,41 @@ def list_times(session, rounds):
     return times
 
 
+def spread(times):
+    q1, mid, q3 = statistics.quantiles(times, n=4)
+    return f"median {mid:5.1f} ms (quartiles {q1:5.1f}-{q3:5.1f})"
+
+
+def report_openings(times):
+    dialog, floor = times["dialog"], times["floor"]
+    print(f"click (release) to visible, {len(dialog)} rounds, turn about:")
+    print(f"  settings dialog  {spread(dialog)}")
+    print(f"  floor            {spread(floor)}")
+    ratios = [d / f for d, f in zip(dialog, floor)]
+    print(f"  dialog / floor: {statistics.median(dialog) / statistics.median(floor):.2f} "
+          f"(ratio of the medians); round by round, median "
+          f"{statistics.median(ratios):.2f}")
+
+
 def main():
     parser = argparse.ArgumentParser(description=__doc__.splitlines()[0])
-    parser.add_argument("--rounds", type=int, default=9)
+    parser.add_argument("--rounds", type=int, default=21)
+    parser.add_argument("--exe", help="another build's pinrow.exe to open")
+    parser.add_argument("--trace", help="a pinrow.exe built with PINROW_TRACE")
+    parser.add_argument("--openings-only", action="store_true",
+                        help="skip the list actions and the start-up")
     args = parser.parse_args()
     session = harness.session()
-    times = open_times(session, args.rounds)
-    print(f"settings dialog, click to visible: median "
-          f"{statistics.median(times):.1f} ms, best {min(times):.1f} ms, "
-          f"worst {max(times):.1f} ms ({len(times)} openings)")
-    for name, ms in list_times(session, max(3, args.rounds // 3)).items():
+    if args.trace:
+        report_trace(args.trace, trace_times(session, args.rounds, args.trace))
+        return
+    report_openings(open_times(session, args.rounds, args.exe))
+    if args.openings_only:
+        return
+    for name, ms in list_times(session, max(3, args.rounds // 5)).items():
         print(f"grid with 30 buttons, click on {name} to the change shown: "
               f"median {statistics.median(ms):.1f} ms, worst {max(ms):.1f} ms")
-    startup_bench.report(session, startup_bench.measure(session, args.rounds))
+    startup_bench.report(session, startup_bench.measure(session, 9))
 
 
 if __name__ == "__main__":

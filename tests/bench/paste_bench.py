@@ -3,6 +3,7 @@
 Runs on demand (not part of the test suite):
 
     python3 tests/bench/paste_bench.py [--rounds N] [--delays 200,200 10,10]
+                                       [--before OLD/pinrow.exe]
 
 For each pair of waits it starts the bar (setup.ini with those Delay0 and
 Delay1) and baseline_paste.exe (a bare window that does the same paste with
@@ -10,6 +11,8 @@ the same waits), then alternates clicks on the bar's "HR" button and the
 baseline's "HR" button, each after bringing notepad to the front. The time
 is measured inside Wine by presser.exe, from the mouse press to the moment
 notepad's text equals the tag. Prints the median and the spread per program.
+With --before, an earlier build's bar takes the same turns against the
+baseline right after, in the same session.
 """
 
 import argparse
@@ -33,11 +36,14 @@ def one_round(title):
             "click", "HR", *editor.wait_text("equals", HR)]
 
 
-def measure(session, presser, delays, rounds):
-    """Median milliseconds for the bar and for the baseline."""
+def measure(session, presser, delays, rounds, exe=None):
+    """Milliseconds of each press for the bar (of `exe` if given) and for
+    the baseline, turn about."""
     delay0, delay1 = delays
-    app = session.new_app(files={"setup.ini": editor.setup_ini(
-        Delay0=delay0, Delay1=delay1, GTime=TIMER_MS)})
+    app = (harness.AppFolder(session.run_dir / f"app-before-{delay0}", exe)
+           if exe else session.new_app())
+    app.write("setup.ini", editor.setup_ini(
+        Delay0=delay0, Delay1=delay1, GTime=TIMER_MS))
     bar = session.start_bar(app)
     bar.wait_shown()
     base_app = session.new_app("baseline_paste.exe")
@@ -68,6 +74,7 @@ def main():
     parser = argparse.ArgumentParser(description=__doc__.splitlines()[0])
     parser.add_argument("--rounds", type=int, default=7)
     parser.add_argument("--delays", nargs="+", default=["200,200", "10,10"])
+    parser.add_argument("--before", help="an earlier pinrow.exe to compare")
     args = parser.parse_args()
     session = harness.session()
     presser = editor.Presser(session)
@@ -75,13 +82,18 @@ def main():
     try:
         for pair in args.delays:
             delays = tuple(int(v) for v in pair.split(","))
-            bar, base = measure(session, presser, delays, args.rounds)
             print(f"Delay0={delays[0]} Delay1={delays[1]} "
                   f"(timer {TIMER_MS} ms):")
-            print("  " + describe("pinrow", bar))
-            print("  " + describe("baseline", base))
-            print(f"  difference of medians: "
-                  f"{statistics.median(bar) - statistics.median(base):+.1f} ms")
+            builds = [("pinrow", None)]
+            if args.before:
+                builds.append(("before", args.before))
+            for name, exe in builds:
+                bar, base = measure(session, presser, delays, args.rounds, exe)
+                print("  " + describe(name, bar))
+                print("  " + describe("baseline", base))
+                print(f"  {name} minus baseline, difference of medians: "
+                      f"{statistics.median(bar) - statistics.median(base):+.1f}"
+                      f" ms")
     finally:
         editor.stop_process(notepad)
 

@@ -49,6 +49,7 @@ END_TAG_BOX = ("Edit", 1500, 2400)
 REGISTER = ("Button", 4740, 960)
 DELETE = ("Button", 4740, 1440)
 LIST_DOWN_ARROW = ("ScrollBar", 5950, 5800)
+LIST_TRACK = ("ScrollBar", 5990, 5400)  # below the thumb at the top
 
 
 def grid_row(k):
@@ -151,6 +152,24 @@ class SettingsDialogTest(editor.EditorTestCase):
             "3,0,2000,1200,400,IMG,<img src=''>,", ""])
         self.assertEqual(self.dialogs(), [])
 
+    def test_every_wheel_notch_after_registering_moves_the_list(self):
+        # The track below the thumb shows the blank row; registering a
+        # button there leaves the list and its thumb at row 2. Each notch
+        # up, over the scroll bar and then over the grid, moves a row.
+        first_no = ["Edit", *at(330, 4680)]
+        self.press(*focus_editor(), *open_dialog(),
+                   *click_on_page(*LIST_TRACK),
+                   "waitctl", *first_no, "1", 5000,
+                   *click_on_page(*grid_row(4)),
+                   *type_into(CAPTION_BOX, "B"),
+                   *type_into(START_TAG_BOX, "<b>"),
+                   *click_on_page(*REGISTER),
+                   "waitctl", *first_no, "2", 5000,
+                   "wheel", "ScrollBar", *at(*LIST_TRACK[1:]), 120,
+                   "waitctl", *first_no, "1", 2000,
+                   "wheel", *grid_row(2)[:1], *at(*grid_row(2)[1:]), 120,
+                   "waitctl", *first_no, "0", 2000, *close_dialog())
+
     def test_a_new_button_with_the_defaults_leaves_the_table_button_free(self):
         result = self.press(*focus_editor(), *open_dialog(),
                             *scroll_list_down(1),
@@ -213,6 +232,89 @@ class AboutPageTest(editor.EditorTestCase):
                     self.assertEqual(self.dialogs(), [])
                 self.press("window", DIALOG, *close_dialog())
                 self.close_bar()
+
+
+class NewButtonsTest(editor.EditorTestCase):
+    """New buttons registered with the defaults on the default bar, which is
+    as large as its five buttons."""
+    uses_editor = False
+
+    def test_two_buttons_registered_one_after_the_other_do_not_overlap(self):
+        self.start_bar_shown()
+        register = []
+        for caption in ("B", "C"):
+            # The blank row: the last of the grid once the list is at its
+            # end (registering leaves it there).
+            register += [*click_on_page(*grid_row(4)),
+                         *type_into(CAPTION_BOX, caption),
+                         *type_into(START_TAG_BOX, f"<{caption.lower()}>"),
+                         *click_on_page(*REGISTER)]
+        result = self.press(*open_dialog(), *scroll_list_down(1), *register,
+                            *close_dialog(), "bar")
+        boxes = []
+        for line in self.tag_lines()[5:7]:
+            left, top, width, height = map(int, line.split(",")[1:5])
+            self.assertEqual((left % 100, top % 100, width, height),
+                             (0, 0, 400, 400), line)
+            boxes.append((left, top, left + width, top + height))
+        (l1, t1, r1, b1), (l2, t2, r2, b2) = boxes
+        self.assertTrue(r1 <= l2 or r2 <= l1 or b1 <= t2 or b2 <= t1, boxes)
+        # The bar grew to show both whole.
+        tpp, width, height = map(int, result.values("tpp_client")[0].split())
+        shown = {bytes.fromhex(v.split(" ")[-1]).decode(): v.split(" ")[:5]
+                 for v in result.values("child")}
+        for caption in ("B", "C"):
+            left, top, w, h, visible = map(int, shown[caption])
+            self.assertEqual(visible, 1)
+            self.assertLessEqual(left + w, width)
+            self.assertLessEqual(top + h, height)
+
+
+# A setup.ini edited by hand: flags other than -1 and 0, timings out of
+# range, a modifier code the list lacks, a key that is no capital letter.
+HAND_EDITED_SETUP = (
+    "[MainForm]\r\nHeight = 2805\r\nWidth = 1320\r\nTop = 300\r\n"
+    "Left = 300\r\nPShiftKey = 160\r\nPKey = v\r\nGTime = 5\r\n"
+    "Delay0 = 2000\r\nDelay1 = 200\r\n"
+    "[Table]\r\nquality=border=1\r\nVisible=1\r\nEnter=abc\r\n"
+    "[Caption]\r\nquality=\r\nVisible=-1\r\nEnter=0\r\n"
+    "[TH]\r\nquality=\r\nVisible=0\r\nEnter=-1\r\n"
+    "[TR]\r\nquality=x\r\nVisible=\r\nEnter=\r\n"
+    "[TD]\r\nquality=\r\nVisible=-1\r\nEnter=0\r\n")
+
+# A control of each page after the first (client twips of the dialog): the
+# page's windows are made when it first shows.
+PAGE_MARKS = [("Edit", 1680, 790), ("ComboBox", 3600, 720),
+              ("Static", 2580, 2520)]
+
+
+class PagesShownTest(editor.EditorTestCase):
+    uses_editor = False
+
+    def files_after(self, shown_pages):
+        """setup.ini after the dialog's close and after the bar's, and
+        tag.txt, when the dialog was closed after showing its pages up to
+        `shown_pages` (0: only the first)."""
+        app = self.wine.new_app(files={"setup.ini": HAND_EDITED_SETUP})
+        bar = self.start_bar(app)
+        bar.wait_shown()
+        steps = [*open_dialog()]
+        for page in range(shown_pages):
+            steps += ["keys", "ctrl+tab", "waitat", *PAGE_MARKS[page], 5000]
+        self.press(*steps, *close_dialog())
+        after_dialog = app.read("setup.ini")
+        bar.close()
+        self.assertEqual(bar.wait_exit(), 0)
+        return after_dialog, app.read("setup.ini"), app.read("tag.txt")
+
+    def test_closing_writes_the_same_whichever_pages_were_shown(self):
+        first_only = self.files_after(0)
+        self.assertEqual(self.files_after(3), first_only)
+        setup = first_only[1].decode("cp932").split("\r\n")
+        for line in ("PKey=V", "PShiftKey=160", "GTime=10", "Delay0=990",
+                     "Visible=0", "Enter=0"):
+            self.assertIn(line, setup)
+        self.assertNotIn("Enter=abc", setup)
 
 
 if __name__ == "__main__":

@@ -1,10 +1,11 @@
 """The settings dialog at 96 and at 144 dpi: laid out in twips at its
 screen's dpi, every control inside the dialog, the grid's narrow cells
-holding their texts whole, the table page's lines of markup within their
-room, and a screenshot of each page kept as a test
+holding their texts whole, the note beside the end tag box and the table
+page's lines of markup within their room, and a screenshot of each page kept as a test
 artifact (build/e2e/artifacts/). The list is turned to its last page with
 the mouse wheel over the grid, so two-digit numbers show."""
 
+import re
 import unittest
 
 import editor
@@ -25,6 +26,23 @@ FIRST_CAPTION = (720, 4800)
 # controls are being made; once the dialog takes messages again, all are.
 PAGE_MARKS = [None, ("Edit", 1680, 790), ("ComboBox", 3600, 720),
               ("Static", 2580, 2520)]
+
+
+NOTE = "｢終了タグ｣は必須項目ではありません。"
+# The right edge of the input form's frame on the first page, in the
+# dialog's client twips; the frame draws its line two pixels inside it.
+FORM_FRAME_RIGHT = 120 + 240 + 5895
+
+
+def about_texts():
+    """What the About page shows from the exe's version resource: the
+    version line, the maker and the copyright line; and the guide's name."""
+    cmake = (harness.REPO / "CMakeLists.txt").read_text()
+    version = re.search(r"project\(pinrow VERSION ([0-9.]+)", cmake).group(1)
+    rc = (harness.REPO / "res" / "pinrow.rc.in").read_text()
+    values = dict(re.findall(r'VALUE "(\w+)", "([^"]*)"', rc))
+    return {"Ver. " + version, values["CompanyName"], "はじめにお読みください.txt",
+            values["LegalCopyright"]}
 
 
 def tag_file():
@@ -113,6 +131,11 @@ class DialogDpiTest(unittest.TestCase):
                 with self.subTest(dpi=wine.dpi, ink=ink, room=width):
                     self.assertLessEqual(ink + margins, width)
             found = controls(result)
+            if page == 0:
+                self.check_note(presser, found, tpp)
+            if page == 3:
+                shown = {text for cls, *_, text in found if cls == "Static"}
+                self.assertLessEqual(about_texts(), shown)
             markup = list(markup_rooms(found, tpp))
             self.assertEqual(len(markup), 10 if page == 1 else 0)
             for text, right, limit in markup:
@@ -127,6 +150,19 @@ class DialogDpiTest(unittest.TestCase):
         width, height = dialog["client"]
         self.assertAlmostEqual(width * tpp, CLIENT_TWIPS[0], delta=tpp)
         self.assertAlmostEqual(height * tpp, CLIENT_TWIPS[1], delta=tpp)
+
+    def check_note(self, presser, found, tpp):
+        """The note beside the end tag box ends before the input form's
+        frame line, and its text, wrapped at its width, fits its height."""
+        (left, top, width, height), = [
+            (l, t, w, h) for cls, l, t, w, h, text in found if text == NOTE]
+        wrapped = presser.run("textheight", 9, 400, width // tpp, NOTE)
+        self.assertTrue(wrapped.ok, wrapped.error)
+        with self.subTest(note="right edge"):
+            self.assertLessEqual(left + width, FORM_FRAME_RIGHT - 2 * tpp)
+        with self.subTest(note="lines"):
+            self.assertLessEqual(int(wrapped.values("textheight")[0]) * tpp,
+                                 height)
 
     def test_96_dpi(self):
         self.check_dpi(harness.session())

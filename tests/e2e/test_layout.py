@@ -108,5 +108,44 @@ class LayoutTest(editor.EditorTestCase):
                     f"{row},{want_left},{want_top},1200,400{tail}")
 
 
+class BarEdgeTest(editor.EditorTestCase):
+    """The bar's sizing border, dragged with the mouse."""
+    uses_editor = False
+
+    def drag_corner(self, dx, dy):
+        """Drags the bar's bottom right corner by dx, dy pixels; returns
+        what lay under the pointer and the client size then, twips."""
+        dragged = self.press("window", harness.BAR_TITLE, "dragcorner", dx, dy)
+        self.wine.wait_idle(self.bar.window["hwnd"])
+        tpp, width, height = map(int, self.press(
+            "window", harness.BAR_TITLE, "bar").values("tpp_client")[0].split())
+        return dragged.values("hittest"), width * tpp, height * tpp, tpp
+
+    def test_dragging_the_edge_makes_room_and_never_hides_a_button(self):
+        # The default bar is as wide as its buttons: Ctrl+Right has no room.
+        self.start_bar_shown()
+        hit, width, height, tpp = self.drag_corner(60, 30)
+        self.assertEqual(hit, ["17"])  # a sizing corner
+        self.assertGreaterEqual(width, 1200 + 60 * tpp - 2 * tpp)
+        self.press("window", harness.BAR_TITLE, "focusbtn", "UL",
+                   "keys", "ctrl+right", "focusbtn", "UL", "keys", "ctrl+right")
+        # Dragged far smaller, the bar still holds every button: UL now
+        # ends at 200 + 1200, IMG at 2000 + 400.
+        hit, width, height, tpp = self.drag_corner(-90, -150)
+        self.assertGreaterEqual(width, 1400)
+        self.assertGreaterEqual(height, 2400)
+        self.assertLess(width, 1400 + 60 * tpp)
+        outer = self.wine.window(self.bar.window["hwnd"])["rect"]
+        self.close_bar()
+        # The outer size is saved in twips, within a pixel of the window's.
+        setup = dict(line.split("=", 1) for line in self.app.read(
+            "setup.ini").decode("cp932").split("\r\n") if "=" in line)
+        self.assertAlmostEqual(float(setup["Width"]),
+                               (outer[2] - outer[0]) * tpp, delta=tpp)
+        self.assertAlmostEqual(float(setup["Height"]),
+                               (outer[3] - outer[1]) * tpp, delta=tpp)
+        self.assertTrue(self.tag_lines()[0].startswith("0,200,400,1200,400,"))
+
+
 if __name__ == "__main__":
     unittest.main()

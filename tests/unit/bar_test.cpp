@@ -53,6 +53,7 @@ TEST_F(BarTest, ControlsAsCreated) {
   frmStrell bar;
   EXPECT_EQ(bar.form().Caption(), L"Pinrow");
   EXPECT_TRUE(hl::ArgsOf(bar.form()).toolWindow);
+  EXPECT_TRUE(hl::ArgsOf(bar.form()).sizable);
   EXPECT_FALSE(hl::ArgsOf(bar.form()).minButton);
   EXPECT_FALSE(hl::ArgsOf(bar.form()).maxButton);
   ASSERT_EQ(bar.Check.size(), 31u);

@@ -105,25 +105,26 @@ class SetupButtonsTest : public testing_support::AppFolderTest {
   std::unique_ptr<frmSetup> d_;
 };
 
-// A new button: the smallest size at the bar's left edge, at `top`.
-Texts NewButton(const wchar_t* top) {
-  return {L"", L"", L"", L"", L"400", L"400", top, L"0"};
+// A new button: the smallest size, at `top` and `left`.
+Texts NewButton(const wchar_t* top, const wchar_t* left = L"0") {
+  return {L"", L"", L"", L"", L"400", L"400", top, left};
 }
 
 // Up to four buttons never scroll; from five on, the last position shows the
 // last four and the empty row after them, even with all 31 rows in use. A
-// new button goes below the picture buttons (400 high) and every button, as
-// far down as the bar reaches.
+// new button goes below the picture buttons (400 high) and every button,
+// as far down as the bar reaches, beside what lies there already.
 TEST_F(SetupButtonsTest, ListPagesFiveRowsAtATime) {
   const struct {
     int buttons, max;
     Texts lastPage;
     std::int16_t barHeight;
-    const wchar_t* newTop;
-  } cases[] = {{0, 0, {L"", L"", L"", L"", L""}, 2400, L"400"},
-               {4, 0, {L"0", L"1", L"2", L"3", L""}, 2400, L"1600"},
-               {5, 1, {L"1", L"2", L"3", L"4", L""}, 2400, L"2000"},
-               {31, 27, {L"27", L"28", L"29", L"30", L""}, 1900, L"1900"}};
+    const wchar_t *newTop, *newLeft;
+  } cases[] = {
+      {0, 0, {L"", L"", L"", L"", L""}, 2400, L"400", L"0"},
+      {4, 0, {L"0", L"1", L"2", L"3", L""}, 2400, L"1600", L"0"},
+      {5, 1, {L"1", L"2", L"3", L"4", L""}, 2400, L"2000", L"0"},
+      {31, 27, {L"27", L"28", L"29", L"30", L""}, 1900, L"1900", L"1200"}};
   for (const auto& c : cases) {
     BarClientHeight = c.barHeight;
     frmSetup& d = Open(c.buttons);
@@ -132,7 +133,7 @@ TEST_F(SetupButtonsTest, ListPagesFiveRowsAtATime) {
     hl::DragThumb(*d.vscList, c.max);
     EXPECT_EQ(NoColumn(), c.lastPage) << c.buttons;
     hl::Focus(*d.txtListNo[4]);
-    EXPECT_EQ(Form(), NewButton(c.newTop)) << c.buttons;
+    EXPECT_EQ(Form(), NewButton(c.newTop, c.newLeft)) << c.buttons;
     EXPECT_TRUE(hl::MsgBoxes().empty());
   }
   // A notch of the wheel over the grid or its scroll bar scrolls a row, as

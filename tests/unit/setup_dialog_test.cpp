@@ -5,6 +5,7 @@
 
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "platform/headless/headless.h"
 #include "platform/headless/headless_forms.h"
@@ -63,7 +64,7 @@ TEST_F(SetupDialogTest, ControlsSitInTheirContainersWhereDesigned) {
       {d.Shape1, general, 240, 780, 5895, 3495},
       {d.txtInputCaption, general, 1440, 900, 3015, 270},
       {d.txtInputTagE, general, 1440, 2340, 3000, 990},
-      {d.Label16, general, 4560, 2400, 1575, 615},
+      {d.Label16, general, 4560, 2400, 1530, 615},
       {d.txtInputHeight, general, 3360, 3540, 880, 270},
       {d.vscInputTop, general, 2550, 3915, 255, 255},
       {d.cmdDelete, general, 4680, 1380, 1215, 375},
@@ -263,6 +264,49 @@ TEST_F(SetupDialogTest, FlagsRoundTripAndClosingRewritesBothFiles) {
             "[TR]\r\nquality=q3 border=1\r\nVisible=0\r\nEnter=-1\r\n"
             "[TD]\r\nquality=q4\r\nVisible=0\r\nEnter=-1\r\n");
   EXPECT_EQ(ReadBytes("tag.txt"), "0,0,400,1200,400,UL,<ul>,</ul>\r\n");
+}
+
+// The closing writes the same bytes whichever pages were shown: a page the
+// user never looked at gives its values back, normalised, as a shown one
+// does (hand-edited flags, timings out of range, a key that is no letter).
+TEST_F(SetupDialogTest, ClosingWritesTheSameWhicheverPagesWereShown) {
+  const std::vector<int> visits[] = {{}, {1}, {2}, {3}, {3, 2, 1, 0}};
+  std::string first;
+  for (const std::vector<int>& pages : visits) {
+    WriteBytes("setup.ini", "[MainForm]\r\nPKey = v\r\n");
+    PasteShiftKey = 160;
+    PasteKey = L"v";
+    GetWindowTime = 5;
+    Delay[0] = 2000;
+    Delay[1] = -3;
+    const vb::Variant flags[] = {L"1", L"abc", vb::Variant(), L"-1",
+                                 vb::Variant(std::int16_t(-1))};
+    for (int e = 0; e < 5; ++e) {
+      TableMarkupSettings(e, propQuality) = L" q" + std::to_wstring(e);
+      TableMarkupSettings(e, propVisible) = flags[e];
+      TableMarkupSettings(e, propEnter) = flags[4 - e];
+    }
+    frmSetup& d = Open();
+    for (int page : pages) hl::ClickTab(*d.SSTab1, page);
+    Close();
+    SetupSave bar;  // what the bar's close then writes
+    WritePasteSettings(bar);
+    bar.Commit();
+    const std::string files = ReadBytes("setup.ini") + ReadBytes("tag.txt");
+    if (pages.empty())
+      first = files;
+    else
+      EXPECT_EQ(files, first) << pages.size() << " pages shown";
+  }
+  EXPECT_EQ(first,
+            "[MainForm]\r\nPKey=V\r\nPShiftKey=160\r\nGTime=10\r\n"
+            "Delay0=990\r\nDelay1=10\r\n"
+            "[Table]\r\nquality= q0\r\nVisible=0\r\nEnter=-1\r\n"
+            "[Caption]\r\nquality= q1\r\nVisible=0\r\nEnter=-1\r\n"
+            "[TH]\r\nquality= q2\r\nVisible=0\r\nEnter=0\r\n"
+            "[TR]\r\nquality= q3\r\nVisible=-1\r\nEnter=0\r\n"
+            "[TD]\r\nquality= q4\r\nVisible=-1\r\nEnter=0\r\n"
+            "0,0,400,1200,400,UL,<ul>,</ul>\r\n");
 }
 
 // Stored timings outside 10..990 and a key that is no letter still open the

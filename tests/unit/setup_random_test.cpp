@@ -118,10 +118,16 @@ class SetupRandomTest : public testing_support::AppFolderTest {
   bool JustDeleted() const {
     return deletedAt_ >= 0 && now_ - deletedAt_ < kDoubleClickMs;
   }
-  int NewTop() const {
-    int bottom = 400;
-    for (const Row& r : model_) bottom = std::max(bottom, r.top + r.height);
-    return std::clamp<int>(bottom, 0, std::min<int>(BarClientHeight, 20000));
+  // Whether a new button at left, top would cover the picture buttons or a
+  // button of the model.
+  bool Covered(int left, int top) const {
+    const auto over = [&](int l, int t, int w, int h) {
+      return left < l + w && l < left + 400 && top < t + h && t < top + 400;
+    };
+    if (over(0, 0, 800, 400)) return true;
+    for (const Row& r : model_)
+      if (over(r.left, r.top, r.width, r.height)) return true;
+    return false;
   }
 
   // Whether "登録" takes the form, as the checks in their order say.
@@ -178,10 +184,27 @@ class SetupRandomTest : public testing_support::AppFolderTest {
     }
     if (sel_ == kNew) {
       ASSERT_EQ(d_->txtInputNo->Text(), L"");
-      if (loaded) ASSERT_EQ(d_->txtInputTop->Text(), std::to_wstring(NewTop()));
+      if (loaded) CheckNewPlace();
     } else {
       ASSERT_EQ(d_->txtInputNo->Text(), std::to_wstring(sel_));
     }
+  }
+
+  // A new button is proposed on the grid, where the form takes it, and
+  // over no button while any such place is free.
+  void CheckNewPlace() {
+    const int left = std::stoi(d_->txtInputLeft->Text());
+    const int top = std::stoi(d_->txtInputTop->Text());
+    const int maxLeft = std::min<int>(BarClientWidth, 20000);
+    const int maxTop = std::min<int>(BarClientHeight, 20000);
+    ASSERT_EQ(left % 100, 0);
+    ASSERT_EQ(top % 100, 0);
+    ASSERT_TRUE(left >= 0 && left <= std::max(0, maxLeft)) << left;
+    ASSERT_TRUE(top >= 0 && top <= std::max(0, maxTop)) << top;
+    if (!Covered(left, top)) return;
+    for (int t = 0; t <= maxTop; t += 100)
+      for (int l = 0; l <= maxLeft; l += 100)
+        ASSERT_TRUE(Covered(l, t)) << "free at " << l << "," << t;
   }
 
   // What is in the boxes: caption and tags read back from tag.txt as they

@@ -1038,7 +1038,7 @@ void DropOutside() {
 bool Dragging() { return desk().dragSource != nullptr; }
 
 void SetFormSize(Form& form, float width, float height) {
-  FormOf(form).SetSize(width, height);
+  if (FormOf(form).args_.sizable) FormOf(form).SetSize(width, height);
 }
 
 void Activate(Form& form) {

@@ -162,7 +162,8 @@ void DropOnForm(Form& form, float x, float y);
 void DropOutside();
 bool Dragging();
 
-// The user sets the outer size in one move: one Resize if it changed.
+// The user drags the sizing border to a new outer size in one move: one
+// Resize if it changed. A form without a sizing border keeps its size.
 void SetFormSize(Form& form, float width, float height);
 // The user activates the form (the app's active form changes to it).
 void Activate(Form& form);

@@ -134,16 +134,15 @@ class WindowObject {
   virtual ~WindowObject() = default;
 };
 
-// Ties a window the program made (or subclassed) to its object, by a
-// window property that only the program sets; UnbindWindow unties it as
-// the window goes (WM_NCDESTROY).
+// Ties a window the program made (or subclassed) to its object, in a table
+// the process keeps; UnbindWindow unties it as the window goes
+// (WM_NCDESTROY).
 void BindWindow(HWND hwnd, WindowObject& object);
 void UnbindWindow(HWND hwnd);
 // The object behind a window, or null for any window the program did not
 // tie to one: another process's window, or a window that a control made for
-// itself (a drop-down list's own list, an edit inside a combo box). The
-// window's process is confirmed before its property is read, so nothing a
-// foreign window carries is ever taken for a pointer.
+// itself (a drop-down list's own list, an edit inside a combo box). Nothing
+// a window carries is ever taken for a pointer.
 WindowObject* ObjectOf(HWND hwnd);
 // The object of kind T behind a window, or null.
 template <class T>

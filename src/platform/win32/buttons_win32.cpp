@@ -93,7 +93,7 @@ class Win32ToggleButton final : public ControlOf<ToggleButton> {
     if (ChildWindow::OnMessage(msg, wp, lp, result)) return true;
     switch (msg) {
       case WM_GETDLGCODE:  // the arrow keys belong to the key handlers
-        result = DefSubclassProc(hwnd(), msg, wp, lp) | DLGC_WANTARROWS;
+        result = ClassProc(msg, wp, lp) | DLGC_WANTARROWS;
         return true;
       case WM_KEYDOWN:
       case WM_SYSKEYDOWN:

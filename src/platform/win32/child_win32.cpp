@@ -92,7 +92,7 @@ void ChildWindow::Attach(std::unique_ptr<ChildWindow> self) {
   sequence_ = form().Keep(std::move(self));
   if (tabIndex_ < 0) tabIndex_ = sequence_;
   parent_.Adopt(*this);
-  if (autoWidth_ || autoHeight_) Measure();  // the size reads right at once
+  measurePending_ = autoWidth_ || autoHeight_;  // measured when read
   if (windowless())
     InvalidateArea();
   else if (visible_ && parent_.Realized())
@@ -119,23 +119,28 @@ void ChildWindow::CreateWindowNow() {
       GetModuleHandleW(nullptr), nullptr);
   if (!hwnd_) vb::Raise(vb::kOutOfMemory);
   BindWindow(hwnd_, *this);
-  SetWindowSubclass(hwnd_, SubclassProc, 1, reinterpret_cast<DWORD_PTR>(this));
+  classProc_ = reinterpret_cast<WNDPROC>(SetWindowLongPtrW(
+      hwnd_, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&ControlProc)));
   parent_.Stack(*this);  // before any window made inside it (tab pages)
   ApplyLook();
-  if (autoWidth_ || autoHeight_) Place();  // measured by ApplyLook
+  // Measured again by ApplyLook, at the dpi the window has now.
+  const RECT measured = HostRect();
+  if ((autoWidth_ || autoHeight_) && !EqualRect(&r, &measured)) Place();
   ApplyState();
   if (!toolTip_.empty()) form().tips().Set(hwnd_, toolTip_);
 }
 
-LRESULT CALLBACK ChildWindow::SubclassProc(HWND hwnd, UINT msg, WPARAM wp,
-                                           LPARAM lp, UINT_PTR id,
-                                           DWORD_PTR ref) {
-  auto* self = reinterpret_cast<ChildWindow*>(ref);
-  if (msg == WM_NCDESTROY) {
-    RemoveWindowSubclass(hwnd, SubclassProc, id);
+// The control's window procedure, put in front of its class's own when the
+// window is made (one window call; the common controls' subclassing costs
+// several trips to the server under Wine for every control).
+LRESULT CALLBACK ChildWindow::ControlProc(HWND hwnd, UINT msg, WPARAM wp,
+                                          LPARAM lp) {
+  auto* self = ObjectOf<ChildWindow>(hwnd);
+  if (!self) return DefWindowProcW(hwnd, msg, wp, lp);
+  if (msg == WM_NCDESTROY) {  // the last message the window gets
     UnbindWindow(hwnd);
     self->hwnd_ = nullptr;
-    return DefSubclassProc(hwnd, msg, wp, lp);
+    return CallWindowProcW(self->classProc_, hwnd, msg, wp, lp);
   }
   try {
     LRESULT result = 0;
@@ -144,7 +149,11 @@ LRESULT CALLBACK ChildWindow::SubclassProc(HWND hwnd, UINT msg, WPARAM wp,
     ReportStray("a control's window procedure");
     return 0;
   }
-  return DefSubclassProc(hwnd, msg, wp, lp);
+  return self->ClassProc(msg, wp, lp);
+}
+
+LRESULT ChildWindow::ClassProc(UINT msg, WPARAM wp, LPARAM lp) {
+  return CallWindowProcW(classProc_, hwnd_, msg, wp, lp);
 }
 
 bool ChildWindow::OnMessage(UINT msg, WPARAM wp, LPARAM, LRESULT& result) {
@@ -175,9 +184,13 @@ bool ChildWindow::TakeWheel(int delta) {
 
 // Measures first: measuring may choose the font (a label shrunk to fit).
 void ChildWindow::ApplyLook() {
-  if (autoWidth_ || autoHeight_) Measure();
+  if (autoWidth_ || autoHeight_) {
+    measurePending_ = false;
+    Measure();
+  }
   if (hwnd_)
-    SendMessageW(hwnd_, WM_SETFONT, reinterpret_cast<WPARAM>(Font()), TRUE);
+    SendMessageW(hwnd_, WM_SETFONT, reinterpret_cast<WPARAM>(Font()),
+                 IsWindowVisible(hwnd_));
 }
 
 HFONT ChildWindow::Font() const { return form().FontFor(font_); }
@@ -198,7 +211,19 @@ float ChildWindow::AbsLeft() const {
 
 float ChildWindow::AbsTop() const { return parent_.OriginTop() + geometry_[1]; }
 
+void ChildWindow::MeasureIfPending() const {
+  if (!measurePending_) return;
+  measurePending_ = false;  // a measure that reads the size finds it set
+  const_cast<ChildWindow*>(this)->Measure();
+}
+
+void ChildWindow::Remeasure() {
+  measurePending_ = true;
+  if (hwnd_) MeasureIfPending();
+}
+
 PixelRect ChildWindow::FormPixels() const {
+  MeasureIfPending();
   return PlaceTwips(AbsLeft(), AbsTop(), geometry_[2], geometry_[3],
                     form().dpi());
 }

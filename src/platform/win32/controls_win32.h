@@ -30,6 +30,9 @@ class ChildWindow : public Stacked, public WindowObject {
   virtual bool OnReflect(UINT msg, WPARAM wp, LPARAM lp, LRESULT& result);
   // Messages of the control's own window; true when fully handled.
   virtual bool OnMessage(UINT msg, WPARAM wp, LPARAM lp, LRESULT& result);
+  // What the window's class does with a message (the window procedure it
+  // had before the control took it over).
+  LRESULT ClassProc(UINT msg, WPARAM wp, LPARAM lp);
   // A windowless control draws itself on its container's background.
   virtual void PaintWindowless(HDC dc, const RECT& r) {
     (void)dc;
@@ -61,7 +64,10 @@ class ChildWindow : public Stacked, public WindowObject {
   }
 
   // Shared property plumbing for the Control overrides.
-  float geometry(int i) const { return geometry_[i]; }
+  float geometry(int i) const {
+    if (i >= 2) MeasureIfPending();
+    return geometry_[i];
+  }
   void SetGeometry(int i, float twips);
   bool visible() const { return visible_; }
   void SetVisibleFlag(bool v);
@@ -103,8 +109,13 @@ class ChildWindow : public Stacked, public WindowObject {
   // runs on a new window and on a dpi change.
   virtual void ApplyLook();
   // Sets the autosized width or height from the text at the form's dpi
-  // (with SetMeasured); runs at creation and with ApplyLook.
+  // (with SetMeasured); runs with ApplyLook, or when the size of a control
+  // without a window is first read.
   virtual void Measure() {}
+  // The autosized width or height follows the text again: measured now
+  // when the window exists, else when the size is first read (a control of
+  // a page not shown yet may never need it).
+  void Remeasure();
   // The control's own state (a check, items, a range) applied to a new
   // window.
   virtual void ApplyState() {}
@@ -129,12 +140,12 @@ class ChildWindow : public Stacked, public WindowObject {
   void InvalidateArea() const;
 
  private:
-  static LRESULT CALLBACK SubclassProc(HWND, UINT, WPARAM, LPARAM, UINT_PTR,
-                                       DWORD_PTR);
+  static LRESULT CALLBACK ControlProc(HWND, UINT, WPARAM, LPARAM);
   void CreateWindowNow();
   void Place();
   // Adds a wheel turn to the part of a notch kept; true when used.
   bool TakeWheel(int delta);
+  void MeasureIfPending() const;
 
   Win32Container& parent_;
   HWND hwnd_ = nullptr;
@@ -144,6 +155,7 @@ class ChildWindow : public Stacked, public WindowObject {
   float geometry_[4];  // left, top, width, height (twips)
   bool autoWidth_ = false;
   bool autoHeight_ = false;
+  mutable bool measurePending_ = false;
   bool visible_ = true;
   bool enabled_ = true;
   bool tabStop_ = true;
@@ -153,6 +165,7 @@ class ChildWindow : public Stacked, public WindowObject {
   std::wstring toolTip_;
   FontSpec font_;
   int wheelRest_ = 0;  // a wheel turn short of a whole notch
+  WNDPROC classProc_ = nullptr;
 };
 
 // Implements the Control interface on top of ChildWindow.

@@ -5,6 +5,7 @@
 #include <algorithm>
 
 #include "platform/placement.h"
+#include "platform/trace.h"
 #include "platform/win32/controls_win32.h"
 #include "resource.h"
 #include "runtime/vb.h"
@@ -51,6 +52,7 @@ void RegisterFormClass(WNDPROC proc) {
 
 DWORD FormStyle(const FormArgs& args) {
   return WS_CAPTION | WS_SYSMENU | WS_CLIPCHILDREN |
+         (args.sizable ? WS_THICKFRAME : 0) |
          (args.minButton ? WS_MINIMIZEBOX : 0) |
          (args.maxButton ? WS_MAXIMIZEBOX : 0);
 }
@@ -312,19 +314,32 @@ bool Win32Form::Visible() const { return IsWindowVisible(hwnd_) != FALSE; }
 // ---- showing and closing
 // -------------------------------------------------------
 
+namespace {
+
+// The program's icon at a size in pixels, loaded once for the program's
+// run: the settings dialog is made anew at every opening.
+HICON AppIcon(int size) {
+  static std::vector<std::pair<int, IconHandle>> loaded;
+  for (const auto& [s, icon] : loaded)
+    if (s == size) return icon.get();
+  loaded.emplace_back(
+      size, IconHandle(static_cast<HICON>(LoadImageW(
+                GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDI_PINROW),
+                IMAGE_ICON, size, size, LR_DEFAULTCOLOR))));
+  return loaded.back().second.get();
+}
+
+}  // namespace
+
 // The program's icon on the caption, the task bar and Alt+Tab, at the
 // window's dpi. A tool window (the bar) shows it nowhere and goes without.
 void Win32Form::SetIcons() {
   if (args_.toolWindow) return;
   const int sizes[2] = {GetSystemMetricsForDpi(SM_CXICON, dpi()),
                         GetSystemMetricsForDpi(SM_CXSMICON, dpi())};
-  for (int i = 0; i < 2; ++i) {
-    icons_[i].Reset(static_cast<HICON>(
-        LoadImageW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDI_PINROW),
-                   IMAGE_ICON, sizes[i], sizes[i], LR_DEFAULTCOLOR)));
+  for (int i = 0; i < 2; ++i)
     SendMessageW(hwnd_, WM_SETICON, i == 0 ? ICON_BIG : ICON_SMALL,
-                 reinterpret_cast<LPARAM>(icons_[i].get()));
-  }
+                 reinterpret_cast<LPARAM>(AppIcon(sizes[i])));
 }
 
 void Win32Form::Show() {
@@ -334,11 +349,15 @@ void Win32Form::Show() {
   showing_ = true;
   if (!placed_) {
     PlaceFirst();
+    PINROW_MARK("show: placed");
     SetIcons();
+    PINROW_MARK("show: icons");
     RealizeChildren();
+    PINROW_MARK("show: windows made");
   }
   Fire(Resize);
   ShowWindow(hwnd_, SW_SHOW);
+  PINROW_MARK("show: shown");
   showing_ = false;
   if (destroyed_) return;
   tips_.Start(controls_);
@@ -358,6 +377,7 @@ void Win32Form::ShowModal(Form* owner) {
       disabledForModal_.push_back(f->hwnd_);
     }
   }
+  PINROW_MARK("modal: others disabled");
   Show();
   MSG msg;
   while (!destroyed_) {

@@ -345,7 +345,6 @@ class Win32Form : public AddsControls<platform::Form>,
     FontHandle font;
   };
   std::vector<FontEntry> fonts_;
-  IconHandle icons_[2];  // big and small, for the caption and the task bar
   MemoryDc measuring_;
   DragTracker drag_{*this};
   FormTips tips_{*this};

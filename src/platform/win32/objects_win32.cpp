@@ -1,35 +1,32 @@
-// The one way from a window to the program's object behind it: a window
-// property that only the program sets, read only from windows of this
-// process.
+// The one way from a window to the program's object behind it: a table of
+// the windows the program bound, kept in the process itself. A window
+// property would serve too, but reading one is a trip to the server under
+// Wine, and the form and its panes look their object up for every message.
+#include <unordered_map>
+
 #include "platform/win32/base_win32.h"
 
 namespace platform::win32 {
 namespace {
 
-// The property's name as an atom, added once for the whole run, so that no
-// binding or lookup has to look the name up.
-LPCWSTR ObjectProperty() {
-  static const ATOM atom = GlobalAddAtomW(L"Pinrow.Object");
-  return MAKEINTATOM(atom);
-}
-
-bool InThisProcess(HWND hwnd) {
-  DWORD process = 0;
-  return hwnd && GetWindowThreadProcessId(hwnd, &process) &&
-         process == GetCurrentProcessId();
+// The program's windows and their objects; only this (GUI) thread binds
+// and looks up, and a window leaves the table as it goes, so a handle the
+// system gives out again is never taken for the old window's.
+std::unordered_map<HWND, WindowObject*>& Bound() {
+  static std::unordered_map<HWND, WindowObject*> bound;
+  return bound;
 }
 
 }  // namespace
 
-void BindWindow(HWND hwnd, WindowObject& object) {
-  SetPropW(hwnd, ObjectProperty(), &object);
-}
+void BindWindow(HWND hwnd, WindowObject& object) { Bound()[hwnd] = &object; }
 
-void UnbindWindow(HWND hwnd) { RemovePropW(hwnd, ObjectProperty()); }
+void UnbindWindow(HWND hwnd) { Bound().erase(hwnd); }
 
 WindowObject* ObjectOf(HWND hwnd) {
-  if (!InThisProcess(hwnd)) return nullptr;
-  return static_cast<WindowObject*>(GetPropW(hwnd, ObjectProperty()));
+  if (!hwnd) return nullptr;
+  const auto found = Bound().find(hwnd);
+  return found == Bound().end() ? nullptr : found->second;
 }
 
 }  // namespace platform::win32

@@ -4,6 +4,7 @@
 // coordinates start at the tab control's corner, and its window (with its
 // controls' windows) is made when the page is first shown.
 #include <memory>
+#include <optional>
 #include <vector>
 
 #include "platform/win32/controls_win32.h"
@@ -70,10 +71,15 @@ class Win32TabControl final : public ControlOf<TabControl> {
   }
 
   // The display area (below the tabs) in the form's client area, pixels.
+  // Every control on a page asks for it to place itself: it is worked out
+  // once for the tab control's place, font and tabs.
   RECT PageRectInForm() const {
+    if (pageRect_) return *pageRect_;
     PixelRect p = FormPixels();
     RECT r{p.x, p.y, p.x + p.cx, p.y + p.cy};
-    if (hwnd()) TabCtrl_AdjustRect(hwnd(), FALSE, &r);
+    if (!hwnd()) return r;
+    TabCtrl_AdjustRect(hwnd(), FALSE, &r);
+    pageRect_ = r;
     return r;
   }
 
@@ -94,10 +100,16 @@ class Win32TabControl final : public ControlOf<TabControl> {
       item.pszText = const_cast<wchar_t*>(captions_[i].c_str());
       TabCtrl_InsertItem(hwnd(), static_cast<int>(i), &item);
     }
+    pageRect_.reset();
     TabCtrl_SetCurSel(hwnd(), tab_);
     ShowPages();
   }
+  void ApplyLook() override {
+    ChildWindow::ApplyLook();
+    pageRect_.reset();  // the tabs' height follows the font
+  }
   void OnPlaced() override {
+    pageRect_.reset();
     for (auto& p : pages_) p->Place();
   }
   void OnShown(bool) override { ShowPages(); }
@@ -125,6 +137,7 @@ class Win32TabControl final : public ControlOf<TabControl> {
   std::vector<std::wstring> captions_;
   std::vector<std::unique_ptr<Win32Page>> pages_;
   int tab_ = 0;
+  mutable std::optional<RECT> pageRect_;
 };
 
 Win32Page::Win32Page(Win32TabControl& tabs)

@@ -74,7 +74,7 @@ class Win32Label final : public ControlOf<Label> {
   void SetCaption(const std::wstring& c) override {
     SetText(c);
     if (!autoWidth() && !autoHeight()) return;
-    Measure();
+    Remeasure();
     PlaceAgain();
   }
 
@@ -171,7 +171,10 @@ class Win32TextBox final : public ControlOf<TextBox> {
         acceptEdit_(args.acceptEdit),
         flat_(args.flat),
         centred_(args.alignment == Align::Center) {
-    Init(L"EDIT", EditStyle(args), args.flat ? 0 : WS_EX_CLIENTEDGE, args.text);
+    // A flat box's one-pixel frame is the room a static edge keeps outside
+    // the edit's area from the window's making; the box draws the line.
+    Init(L"EDIT", EditStyle(args),
+         args.flat ? WS_EX_STATICEDGE : WS_EX_CLIENTEDGE, args.text);
   }
 
   // The text as set or as the user last changed it (every change of the
@@ -219,15 +222,8 @@ class Win32TextBox final : public ControlOf<TextBox> {
   bool OnMessage(UINT msg, WPARAM wp, LPARAM lp, LRESULT& result) override {
     switch (msg) {
       case WM_SETFOCUS:
-        result = DefSubclassProc(hwnd(), msg, wp, lp);
+        result = ClassProc(msg, wp, lp);
         if (!form().RestoringFocus()) Fire(GotFocus);
-        return true;
-      case WM_NCCALCSIZE:
-        if (!flat_) break;
-        result = DefSubclassProc(hwnd(), msg, wp, lp);
-        InflateRect(wp ? &reinterpret_cast<NCCALCSIZE_PARAMS*>(lp)->rgrc[0]
-                       : reinterpret_cast<RECT*>(lp),
-                    -1, -1);
         return true;
       case WM_NCPAINT:
         if (!flat_) break;
@@ -246,10 +242,6 @@ class Win32TextBox final : public ControlOf<TextBox> {
   // twips then holds "No" in bold or a number of two digits.
   void ApplyLook() override {
     ChildWindow::ApplyLook();
-    if (flat_)  // the frame is asked for again now the box is subclassed
-      ::SetWindowPos(hwnd(), nullptr, 0, 0, 0, 0,
-                     SWP_FRAMECHANGED | SWP_NOMOVE | SWP_NOSIZE | SWP_NOZORDER |
-                         SWP_NOACTIVATE);
     const int margin =
         flat_ && centred_ ? 0 : MulDiv(1, static_cast<int>(form().dpi()), 96);
     SendMessageW(hwnd(), EM_SETMARGINS, EC_LEFTMARGIN | EC_RIGHTMARGIN,

@@ -1,6 +1,9 @@
 // The program's own version number and texts, read from the version
-// resource of the exe, the one place they are kept.
-#include <vector>
+// resource of the exe, the one place they are kept. The resource lies in
+// the exe's own image, so it is walked here instead of loading version.dll
+// for it, and read once: the settings dialog shows it at every opening.
+#include <cstring>
+#include <string>
 
 #include "platform/system.h"
 #include "platform/win32/base_win32.h"
@@ -8,62 +11,95 @@
 namespace platform {
 namespace {
 
-using VerQueryValueFn = BOOL(WINAPI*)(LPCVOID, LPCWSTR, LPVOID*, PUINT);
+// One block of the version resource: a header (its length in bytes, the
+// length of its value, whether the value is text), a name, the value and
+// the blocks it holds, each part starting on a 4-byte boundary.
+struct Block {
+  const BYTE* at = nullptr;
+  std::size_t size = 0;  // bytes, with the blocks it holds
+  std::wstring name;
+  const BYTE* value = nullptr;
+  std::size_t valueBytes = 0;
+  const BYTE* children = nullptr;
+};
 
-// version.dll is loaded when the About page first asks, not at start-up.
-VerQueryValueFn VerQuery() {
-  static const auto query = platform::win32::SystemFunction<VerQueryValueFn>(
-      L"version.dll", "VerQueryValueW");
-  return query;
+std::size_t Aligned(std::size_t offset) {
+  return (offset + 3) & ~std::size_t{3};
 }
 
-// The resource block, copied: the query may write into what it is given.
-std::vector<BYTE> VersionBlock() {
+WORD WordAt(const BYTE* p) {
+  WORD w;
+  std::memcpy(&w, p, sizeof w);
+  return w;
+}
+
+// The block at `at`, when it lies whole within `end`.
+bool ReadBlock(const BYTE* at, const BYTE* end, Block& b) {
+  if (end - at < 6) return false;
+  b.at = at;
+  b.size = WordAt(at);
+  if (b.size < 6 || b.size > static_cast<std::size_t>(end - at)) return false;
+  const std::size_t valueLength = WordAt(at + 2);
+  const bool text = WordAt(at + 4) == 1;
+  std::size_t offset = 6;
+  b.name.clear();
+  for (; offset + 2 <= b.size && WordAt(at + offset) != 0; offset += 2)
+    b.name += static_cast<wchar_t>(WordAt(at + offset));
+  offset = Aligned(offset + 2);
+  b.valueBytes = text ? valueLength * 2 : valueLength;
+  if (offset + b.valueBytes > b.size) b.valueBytes = 0;
+  b.value = at + offset;
+  b.children = at + Aligned(offset + b.valueBytes);
+  return true;
+}
+
+// The block named `name` among those `parent` holds.
+bool Child(const Block& parent, const std::wstring& name, Block& found) {
+  const BYTE* end = parent.at + parent.size;
+  for (const BYTE* p = parent.children; p < end; p += Aligned(found.size)) {
+    if (!ReadBlock(p, end, found)) return false;
+    if (found.name == name) return true;
+  }
+  return false;
+}
+
+// A text value, without its terminating NUL.
+std::wstring TextOf(const Block& b) {
+  std::wstring text(b.valueBytes / 2, L'\0');
+  std::memcpy(text.data(), b.value, text.size() * 2);
+  return text.substr(0, text.find(L'\0'));
+}
+
+VersionInfo ReadVersionInfo() {
+  VersionInfo info;
   HRSRC found = FindResourceW(nullptr, MAKEINTRESOURCEW(VS_VERSION_INFO),
                               MAKEINTRESOURCEW(16));  // RT_VERSION
-  if (!found) return {};
-  HGLOBAL loaded = LoadResource(nullptr, found);
+  HGLOBAL loaded = found ? LoadResource(nullptr, found) : nullptr;
   const BYTE* data = static_cast<const BYTE*>(LockResource(loaded));
-  if (!data) return {};
-  return std::vector<BYTE>(data, data + SizeofResource(nullptr, found));
-}
-
-std::wstring StringValue(VerQueryValueFn query, const std::vector<BYTE>& block,
-                         const std::wstring& table, const wchar_t* name) {
-  void* value = nullptr;
-  UINT length = 0;
-  std::wstring path = L"\\StringFileInfo\\" + table + L"\\" + name;
-  if (!query(block.data(), path.c_str(), &value, &length) || length == 0)
-    return {};
-  return std::wstring(static_cast<const wchar_t*>(value), length - 1);
+  Block root;
+  if (!data || !ReadBlock(data, data + SizeofResource(nullptr, found), root))
+    return info;
+  if (root.valueBytes >= sizeof(VS_FIXEDFILEINFO)) {
+    VS_FIXEDFILEINFO fixed;
+    std::memcpy(&fixed, root.value, sizeof fixed);
+    info.major = HIWORD(fixed.dwFileVersionMS);
+    info.minor = LOWORD(fixed.dwFileVersionMS);
+    info.revision = HIWORD(fixed.dwFileVersionLS);
+  }
+  Block strings, table, text;
+  if (!Child(root, L"StringFileInfo", strings)) return info;
+  // The first table of texts (the one language the resource has).
+  if (!ReadBlock(strings.children, strings.at + strings.size, table))
+    return info;
+  if (Child(table, L"CompanyName", text)) info.company = TextOf(text);
+  if (Child(table, L"LegalCopyright", text)) info.copyright = TextOf(text);
+  return info;
 }
 
 }  // namespace
 
 VersionInfo AppVersionInfo() {
-  VersionInfo info;
-  VerQueryValueFn query = VerQuery();
-  std::vector<BYTE> block = VersionBlock();
-  if (!query || block.empty()) return info;
-  void* value = nullptr;
-  UINT length = 0;
-  if (query(block.data(), L"\\", &value, &length) &&
-      length >= sizeof(VS_FIXEDFILEINFO)) {
-    auto* fixed = static_cast<const VS_FIXEDFILEINFO*>(value);
-    info.major = HIWORD(fixed->dwFileVersionMS);
-    info.minor = LOWORD(fixed->dwFileVersionMS);
-    info.revision = HIWORD(fixed->dwFileVersionLS);
-  }
-  std::wstring table = L"041104B0";
-  if (query(block.data(), L"\\VarFileInfo\\Translation", &value, &length) &&
-      length >= 4) {
-    auto* pair = static_cast<const WORD*>(value);
-    wchar_t name[9];
-    wsprintfW(name, L"%04X%04X", pair[0], pair[1]);
-    table = name;
-  }
-  info.company = StringValue(query, block, table, L"CompanyName");
-  info.copyright = StringValue(query, block, table, L"LegalCopyright");
+  static const VersionInfo info = ReadVersionInfo();
   return info;
 }
 

@@ -12,8 +12,9 @@
 // Commands (the arity follows the name):
 //   window TITLE          top-level window that later clicks aim at
 //                         (default "Pinrow")
-//   waitwin MS            wait until that window is visible; records the
-//                         milliseconds since the last click
+//   waitwin MS            wait until that window is visible (looking every
+//                         millisecond); records the milliseconds since the
+//                         last click and since its release
 //   notepad MS            wait for the editor (class Notepad, child Edit)
 //   editor CLASS MS       the same for an editor of another window class
 //   place X Y W H         move and size the editor's window (pixels)
@@ -24,7 +25,8 @@
 //                         "space" or "left"
 //   hold KEY / release KEY  press or release one key ("shift", "ctrl"...)
 //   click CAPTION         real left click on the child button with CAPTION;
-//                         records the system's tick count at the release
+//                         records the system's tick count and the
+//                         performance counter (ms) at the release
 //   clickpic LEFT TOP     real left click on the child at LEFT, TOP (twips,
 //                         inside the client area): the picture buttons
 //   clickon CLASS LEFT TOP  real left click on the window of CLASS at LEFT,
@@ -36,6 +38,9 @@
 //   textwidth POINTS WEIGHT TEXT  record the width of TEXT in ＭＳ Ｐゴシック
 //                         (as the program makes it) at the screen's dpi:
 //                         "advance ink" in pixels
+//   textheight POINTS WEIGHT WIDTH TEXT  record the height in pixels of TEXT
+//                         wrapped at WIDTH pixels as a static control wraps
+//                         it, in ＭＳ Ｐゴシック at the screen's dpi
 //   editroom CLASS LEFT TOP  record the room of the edit control (a disabled
 //                         one too) with its corner there: "client width,
 //                         left margin, right margin" in pixels
@@ -52,6 +57,10 @@
 //   drag CAPTION DX DY    hold Shift, press the mouse on the button, move by
 //                         DX, DY pixels in steps (the first leaves the
 //                         button), release, release Shift
+//   dragcorner DX DY      press on the aimed window's bottom right corner,
+//                         record what the window says lies there (17: a
+//                         sizing corner), move by DX, DY pixels in steps,
+//                         release
 //   answer TITLE TEXT MS  wait for an input box with TITLE, record its
 //                         prompt, type TEXT and press OK ("::cancel": Cancel)
 //   dialogs               record the visible dialogs (title and texts)
@@ -116,10 +125,22 @@ int ToInt(const std::wstring& s) { return std::stoi(ToUtf8(s)); }
 
 FILE* g_out = nullptr;
 LARGE_INTEGER g_clickTime{};
+// When the last `click` let the button go: a button acts on the release.
+LARGE_INTEGER g_releaseTime{};
 
 void Record(const std::string& key, const std::string& value) {
   fprintf(g_out, "%s\t%s\n", key.c_str(), value.c_str());
   fflush(g_out);
+}
+
+// A performance counter reading as milliseconds: the same clock every
+// process reads, so a program's own time stamps line up with it.
+std::string CounterMs(const LARGE_INTEGER& t) {
+  LARGE_INTEGER freq;
+  QueryPerformanceFrequency(&freq);
+  char ms[32];
+  snprintf(ms, sizeof ms, "%.3f", t.QuadPart * 1000.0 / freq.QuadPart);
+  return ms;
 }
 
 double MsSince(const LARGE_INTEGER& t0) {
@@ -133,12 +154,12 @@ struct Failure : std::runtime_error {
   using std::runtime_error::runtime_error;
 };
 
-// Polls `ready` every 5 ms until it holds or `ms` have passed.
-bool WaitFor(int ms, const std::function<bool()>& ready) {
+// Polls `ready` every `pollMs` until it holds or `ms` have passed.
+bool WaitFor(int ms, const std::function<bool()>& ready, DWORD pollMs = 5) {
   DWORD start = GetTickCount();
   while (!ready()) {
     if ((int)(GetTickCount() - start) > ms) return false;
-    Sleep(5);
+    Sleep(pollMs);
   }
   return true;
 }
@@ -214,6 +235,25 @@ void RecordTextWidth(int points, int weight, const std::wstring& text) {
   DeleteDC(dc);
   Record("textwidth", std::to_string(size.cx) + " " +
                           std::to_string(size.cx - first.abcA - last.abcC));
+}
+
+// The height of a text wrapped at a width, as a word-wrapping static
+// control draws it, in the program's font at the screen's dpi, pixels.
+void RecordTextHeight(int points, int weight, int width,
+                      const std::wstring& text) {
+  HDC dc = CreateCompatibleDC(nullptr);
+  HFONT font = CreateFontW(
+      -MulDiv(points, ScreenDpi(), 72), 0, 0, 0, weight, FALSE, FALSE, FALSE,
+      SHIFTJIS_CHARSET, OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS,
+      DEFAULT_QUALITY, DEFAULT_PITCH | FF_DONTCARE, L"ＭＳ Ｐゴシック");
+  HGDIOBJ old = SelectObject(dc, font);
+  RECT r{0, 0, width, 0};
+  DrawTextW(dc, text.c_str(), (int)text.size(), &r,
+            DT_CALCRECT | DT_WORDBREAK | DT_EXPANDTABS | DT_NOPREFIX);
+  SelectObject(dc, old);
+  DeleteObject(font);
+  DeleteDC(dc);
+  Record("textheight", std::to_string(r.bottom));
 }
 
 int TwipsPerPixel() {
@@ -402,6 +442,8 @@ class Session {
     SendMouseAt(center, MOUSEEVENTF_LEFTDOWN);
     Sleep(30);
     SendMouseAt(center, MOUSEEVENTF_LEFTUP);
+    QueryPerformanceCounter(&g_releaseTime);
+    Record("release_counter_ms", CounterMs(g_releaseTime));
     Record("clicked", Hex(CaptionOf(button)));
     Record("click_tick", std::to_string(GetTickCount()));
   }
@@ -430,6 +472,31 @@ class Session {
     Sleep(100);
     SendKey(VK_SHIFT, true);
     Record("dragged", Hex(CaptionOf(button)));
+  }
+
+  // Drags the aimed window's bottom right corner as a hand does.
+  void DragCorner(int dx, int dy) {
+    HWND w = Aimed();
+    RECT r;
+    GetWindowRect(w, &r);
+    POINT from{r.right - 2, r.bottom - 2};
+    POINT to{from.x + dx, from.y + dy};
+    MovePointer(from);
+    RestPointer(from);
+    DWORD_PTR hit = 0;
+    SendMessageTimeoutW(w, WM_NCHITTEST, 0, MAKELPARAM(from.x, from.y),
+                        SMTO_ABORTIFHUNG, 2000, &hit);
+    Record("hittest", std::to_string(hit));
+    SendMouseAt(from, MOUSEEVENTF_LEFTDOWN);
+    Sleep(100);
+    const int steps = 10;
+    for (int i = 1; i <= steps; ++i) {
+      MovePointer({from.x + dx * i / steps, from.y + dy * i / steps});
+      Sleep(25);
+    }
+    RestPointer(to);
+    SendMouseAt(to, MOUSEEVENTF_LEFTUP);
+    Sleep(100);
   }
 
   // The first point on the way from `from` to `to` that lies outside `r`
@@ -777,14 +844,19 @@ const std::map<std::wstring, Session::Command>& Session::Commands() {
       {L"waitwin",
        {1,
         [](S& s, const A& a) {
-          if (!WaitFor(ToInt(a[0]), [&] {
-                HWND h = FindWindowW(nullptr, s.windowTitle.c_str());
-                return h && IsWindowVisible(h);
-              }))
+          if (!WaitFor(
+                  ToInt(a[0]),
+                  [&] {
+                    HWND h = FindWindowW(nullptr, s.windowTitle.c_str());
+                    return h && IsWindowVisible(h);
+                  },
+                  1))
             throw Failure("window did not appear");
           char ms[32];
           snprintf(ms, sizeof ms, "%.1f", MsSince(g_clickTime));
           Record("shown_since_click_ms", ms);
+          snprintf(ms, sizeof ms, "%.1f", MsSince(g_releaseTime));
+          Record("shown_since_release_ms", ms);
         }}},
       {L"notepad",
        {1, [](S& s, const A& a) { FindEditor(s, L"Notepad", ToInt(a[0])); }}},
@@ -830,6 +902,11 @@ const std::map<std::wstring, Session::Command>& Session::Commands() {
         [](S&, const A& a) {
           RecordTextWidth(ToInt(a[0]), ToInt(a[1]), a[2]);
         }}},
+      {L"textheight",
+       {4,
+        [](S&, const A& a) {
+          RecordTextHeight(ToInt(a[0]), ToInt(a[1]), ToInt(a[2]), a[3]);
+        }}},
       {L"editroom",
        {3,
         [](S& s, const A& a) { s.EditRoom(a[0], ToInt(a[1]), ToInt(a[2])); }}},
@@ -870,6 +947,8 @@ const std::map<std::wstring, Session::Command>& Session::Commands() {
         [](S& s, const A& a) {
           s.Drag(s.ButtonByCaption(a[0]), ToInt(a[1]), ToInt(a[2]));
         }}},
+      {L"dragcorner",
+       {2, [](S& s, const A& a) { s.DragCorner(ToInt(a[0]), ToInt(a[1])); }}},
       {L"answer", {3, [](S&, const A& a) { Answer(a[0], a[1], ToInt(a[2])); }}},
       {L"dialogs", {0, [](S&, const A&) { RecordDialogs(); }}},
       {L"dismiss", {2, [](S&, const A& a) { Dismiss(a[0], ToInt(a[1])); }}},
