@@ -15,14 +15,15 @@ bool IsCtrl(std::uint8_t vk) {
 
 // Waits until the clipboard's number moves on from `before`; false when it
 // did not within the wait. Short steps: a target that copies at once is
-// not kept waiting for long.
+// not kept waiting for long. The copying editor may wait for this program,
+// the clipboard's owner, to be told it is emptied: that is let through.
 bool ChangedWithin(std::uint32_t before, int ms) {
   constexpr int kStepMs = 5;
   const std::uint64_t start = platform::TickCount();
   while (platform::ClipboardSequence() == before) {
     if (platform::TickCount() - start >= static_cast<std::uint64_t>(ms))
       return false;
-    platform::Sleep(kStepMs);
+    platform::PauseTakingSentMessages(kStepMs);
   }
   return true;
 }

@@ -111,6 +111,11 @@ bool SetWindowPos(WindowHandle h, WindowHandle insertAfter, int x, int y,
 // Whether the window is in the topmost group.
 bool IsTopmost(WindowHandle h);
 void Sleep(int ms);
+// Waits without running any of the program's events, taking only the
+// messages other programs send to its windows and wait for: an editor that
+// copies waits in EmptyClipboard until the clipboard's last owner, this
+// program, has been told (under Wine; Windows only notifies it).
+void PauseTakingSentMessages(int ms);
 // Milliseconds from an arbitrary start, for measuring waits.
 std::uint64_t TickCount();
 

@@ -245,7 +245,7 @@ TEST_F(OptionsTest, TheWaitForTheCopyEndsWithItAndLasts300MsAtMost) {
     Button(0).SetValue(0);
     hl::Log().clear();
     hl::Press(Button(0));
-    EXPECT_EQ(Count(L"Sleep 5"), afterMs < 0 ? 60 : afterMs / 5);
+    EXPECT_EQ(Count(L"Pause 5"), afterMs < 0 ? 60 : afterMs / 5);
     EXPECT_FALSE(Logged(L"DoEvents"));
   }
 }

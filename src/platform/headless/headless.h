@@ -28,7 +28,8 @@ void Reset(const std::wstring& appPath);
 //   "MsgBox <style> <title> <prompt>"
 //   "InputBox <title> <prompt>"
 //   "ClipboardSetText <text>" "SetWindowPos <h> <insertAfter> <flags>"
-//   "Sleep <ms>"              "SendKeys <vk> down|up ..." (the events one
+//   "Sleep <ms>"              "Pause <ms>" (PauseTakingSentMessages)
+//   "SendKeys <vk> down|up ..." (the events one
 //                             call inserted)
 //   "Ask <h> <ms>"            (AnswersWithin) "Restore <h>"
 //   "SetForegroundWindow <h>" "Notice <h> <text>"

@@ -321,6 +321,11 @@ void Sleep(int ms) {
 
 std::uint64_t TickCount() { return State().clock; }
 
+void PauseTakingSentMessages(int ms) {
+  Record(L"Pause " + std::to_wstring(ms));
+  if (ms > 0) State().clock += static_cast<std::uint64_t>(ms);
+}
+
 void OnSessionEnd(std::function<void()> save) {
   State().sessionEndSave = std::move(save);
 }

@@ -281,6 +281,21 @@ void Sleep(int ms) { ::Sleep(ms > 0 ? static_cast<DWORD>(ms) : 0); }
 
 std::uint64_t TickCount() { return GetTickCount64(); }
 
+// PeekMessage hands the messages sent from other threads to their windows
+// and, filtered to sent messages, takes no posted message or input.
+void PauseTakingSentMessages(int ms) {
+  const ULONGLONG end =
+      GetTickCount64() + static_cast<ULONGLONG>(std::max(0, ms));
+  for (;;) {
+    MSG msg;
+    PeekMessageW(&msg, nullptr, 0, 0, PM_NOREMOVE | PM_QS_SENDMESSAGE);
+    const ULONGLONG now = GetTickCount64();
+    if (now >= end) return;
+    MsgWaitForMultipleObjectsEx(0, nullptr, static_cast<DWORD>(end - now),
+                                QS_SENDMESSAGE, 0);
+  }
+}
+
 // COM for the shell, set up once, on the shell's first use (apartment-
 // threaded, without OLE1 DDE, as the shell's documentation asks); start-up
 // needs none of it.
