@@ -13,8 +13,8 @@ from test_paste_target import ToolOutput, focus_keylog
 C = 67
 BOLD_TAGS = ("0,0,400,1200,400,B,<b>,</b>\r\n"
              "1,0,800,1200,400,HR,<hr size='1'>,\r\n")
-WRAP = editor.setup_ini(WrapSelection=-1, Delay0=50, Delay1=50)
-RESTORE = editor.setup_ini(RestoreClipboard=-1, Delay0=50, Delay1=50)
+WRAP = editor.setup_ini(WrapSelection=-1, Delay1=50)
+RESTORE = editor.setup_ini(RestoreClipboard=-1, Delay1=50)
 
 
 class OptionsTestCase(editor.EditorTestCase):
