@@ -416,6 +416,13 @@ TEST_F(RestoreTest, NeverOverwritesWhatWasCopiedMeanwhile) {
   }
 }
 
+// The end of the session closes the bar: a restore still due is made then.
+TEST_F(RestoreTest, GivesBackAtTheEndOfTheSession) {
+  hl::Press(Button(3));
+  EXPECT_THROW(hl::EndSession(), hl::ProcessEnded);
+  EXPECT_EQ(hl::ClipboardText(), L"mine");
+}
+
 // The keep comes before the copy of the selection, so what the user had is
 // what comes back, not the selection.
 TEST_F(RestoreTest, AWrappedSelectionGivesBackWhatWasThereBefore) {
