@@ -60,82 +60,6 @@ TEST(SelectionRules, AsksOnlyForAStartTagWithAnEndTagPastedWithCtrlV) {
     EXPECT_EQ(selection::AsksForSelection(c.press), c.asks) << c.what;
 }
 
-TEST(SelectionRules, ACopyIsASelectionOnlyWhenItIsTheTargetsMarkedFreeText) {
-  constexpr std::uint32_t kBefore = 7, kTarget = 0x777;
-  platform::ClipboardContent ok;
-  ok.sequence = 9;
-  ok.ownerProcess = kTarget;
-  ok.kinds = platform::Classify({{13, L""}, {16, L""}});
-  ok.text = L"word";
-  ok.textRead = true;
-  auto with = [&](auto change) {
-    platform::ClipboardContent c = ok;
-    change(c);
-    return c;
-  };
-  auto marked = [&](const wchar_t* mark) {
-    return with([mark](platform::ClipboardContent& c) {
-      c.kinds = platform::Classify({{13, L""}, {0xC123, mark}});
-    });
-  };
-  using C = platform::ClipboardContent;
-  const struct {
-    const char* what;
-    C after;
-    bool selection;
-  } cases[] = {
-      {"the target's text", ok, true},
-      {"unchanged", with([](C& c) { c.sequence = kBefore; }), false},
-      {"another program's", with([](C& c) { c.ownerProcess = 0x4242; }), false},
-      {"no owner", with([](C& c) { c.ownerProcess = 0; }), false},
-      {"no text", with([](C& c) {
-         c.kinds = platform::Classify({{2, L""}});
-       }),
-       false},
-      {"empty text", with([](C& c) { c.text.clear(); }), false},
-      {"text not read", with([](C& c) { c.textRead = false; }), false},
-      {"a line (Visual Studio, Scintilla)", marked(L"MSDEVLineSelect"), false},
-      {"a line (newer Visual Studio)",
-       marked(L"VisualStudioEditorOperationsLineCutCopyClipboardTag"), false},
-      {"a box selection", marked(L"msdevcolumnselect"), false},
-  };
-  for (const auto& c : cases)
-    EXPECT_EQ(selection::IsSelection(c.after, kBefore, kTarget), c.selection)
-        << c.what;
-}
-
-// Only the list of formats decides what may be kept: text, its locale and
-// the marks this program puts on its own text.
-TEST(ClipboardRules, OnlyPlainTextCountsAsText) {
-  const ClipboardFormat unicode{13, L""}, ansi{1, L""}, oem{7, L""},
-      locale{16, L""}, history{0xC001, L"CanIncludeInClipboardHistory"},
-      cloud{0xC002, L"CanUploadToCloudClipboard"}, bitmap{2, L""},
-      files{15, L""}, html{0xC003, L"HTML Format"};
-  const struct {
-    const char* what;
-    std::vector<ClipboardFormat> formats;
-    bool empty, onlyText, unicodeText;
-  } cases[] = {
-      {"empty", {}, true, true, false},
-      {"a program's text", {unicode, locale, ansi, oem}, false, true, true},
-      {"this program's tag",
-       {unicode, locale, history, cloud},
-       false,
-       true,
-       true},
-      {"ANSI text alone", {ansi}, false, true, false},
-      {"a web page's copy", {html, unicode}, false, false, true},
-      {"a picture", {bitmap}, false, false, false},
-      {"files", {files}, false, false, false},
-  };
-  for (const auto& c : cases) {
-    const platform::ClipboardKinds k = platform::Classify(c.formats);
-    EXPECT_EQ(k.empty, c.empty) << c.what;
-    EXPECT_EQ(k.onlyText, c.onlyText) << c.what;
-    EXPECT_EQ(k.unicodeText, c.unicodeText) << c.what;
-  }
-}
-
 // ---- the press --------------------------------------------------------------
 
 // The bar loaded in a fresh folder (default settings and buttons), with the
@@ -213,6 +137,10 @@ TEST_F(OptionsTest, WrapsOnlyTheTargetsOwnSelection) {
       {"an empty copy", copy(L""), 0, 0, true, ul, 1},
       {"a line copied", copy(L"line\r\n", {L"MSDEVLineSelect"}), 0, 0, true, ul,
        1},
+      {"a line copied (newer Visual Studio)",
+       copy(L"line\r\n",
+            {L"VisualStudioEditorOperationsLineCutCopyClipboardTag"}),
+       0, 0, true, ul, 1},
       {"a box selection", copy(L"a\r\nb", {L"MSDEVColumnSelect"}), 0, 0, true,
        ul, 1},
       {"another program's copy", copy(L"x", {}, 0, 0x4242), 0, 0, true, ul, 1},
