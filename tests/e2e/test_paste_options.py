@@ -105,6 +105,11 @@ class RestoreTest(OptionsTestCase):
             "clipboard", "waitclip", "mine", editor.TEXT_TIMEOUT_MS)
         self.assertEqual(result.texts("clipboard_hex")[1], HR)
         self.assertGreater(result.numbers("since_click_ms")[-1], 1000)
+        # Given back as the bar's own text: kept out of the history.
+        formats = ToolOutput(self.wine, "clipholder.exe", "formats")
+        formats.proc.wait(30)
+        marks = {line.split()[1]: line.split()[3] for line in formats.lines()}
+        self.assertEqual(marks.get("CanIncludeInClipboardHistory"), "00000000")
 
     def test_a_copy_made_during_the_wait_survives(self):
         # The copy is made right after the paste, well within the second
