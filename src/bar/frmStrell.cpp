@@ -4,6 +4,7 @@
 
 #include <algorithm>
 
+#include "bar/selection.h"
 #include "setup/frmSetup.h"
 #include "store/ansi_text.h"
 
@@ -81,6 +82,8 @@ void frmStrell::CreateControls() {
       0, platform::Picture::Settings, L"設定", kButtonSlots + 1));
   Timer1 = &form_->AddTimer();
   Timer1->SetInterval(0);
+  tmrRestore = &form_->AddTimer();
+  tmrRestore->SetInterval(0);
 }
 
 void frmStrell::BindEvents() {
@@ -103,6 +106,7 @@ void frmStrell::BindEvents() {
   cmdSetup->Click = [this] { cmdSetup_Click(); };
   cmdTableSet->Click = [this] { cmdTableSet_Click(); };
   Timer1->Tick = [this] { Timer1_Timer(); };
+  tmrRestore->Tick = [this] { tmrRestore_Timer(); };
   form_->Resize = [this] { Form_Resize(); };
   form_->Activate = [this] { Form_Activate(); };
   form_->AppActivate = [this] { Form_AppActivate(); };
@@ -265,6 +269,11 @@ void frmStrell::Form_Resize() {
 // saved.
 void frmStrell::Form_Unload() {
   if (openDialog_) openDialog_->form().Close();
+  // A clipboard given back at the end still holds what the user had.
+  ErrorTrap(L"フォームを閉じる時", [&] {
+    tmrRestore->SetInterval(0);
+    keeper_.RestoreNow();
+  });
   ErrorTrap(L"フォームを閉じる時", [&] {
     SetupSave save;
     save.Set("MainForm", "Height", vb::SingleToText(form_->Height()));
@@ -320,13 +329,36 @@ void frmStrell::Check_Click(std::int16_t Index) {
 }
 
 void frmStrell::InsertTag(std::int16_t Index) {
+  InsertTagInto(Index, {TargetWindow, true});
+}
+
+// The tag is on the clipboard before anything is done to the target, so a
+// refusal leaves it there, as the notice says.
+void frmStrell::InsertTagInto(std::int16_t Index, const PressTarget& target) {
   platform::ToggleButton& button = ButtonAt(Check, Index);
   const int value = button.Value();
-  platform::ClipboardSetText(ansi::Readable(TagTextFor(Index, value)));
-  if (!PasteToTarget())
+  Wrap wrap;
+  wrap.start = ansi::Readable(TagTextFor(Index, value));
+  keeper_.BeforePaste(RestoreClipboard);
+  keeper_.Put(wrap.start);
+  const bool asks = WrapsSelection(Index, value, target.window);
+  if (asks) wrap.end = ansi::Readable(vb::CStr(TagTable(Index, colTagE)));
+  if (!PasteInto(target, asks ? &wrap : nullptr))
     button.SetValue(1 - value);
-  else if (TagTable(Index, colTagE).IsBlank())
+  else if (wrap.wrapped || TagTable(Index, colTagE).IsBlank())
     button.SetValue(0);
+}
+
+bool frmStrell::WrapsSelection(std::int16_t Index, int value,
+                               platform::WindowHandle target) const {
+  selection::Press press;
+  press.optionOn = WrapSelection;
+  press.pasteShiftKey = PasteShiftKey;
+  press.pasteKey = PasteKey;
+  press.startTag = value == 1;
+  press.hasEndTag = !TagTable(Index, colTagE).IsBlank();
+  press.terminal = press.optionOn && platform::InspectWindow(target).terminal;
+  return selection::AsksForSelection(press);
 }
 
 // Shift held while pressing the mouse arms the button for dragging.

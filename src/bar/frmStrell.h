@@ -7,6 +7,7 @@
 #include <string>
 
 #include "bar/buttons.h"
+#include "bar/clipboard_keep.h"
 #include "platform/platform.h"
 #include "store/modPublic.h"
 
@@ -30,6 +31,8 @@ class frmStrell {
   platform::PictureButton* cmdSetup = nullptr;
   platform::PictureButton* cmdTableSet = nullptr;
   platform::Timer* Timer1 = nullptr;
+  // Gives the clipboard back a while after a paste.
+  platform::Timer* tmrRestore = nullptr;
 
   // State owned by the bar.
   platform::WindowHandle TargetWindow = 0;
@@ -47,6 +50,7 @@ class frmStrell {
   void cmdSetup_Click();
   void cmdTableSet_Click();
   void Timer1_Timer();
+  void tmrRestore_Timer();
   void Check_Click(std::int16_t Index);
   void Check_KeyDown(std::int16_t Index, int KeyCode, int Shift);
   void Check_KeyUp(std::int16_t Index, int KeyCode, int Shift);
@@ -57,19 +61,46 @@ class frmStrell {
   void Check_DragDrop(std::int16_t Index, platform::Control& Source, float X,
                       float Y);
 
+  // Where a press pastes: a click on the bar brings back the window the
+  // user typed in last; a press made while the window is in front (a key)
+  // finds it there, and nothing is brought forward.
+  struct PressTarget {
+    platform::WindowHandle window = 0;
+    bool bringBack = true;
+  };
+  // A start tag to wrap around the target's selection, when it has one.
+  struct Wrap {
+    std::wstring start, end;
+    bool wrapped = false;  // the selection was wrapped
+  };
+
   // The paste sequence into TargetWindow (no trap of its own). False when
   // the keys were not sent (the user is shown why).
   bool PasteToTarget();
+  // The paste sequence of the text on the clipboard into a target; with a
+  // wrap, the target's selection is asked for just before the keys.
+  bool PasteInto(const PressTarget& target, Wrap* wrap = nullptr);
   // Puts the tag of button Index on the clipboard for its value (already
-  // toggled by the press) and pastes it. A tag the target did not get puts
-  // the value back, so the next press offers the same tag; a button without
-  // an end tag goes back up once its tag is pasted, since nothing is open.
+  // toggled by the press) and pastes it into TargetWindow. A tag the target
+  // did not get puts the value back, so the next press offers the same tag;
+  // a button without an end tag goes back up once its tag is pasted, since
+  // nothing is open, and so does one wrapped around a selection, since the
+  // element is complete.
   void InsertTag(std::int16_t Index);
+  void InsertTagInto(std::int16_t Index, const PressTarget& target);
 
  private:
   // A paste that cannot be typed: tells the user why, beside the bar, and
   // gives false.
   bool RefusePaste(const wchar_t* reason);
+  // Asks the target in front for its selection and puts what the wrap
+  // pastes on the clipboard; the reason when the keys cannot go on.
+  const wchar_t* TakeSelection(platform::WindowHandle target, std::uint8_t ctrl,
+                               Wrap& wrap);
+  // Whether a press of button Index (its value toggled) asks the target
+  // for its selection, to wrap the tags around it.
+  bool WrapsSelection(std::int16_t Index, int value,
+                      platform::WindowHandle target) const;
   void CreateControls();
   void BindEvents();
   // Claims the data folder; false when another bar has it (brought back, or
@@ -94,6 +125,8 @@ class frmStrell {
   void PlaceDraggedButton(std::int16_t left, std::int16_t top);
 
   std::unique_ptr<platform::Form> form_;
+  // Gives the clipboard back after pastes, when the option is on.
+  ClipboardKeeper keeper_;
   // The settings dialog while it is open.
   frmSetup* openDialog_ = nullptr;
 };

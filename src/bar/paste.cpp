@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "bar/frmStrell.h"
+#include "bar/selection.h"
 
 namespace paste {
 namespace {
@@ -100,37 +101,86 @@ bool TypeShortcut(std::uint8_t modifier, std::uint8_t key, int holdMs) {
   return Release(down, down.size());
 }
 
+bool TypeAtOnce(std::uint8_t modifier, std::uint8_t key) {
+  const std::vector<platform::KeyEvent> events = {
+      {modifier, false}, {key, false}, {key, true}, {modifier, true}};
+  const int sent = platform::SendKeys(events);
+  if (sent >= static_cast<int>(events.size())) return true;
+  // Of the events that went in, only the presses can still be down.
+  const std::size_t downs = static_cast<std::size_t>(std::clamp(sent, 0, 2));
+  const std::size_t ups = static_cast<std::size_t>(std::max(0, sent - 2));
+  Release(events, downs - ups);
+  return false;
+}
+
 }  // namespace paste
 
 // Everything that depends only on the settings is checked first, then the
 // target as it stands; only then is it brought back. The text stays on the
 // clipboard whatever happens, and a refusal tells the user why.
-bool frmStrell::PasteToTarget() {
+bool frmStrell::PasteToTarget() { return PasteInto({TargetWindow, true}); }
+
+bool frmStrell::PasteInto(const PressTarget& target, Wrap* wrap) {
   using modPublic::Delay;
   const std::optional<std::uint8_t> key =
       paste::PasteKeyCode(modPublic::PasteKey);
   if (!key)
     return RefusePaste(
         L"貼り付けのショートカットキーの設定が正しくありません。");
-  if (const wchar_t* why = paste::RefusalBefore(TargetWindow))
+  if (const wchar_t* why = paste::RefusalBefore(target.window))
     return RefusePaste(why);
-  if (!paste::BringBack(TargetWindow))
-    return RefusePaste(L"ウィンドウが前面に出ませんでした。");
-  paste::Wait(Delay[0]);
+  if (target.bringBack) {
+    if (!paste::BringBack(target.window))
+      return RefusePaste(L"ウィンドウが前面に出ませんでした。");
+    paste::Wait(Delay[0]);
+  }
   if (!paste::UserLetGoOfModifiers())
     return RefusePaste(L"キーが押されたままです。");
-  if (const wchar_t* why = paste::RefusalInFront(TargetWindow))
+  if (const wchar_t* why = paste::RefusalInFront(target.window))
     return RefusePaste(why);
-  if (!paste::TypeShortcut(paste::ModifierKey(modPublic::PasteShiftKey), *key,
-                           Delay[1]))
+  const std::uint8_t modifier = paste::ModifierKey(modPublic::PasteShiftKey);
+  if (wrap) {
+    if (const wchar_t* why = TakeSelection(target.window, modifier, *wrap))
+      return RefusePaste(why);
+  }
+  if (!paste::TypeShortcut(modifier, *key, Delay[1]))
     return RefusePaste(L"キーを送れませんでした。");
+  keeper_.Typed(target.window);
+  tmrRestore->SetInterval(keeper_.Pending() ? ClipboardKeeper::kRestoreAfterMs
+                                            : 0);
   return true;
 }
 
+// The target copies its selection, which goes on the clipboard between the
+// tags; without one the start tag goes back on the clipboard, in place of
+// whatever the copy put there. The target is checked again after the wait.
+const wchar_t* frmStrell::TakeSelection(platform::WindowHandle target,
+                                        std::uint8_t ctrl, Wrap& wrap) {
+  const selection::Copy copy = selection::CopySelection(target, ctrl);
+  if (!copy.keysWent) return L"キーを送れませんでした。";
+  if (copy.selection) {
+    keeper_.Put(wrap.start + *copy.selection + wrap.end);
+    wrap.wrapped = true;
+  } else if (copy.changed) {
+    keeper_.Put(wrap.start);
+  }
+  return paste::RefusalInFront(target);
+}
+
 bool frmStrell::RefusePaste(const wchar_t* reason) {
+  keeper_.Refused();
+  tmrRestore->SetInterval(0);
   platform::ShowNoticeBeside(
       form_->hWnd(), std::wstring(L"貼り付け先にキーを送れませんでした。"
                                   L"タグはクリップボードにあります。\r\n") +
                          reason);
   return false;
+}
+
+// About a second after the last paste, once the target answers: while it
+// does not, the timer asks again a second later.
+void frmStrell::tmrRestore_Timer() {
+  modPublic::ErrorTrap(L"タイマーイベント時", [&] {
+    if (keeper_.RestoreOnceAnswered()) tmrRestore->SetInterval(0);
+  });
 }

@@ -47,4 +47,9 @@ bool UserLetGoOfModifiers();
 // and not every event went in; what went down is released then.
 bool TypeShortcut(std::uint8_t modifier, std::uint8_t key, int holdMs);
 
+// Presses modifier and key and releases both, all in one input: a command
+// such as Ctrl+C, which needs no hold. False when input was blocked and not
+// every event went in; what went down is released then.
+bool TypeAtOnce(std::uint8_t modifier, std::uint8_t key);
+
 }  // namespace paste

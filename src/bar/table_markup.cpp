@@ -136,7 +136,8 @@ void frmStrell::cmdTableSet_Click() {
         range + rowsPrompt, L"行数");
     if (!rows) return;
     platform::DoEvents();
-    platform::ClipboardSetText(ansi::Readable(
+    keeper_.BeforePaste(modPublic::RestoreClipboard);
+    keeper_.Put(ansi::Readable(
         BuildTableMarkup(*cols, *rows, modPublic::TableMarkupSettings)));
     PasteToTarget();
   });

@@ -10,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/clipboard_rules.h"
 #include "platform/window_handle.h"
 
 namespace platform {
@@ -62,11 +63,38 @@ void DoEvents();
 // double click, milliseconds.
 int DoubleClickTime();
 
+// The clipboard. Every opening waits out another program that holds the
+// clipboard briefly (a clipboard listener reads every change), for about a
+// second; then vb::RuntimeError is thrown and the content stays as it was.
+//
+// The system's sequence number of the clipboard changes whenever its
+// content changes or it is emptied; what a call changed is known by the
+// number it gives back.
+
 // Replaces the clipboard's content with the text, in one opening of the
-// clipboard. Another program that holds the clipboard briefly (a clipboard
-// listener reads every change) is waited out, for about a second; then
-// vb::RuntimeError is thrown and the old content stays.
-void ClipboardSetText(const std::wstring& text);
+// clipboard, marked Japanese and kept out of the clipboard history and the
+// cloud clipboard. Returns the sequence number the change gave.
+std::uint32_t ClipboardSetText(const std::wstring& text);
+// Empties the clipboard; returns the sequence number that gave.
+std::uint32_t ClipboardClear();
+// The sequence number as it is now, without opening the clipboard.
+std::uint32_t ClipboardSequence();
+
+// What the clipboard holds, read in one opening of it.
+struct ClipboardContent {
+  std::uint32_t sequence = 0;
+  // The process of the window that owns the content (0: none).
+  std::uint32_t ownerProcess = 0;
+  ClipboardKinds kinds;
+  // Its CF_UNICODETEXT up to the first NUL, read only when asked for.
+  std::wstring text;
+  bool textRead = false;
+};
+// Reads the list of formats and the owner; then, while the clipboard is
+// still open, the text when `readText` (given what was found so far) says
+// so and there is text.
+ClipboardContent ReadClipboard(
+    const std::function<bool(const ClipboardContent&)>& readText);
 
 // Windows of the desktop.
 constexpr WindowHandle kHwndTopmost = -1;
@@ -83,6 +111,11 @@ bool SetWindowPos(WindowHandle h, WindowHandle insertAfter, int x, int y,
 // Whether the window is in the topmost group.
 bool IsTopmost(WindowHandle h);
 void Sleep(int ms);
+// Waits without running any of the program's events, taking only the
+// messages other programs send to its windows and wait for: an editor that
+// copies waits in EmptyClipboard until the clipboard's last owner, this
+// program, has been told (under Wine; Windows only notifies it).
+void PauseTakingSentMessages(int ms);
 // Milliseconds from an arbitrary start, for measuring waits.
 std::uint64_t TickCount();
 
@@ -107,6 +140,10 @@ struct WindowFacts {
   bool minimized = false;
   bool inFront = false;  // the foreground window, or the root owner of it
   Integrity integrity = Integrity::NotHigher;
+  // A console or terminal, where Ctrl+C stops the running program
+  // (platform/target_rules.h).
+  bool terminal = false;
+  std::uint32_t process = 0;  // its process id
 };
 WindowFacts InspectWindow(WindowHandle h);
 

@@ -73,6 +73,28 @@ inline bool IsShellHost(const std::wstring& image) {
 
 constexpr const wchar_t* kCoreWindowClass = L"Windows.UI.Core.CoreWindow";
 
+// Window classes of consoles and terminals, where Ctrl+C stops the running
+// program instead of copying: the console host (ConsoleWindowClass) and
+// Windows Terminal (CASCADIA_HOSTING_WINDOW_CLASS), then the classes the
+// terminals register for their windows in their own sources (mintty, the
+// terminal of Git Bash, Cygwin and MSYS2; PuTTY under its program name;
+// Tera Term's VTWin32) and as the terminal lists of window tools name them
+// (ConEmu and Cmder, WezTerm, Alacritty).
+inline bool IsTerminalClass(const std::wstring& cls) {
+  for (const wchar_t* terminal : {
+           L"ConsoleWindowClass",
+           L"CASCADIA_HOSTING_WINDOW_CLASS",
+           L"mintty",
+           L"PuTTY",
+           L"VTWin32",
+           L"VirtualConsoleClass",
+           L"org.wezfurlong.wezterm",
+           L"Alacritty",
+       })
+    if (SameName(cls, terminal)) return true;
+  return false;
+}
+
 }  // namespace target_rules
 
 // Whether a window of another program may become the target. `imageOf`

@@ -130,7 +130,8 @@ void frmSetup::LoadOptionPages() {
   ShowTiming(*vscGetWindowTime, *txtGetWindowTime, GetWindowTime);
   for (int i = 0; i <= vscDelay.UBound(); ++i)
     ShowTiming(vscDelay(i), txtDelay(i), Delay[i]);
-  if (BarTopMost) chkTopMost->SetValue(1);
+  for (const OptionBox& option : OptionBoxes())
+    if (*option.setting) option.box->SetValue(1);
 
   for (int e = elTable; e <= elTD; ++e) {
     txtQuality(e).SetText(vb::CStr(TableMarkupSettings(e, propQuality)));
@@ -174,7 +175,14 @@ void frmSetup::TakeBackOptions() {
   GetWindowTime = IntegerOf(*txtGetWindowTime);
   for (int i = 0; i <= txtDelay.UBound(); ++i)
     Delay[i] = IntegerOf(txtDelay(i));
-  BarTopMost = chkTopMost->Value() == 1;
+  for (const OptionBox& option : OptionBoxes())
+    *option.setting = option.box->Value() == 1;
+}
+
+std::vector<frmSetup::OptionBox> frmSetup::OptionBoxes() const {
+  return {{chkTopMost, &BarTopMost},
+          {chkWrapSelection, &WrapSelection},
+          {chkRestoreClipboard, &RestoreClipboard}};
 }
 
 void frmSetup::cmdClose_Click() {

@@ -7,6 +7,7 @@
 #include <cstdint>
 #include <memory>
 #include <optional>
+#include <vector>
 
 #include "platform/platform.h"
 
@@ -89,6 +90,8 @@ class frmSetup {
   platform::ControlArray<platform::TextBox> txtDelay;
   platform::ControlArray<platform::VScrollBar> vscDelay;
   platform::CheckBox* chkTopMost = nullptr;
+  platform::CheckBox* chkWrapSelection = nullptr;
+  platform::CheckBox* chkRestoreClipboard = nullptr;
 
   // Page "About".
   platform::Image* Image1 = nullptr;
@@ -136,6 +139,12 @@ class frmSetup {
   // The option pages from and back into the shared state (frmSetup.cpp).
   void LoadOptionPages();
   void TakeBackOptions();
+  // The check boxes of the "設定" page and the options they show.
+  struct OptionBox {
+    platform::CheckBox* box;
+    bool* setting;
+  };
+  std::vector<OptionBox> OptionBoxes() const;
 
   // The button list (button_list.cpp).
   void SetUpListScrollBar();

@@ -360,7 +360,7 @@ void frmSetup::CreateTablePage(Container& page) {
 }
 
 // The paste shortcut and the three timings, each number box with its
-// scroll bar; below the delays, whether the bar stays in front.
+// scroll bar; below the delays, the options of the bar and the paste.
 void frmSetup::CreateSettingsPage(Container& page) {
   Label12 =
       &AddText(page, L"Windowsの｢貼り付け｣ショートカットキー：", 240, 660);
@@ -398,11 +398,20 @@ void frmSetup::CreateSettingsPage(Container& page) {
       page, L"ショートカットキーを押してからキーを開放するまで：", 600, 2040);
   txtDelay.push_back(&AddNumberBox(page, 4680, 2040, 855));
   vscDelay.push_back(&AddScrollBar(page, 5535, 2040, kSpinSize, kSpinSize));
-  CheckBoxArgs onTop;
-  onTop.caption = L"バーを常に手前に表示";
-  onTop.left = box.left;
-  onTop.top = box.top + box.height + 165;
-  chkTopMost = &page.AddCheckBox(onTop);
+  // The options below the delay box, one a line, aligned with it.
+  constexpr float kOptionLine = 360;
+  float top = box.top + box.height + 165;
+  const auto option = [&](const wchar_t* caption) {
+    CheckBoxArgs args;
+    args.caption = caption;
+    args.left = box.left;
+    args.top = top;
+    top += kOptionLine;
+    return &page.AddCheckBox(args);
+  };
+  chkTopMost = option(L"バーを常に手前に表示");
+  chkWrapSelection = option(L"選択した文字列をタグで囲む");
+  chkRestoreClipboard = option(L"貼り付け後にクリップボードを元に戻す");
 }
 
 // Icon, product name and version, then the maker's name and the copyright

@@ -77,6 +77,12 @@ inline std::int16_t GetWindowTime = 0;
 inline std::int16_t Delay[2] = {0, 0};
 // The bar stays in the topmost group ([MainForm] TopMost=-1).
 inline bool BarTopMost = false;
+// A start tag is wrapped around the target's selection, when it has one
+// ([MainForm] WrapSelection=-1).
+inline bool WrapSelection = false;
+// The clipboard's text is given back after each paste ([MainForm]
+// RestoreClipboard=-1).
+inline bool RestoreClipboard = false;
 inline CellTable TableMarkupSettings(5, 3);
 // Whether a Visible or Enter cell of TableMarkupSettings is set, read two ways:
 // The table generator's reading: lenient, so that no stored text stops a press.

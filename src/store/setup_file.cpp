@@ -103,6 +103,15 @@ std::int32_t ShiftKeyFrom(const std::wstring& text) {
   return static_cast<std::int32_t>(std::clamp(r, -2147483648.0, 2147483647.0));
 }
 
+// An option is -1 when on; the files of users who never turned it on keep
+// their lines.
+void SetOption(SetupSave& save, const char* key, bool on) {
+  if (on)
+    save.Set(kMainForm, key, L"-1");
+  else
+    save.Update(kMainForm, key, L"0");
+}
+
 }  // namespace
 
 void CreateSetupFile() {
@@ -213,6 +222,8 @@ void ReadPasteSettings() {
   Delay[0] = ReadIniInteger16(kMainForm, "Delay0");
   Delay[1] = ReadIniInteger16(kMainForm, "Delay1");
   BarTopMost = ReadIniInteger(kMainForm, "TopMost") == -1;
+  WrapSelection = ReadIniInteger(kMainForm, "WrapSelection") == -1;
+  RestoreClipboard = ReadIniInteger(kMainForm, "RestoreClipboard") == -1;
 }
 
 void WritePasteSettings(SetupSave& save) {
@@ -221,11 +232,9 @@ void WritePasteSettings(SetupSave& save) {
   save.Set(kMainForm, "GTime", std::to_wstring(GetWindowTime));
   save.Set(kMainForm, "Delay0", std::to_wstring(Delay[0]));
   save.Set(kMainForm, "Delay1", std::to_wstring(Delay[1]));
-  // Files of users who never turned the option on keep their lines.
-  if (BarTopMost)
-    save.Set(kMainForm, "TopMost", L"-1");
-  else
-    save.Update(kMainForm, "TopMost", L"0");
+  SetOption(save, "TopMost", BarTopMost);
+  SetOption(save, "WrapSelection", WrapSelection);
+  SetOption(save, "RestoreClipboard", RestoreClipboard);
 }
 
 }  // namespace modPublic

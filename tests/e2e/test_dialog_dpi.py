@@ -1,7 +1,8 @@
 """The settings dialog at 96 and at 144 dpi: laid out in twips at its
 screen's dpi, every control inside the dialog, the grid's narrow cells
 holding their texts whole, the note beside the end tag box and the table
-page's lines of markup within their room, and a screenshot of each page kept as a test
+page's lines of markup within their room, the settings page's option boxes
+one a line inside the page, and a screenshot of each page kept as a test
 artifact (build/e2e/artifacts/). The list is turned to its last page with
 the mouse wheel over the grid, so two-digit numbers show."""
 
@@ -26,6 +27,9 @@ FIRST_CAPTION = (720, 4800)
 # controls are being made; once the dialog takes messages again, all are.
 PAGE_MARKS = [None, ("Edit", 1680, 790), ("ComboBox", 3600, 720),
               ("Static", 2580, 2520)]
+# The check boxes of the settings page, top to bottom.
+OPTIONS = ["バーを常に手前に表示", "選択した文字列をタグで囲む",
+           "貼り付け後にクリップボードを元に戻す"]
 
 
 NOTE = "｢終了タグ｣は必須項目ではありません。"
@@ -98,7 +102,30 @@ def markup_rooms(found, tpp):
             yield text, l + w, frame[1] - 2 * tpp
 
 
+def option_boxes(found):
+    """(the page's left, top, right, bottom, the boxes' rectangles) on the
+    settings page: each box as (left, top, right, bottom)."""
+    pane = next((l, t, l + w, t + h) for c, l, t, w, h, text in found
+                if c.lower() == "pinrowpane" and not text)
+    boxes = [next((l, t, l + w, t + h) for c, l, t, w, h, text in found
+                  if c.lower() == "button" and text == option)
+             for option in OPTIONS]
+    return pane, boxes
+
+
 class DialogDpiTest(unittest.TestCase):
+
+    def check_options(self, found, dpi):
+        """One a line, aligned, each wholly inside the page."""
+        pane, boxes = option_boxes(found)
+        self.assertEqual(len({box[0] for box in boxes}), 1, boxes)
+        for upper, lower in zip(boxes, boxes[1:]):
+            self.assertLessEqual(upper[3], lower[1])
+        for option, box in zip(OPTIONS, boxes):
+            with self.subTest(dpi=dpi, option=option):
+                self.assertGreaterEqual(box[0], pane[0])
+                self.assertLessEqual(box[2], pane[2])
+                self.assertLessEqual(box[3], pane[3])
 
     def check_dpi(self, wine):
         app = wine.new_app()
@@ -136,6 +163,8 @@ class DialogDpiTest(unittest.TestCase):
             if page == 3:
                 shown = {text for cls, *_, text in found if cls == "Static"}
                 self.assertLessEqual(about_texts(), shown)
+            if page == 2:
+                self.check_options(found, wine.dpi)
             markup = list(markup_rooms(found, tpp))
             self.assertEqual(len(markup), 10 if page == 1 else 0)
             for text, right, limit in markup:

@@ -289,37 +289,52 @@ TEST_F(BarTest, SettingsDialogIsModalAndWritesWhenItCloses) {
 // The option that keeps the bar in the topmost group: on only for -1, in
 // effect from the load and again as the dialog returns, and written at the
 // close only when it is on or the file has it, so a file of a user who never
-// turned it on keeps its lines.
-TEST_F(BarTest, TopMostOptionIsReadAppliedAndWrittenOnlyWhenUsed) {
+// turned it on keeps its lines. The paste's options are read and written
+// the same way.
+TEST_F(BarTest, OptionsAreReadAndWrittenOnlyWhenUsed) {
   const struct {
-    const char* stored;  // the [MainForm] line, or none
+    const char* key;
+    bool* setting;
+  } options[] = {{"TopMost", &BarTopMost},
+                 {"WrapSelection", &WrapSelection},
+                 {"RestoreClipboard", &RestoreClipboard}};
+  const struct {
+    const char* stored;  // the [MainForm] value, or no line
     bool on;             // as read
     bool changed;        // the dialog turns it over
     const char* written;
   } cases[] = {{nullptr, false, false, nullptr},
-               {nullptr, false, true, "TopMost=-1"},
-               {"TopMost=1", false, false, "TopMost=0"},
-               {"TopMost=-1", true, true, "TopMost=0"}};
-  for (const auto& c : cases) {
-    SCOPED_TRACE(c.stored ? c.stored : "none");
-    hl::ResetForms();
-    testing_support::ResetSharedState();
-    WriteBytes("setup.ini", std::string("[MainForm]\r\nGTime=100\r\n") +
-                                (c.stored ? c.stored : "") + "\r\n");
-    Start();
-    EXPECT_EQ(platform::IsTopmost(Form().hWnd()), c.on);
-    hl::QueueModalScript([&](platform::Form& dialog) {
-      dialog.Close();
-      if (c.changed) BarTopMost = !BarTopMost;
-    });
-    hl::PressPictureButton(*bar_->cmdSetup);
-    EXPECT_EQ(platform::IsTopmost(Form().hWnd()), c.on != c.changed);
-    Form().Close();
-    const std::string ini = ReadBytes("setup.ini");
-    if (c.written)
-      EXPECT_NE(ini.find(c.written), std::string::npos) << ini;
-    else
-      EXPECT_EQ(ini.find("TopMost"), std::string::npos) << ini;
+               {nullptr, false, true, "=-1"},
+               {"1", false, false, "=0"},
+               {"-1", true, true, "=0"}};
+  for (const auto& option : options) {
+    for (const auto& c : cases) {
+      SCOPED_TRACE(std::string(option.key) + " " +
+                   (c.stored ? c.stored : "none"));
+      hl::ResetForms();
+      testing_support::ResetSharedState();
+      const std::string key = option.key;
+      WriteBytes("setup.ini",
+                 "[MainForm]\r\nGTime=100\r\n" +
+                     (c.stored ? key + "=" + c.stored + "\r\n" : ""));
+      Start();
+      EXPECT_EQ(*option.setting, c.on);
+      const bool topMost = option.setting == &BarTopMost;
+      if (topMost) EXPECT_EQ(platform::IsTopmost(Form().hWnd()), c.on);
+      hl::QueueModalScript([&](platform::Form& dialog) {
+        dialog.Close();
+        if (c.changed) *option.setting = !*option.setting;
+      });
+      hl::PressPictureButton(*bar_->cmdSetup);
+      if (topMost)
+        EXPECT_EQ(platform::IsTopmost(Form().hWnd()), c.on != c.changed);
+      Form().Close();
+      const std::string ini = ReadBytes("setup.ini");
+      if (c.written)
+        EXPECT_NE(ini.find(key + c.written), std::string::npos) << ini;
+      else
+        EXPECT_EQ(ini.find(key), std::string::npos) << ini;
+    }
   }
 }
 

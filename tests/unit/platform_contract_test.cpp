@@ -526,6 +526,37 @@ TEST_F(ContractTest, WindowFactsAndTheTopmostGroup) {
   EXPECT_FALSE(platform::IsTopmost(h));
 }
 
+// The clipboard as the paste's options go by it: every change moves the
+// sequence number on and gives the new one back; the program's own text is
+// plain text (with its marks) owned by its own process, read only when
+// asked for; an emptied clipboard has no format at all.
+TEST_F(ContractTest, ClipboardChangesAndWhatTheyLeave) {
+  const std::uint32_t before = platform::ClipboardSequence();
+  const std::uint32_t set = platform::ClipboardSetText(L"<b>");
+  EXPECT_NE(set, before);
+  EXPECT_EQ(platform::ClipboardSequence(), set);
+  const auto never = [](const platform::ClipboardContent&) { return false; };
+  const platform::ClipboardContent listed = platform::ReadClipboard(never);
+  EXPECT_EQ(listed.sequence, set);
+  EXPECT_EQ(listed.ownerProcess,
+            platform::InspectWindow(form().hWnd()).process);
+  EXPECT_FALSE(listed.kinds.empty);
+  EXPECT_TRUE(listed.kinds.onlyText);
+  EXPECT_TRUE(listed.kinds.unicodeText);
+  EXPECT_FALSE(listed.textRead);
+  const platform::ClipboardContent read = platform::ReadClipboard(
+      [](const platform::ClipboardContent&) { return true; });
+  EXPECT_TRUE(read.textRead);
+  EXPECT_EQ(read.text, L"<b>");
+  const std::uint32_t cleared = platform::ClipboardClear();
+  EXPECT_NE(cleared, set);
+  const platform::ClipboardContent empty = platform::ReadClipboard(
+      [](const platform::ClipboardContent&) { return true; });
+  EXPECT_EQ(empty.sequence, cleared);
+  EXPECT_TRUE(empty.kinds.empty);
+  EXPECT_FALSE(empty.textRead);
+}
+
 // A user's edit the box's judge refuses is undone, or cut to what fits;
 // the ansiOnly guard drops what code page 932 lacks first; text set by code
 // is never judged.

@@ -206,21 +206,42 @@ TEST_F(SetupDialogTest, ModifierCodesMapBothWays) {
   EXPECT_EQ(PasteKey, L"C");
 }
 
-// "バーを常に手前に表示" lies below the delay box, aligned with it, and shows
-// and takes back the option.
-TEST_F(SetupDialogTest, TopMostCheckBoxShowsAndTakesBackTheOption) {
+// The options lie below the delay box, one a line, aligned with it, and
+// each shows and takes back its own setting.
+TEST_F(SetupDialogTest, OptionCheckBoxesShowAndTakeBackTheirOptions) {
+  const struct {
+    platform::CheckBox* frmSetup::*box;
+    bool* setting;
+    const wchar_t* caption;
+  } options[] = {
+      {&frmSetup::chkTopMost, &BarTopMost, L"バーを常に手前に表示"},
+      {&frmSetup::chkWrapSelection, &WrapSelection,
+       L"選択した文字列をタグで囲む"},
+      {&frmSetup::chkRestoreClipboard, &RestoreClipboard,
+       L"貼り付け後にクリップボードを元に戻す"},
+  };
   for (bool on : {false, true}) {
-    BarTopMost = on;
-    frmSetup& d = Open();
-    EXPECT_EQ(d.chkTopMost->Caption(), L"バーを常に手前に表示");
-    EXPECT_EQ(&hl::ContainerOf(*d.chkTopMost), &d.SSTab1->Page(2));
-    EXPECT_EQ(d.chkTopMost->Left(), d.Shape2->Left());
-    EXPECT_GT(d.chkTopMost->Top(), d.Shape2->Top() + d.Shape2->Height());
-    EXPECT_EQ(d.chkTopMost->Value(), on ? 1 : 0);
-    hl::ClickTab(*d.SSTab1, 2);
-    hl::ClickCheckBox(*d.chkTopMost);
-    Close();
-    EXPECT_EQ(BarTopMost, !on);
+    float below = -1;
+    for (const auto& o : options) {
+      SCOPED_TRACE(testing::Message() << on << " " << o.setting);
+      BarTopMost = WrapSelection = RestoreClipboard = !on;
+      *o.setting = on;
+      frmSetup& d = Open();
+      platform::CheckBox& box = *(d.*o.box);
+      if (below < 0) below = d.Shape2->Top() + d.Shape2->Height();
+      EXPECT_EQ(box.Caption(), o.caption);
+      EXPECT_EQ(&hl::ContainerOf(box), &d.SSTab1->Page(2));
+      EXPECT_EQ(box.Left(), d.Shape2->Left());
+      EXPECT_GT(box.Top(), below);
+      below = box.Top() + box.Height();
+      EXPECT_EQ(box.Value(), on ? 1 : 0);
+      hl::ClickTab(*d.SSTab1, 2);
+      hl::ClickCheckBox(box);
+      Close();
+      EXPECT_EQ(*o.setting, !on);
+      for (const auto& other : options)
+        if (other.setting != o.setting) EXPECT_EQ(*other.setting, !on);
+    }
   }
 }
 

@@ -37,6 +37,7 @@ inline void ResetSharedState() {
   GetWindowTime = 0;
   Delay[0] = Delay[1] = 0;
   BarTopMost = false;
+  WrapSelection = RestoreClipboard = false;
   TableMarkupSettings.Resize(5, 3);
   DataFolderPath.clear();
   TagFileNoted = TagFileNote();

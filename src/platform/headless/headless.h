@@ -3,7 +3,9 @@
 // tests drive by setting properties and firing events.
 #pragma once
 
+#include <cstdint>
 #include <functional>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -26,11 +28,14 @@ void Reset(const std::wstring& appPath);
 //   "MsgBox <style> <title> <prompt>"
 //   "InputBox <title> <prompt>"
 //   "ClipboardSetText <text>" "SetWindowPos <h> <insertAfter> <flags>"
-//   "Sleep <ms>"              "SendKeys <vk> down|up ..." (the events one
+//   "Sleep <ms>"              "Pause <ms>" (PauseTakingSentMessages)
+//   "SendKeys <vk> down|up ..." (the events one
 //                             call inserted)
 //   "Ask <h> <ms>"            (AnswersWithin) "Restore <h>"
 //   "SetForegroundWindow <h>" "Notice <h> <text>"
 //   "DoEvents"                "ShellOpen <owner> <target> <directory>"
+//   "ClipboardClear"          "ReadClipboard" (the list of formats; with
+//                             " text" when the text was read too)
 //   "BringBack <folder>"      (a second start found the folder claimed)
 //   "BlockShutdown <h> <reason>" "UnblockShutdown <h>" "RegisterForRestart"
 std::vector<std::wstring>& Log();
@@ -97,8 +102,24 @@ void ClaimedElsewhere(const std::wstring& folder, bool windowShows = true);
 //   in front afterwards (Windows may deny it even when its conditions are
 //   met);
 // - minimized: SetForegroundWindow activates it without restoring it.
+// - process: the id of its program's process (0: one of its own, the
+//   window's handle);
+// - copies: what it does with Ctrl+C (nothing when absent).
 // SetWindowPos without kSwpNoActivate activates it unless it is elevated,
 // hung or keeps back.
+//
+// What a window does with Ctrl+C: `afterMs` after the keys it puts `text`
+// on the clipboard with the text formats and `marks` (registered format
+// names: "MSDEVLineSelect" for a line copied with nothing selected), as its
+// own (the clipboard's owner in its process) unless `byProcess` names
+// another process (a clipboard listener changing it meanwhile). An editor
+// that renders late is one whose copy comes after the wait.
+struct FakeCopy {
+  std::wstring text;
+  std::vector<std::wstring> marks;
+  int afterMs = 0;
+  std::uint32_t byProcess = 0;
+};
 struct FakeWindow {
   std::wstring className = L"Editor";
   std::wstring image = L"editor.exe";
@@ -111,6 +132,8 @@ struct FakeWindow {
   bool slipsBack = false;
   bool minimized = false;
   bool topmost = false;
+  std::uint32_t process = 0;
+  std::optional<FakeCopy> copies;
 };
 void AddWindow(WindowHandle h, const FakeWindow& w = {});
 // The window is gone (closed by its program).
@@ -125,7 +148,27 @@ const FakeWindow& WindowOf(WindowHandle h);
 // after those insert all.
 void LimitNextInputs(std::vector<int> inserted);
 
+// The clipboard: its CF_UNICODETEXT, its formats, its owner's process and
+// the system's sequence number, which every change of the content or
+// emptying moves on (GetClipboardSequenceNumber: "incremented whenever the
+// contents of the clipboard change or the clipboard is emptied"; a copy
+// rendered late moves it only once rendered). What this program puts there
+// has the text formats (CF_UNICODETEXT, CF_LOCALE and the CF_TEXT and
+// CF_OEMTEXT the system makes from it) and its two marks, owned by
+// kOwnProcess.
+constexpr std::uint32_t kOwnProcess = 0xB0B;
 std::wstring ClipboardText();
+std::vector<platform::ClipboardFormat> ClipboardFormats();
+std::uint32_t ClipboardOwnerProcess();
+// The text formats of a copy of plain text.
+std::vector<platform::ClipboardFormat> TextFormats();
+// A registered format of that name.
+platform::ClipboardFormat Registered(const std::wstring& name);
+// Another program (or the user in one) puts this on the clipboard: `text`
+// is the CF_UNICODETEXT's, when the formats have one.
+void PutOnClipboard(const std::vector<platform::ClipboardFormat>& formats,
+                    const std::wstring& text = L"",
+                    std::uint32_t process = 0x4242);
 // Another program holds the clipboard for `ms` milliseconds from the next
 // attempt to open it: up to about a second is waited out, longer fails it.
 void HoldClipboard(int ms);

@@ -14,6 +14,20 @@
 namespace platform::headless {
 namespace {
 
+struct FakeClipboard {
+  std::vector<ClipboardFormat> formats;
+  std::wstring text;
+  std::uint32_t owner = 0;
+  std::uint32_t sequence = 1;
+};
+
+// A copy a window was asked for, due at a time of the clock.
+struct DueCopy {
+  std::uint64_t at;
+  std::uint32_t process;
+  FakeCopy copy;
+};
+
 struct SystemState {
   std::vector<std::wstring> log;
   std::vector<MsgBoxCall> msgBoxes;
@@ -31,7 +45,9 @@ struct SystemState {
   std::set<WindowHandle> ownWindows;
   std::map<WindowHandle, FakeWindow> desktop;
   std::set<WindowHandle> topmost;
-  std::wstring clipboard;
+  FakeClipboard clipboard;
+  std::map<std::wstring, unsigned> registered;  // format names -> ids
+  std::vector<DueCopy> dueCopies;               // in the order they fall due
   int clipboardHeldMs = 0;
   int modifierChecks = 0;
   std::deque<int> inputLimits;  // events the next SendInput calls insert
@@ -119,7 +135,84 @@ const FakeWindow& WindowOf(WindowHandle h) { return State().desktop.at(h); }
 void LimitNextInputs(std::vector<int> inserted) {
   State().inputLimits.assign(inserted.begin(), inserted.end());
 }
-std::wstring ClipboardText() { return State().clipboard; }
+std::wstring ClipboardText() { return State().clipboard.text; }
+std::vector<platform::ClipboardFormat> ClipboardFormats() {
+  return State().clipboard.formats;
+}
+std::uint32_t ClipboardOwnerProcess() { return State().clipboard.owner; }
+
+std::vector<platform::ClipboardFormat> TextFormats() {
+  using namespace platform::clipboard_rules;
+  return {{kUnicodeText, L""}, {kLocale, L""}, {kText, L""}, {kOemText, L""}};
+}
+
+// Registered formats get the numbers from 0xC000 on, in the order first
+// asked for, the same number for the same name.
+platform::ClipboardFormat Registered(const std::wstring& name) {
+  auto& known = State().registered;
+  auto found = known.find(name);
+  if (found == known.end())
+    found = known.emplace(name, 0xC000 + known.size()).first;
+  return {found->second, name};
+}
+
+namespace {
+
+void Change(const std::vector<platform::ClipboardFormat>& formats,
+            const std::wstring& text, std::uint32_t process) {
+  FakeClipboard& clip = State().clipboard;
+  clip.formats = formats;
+  clip.text = text;
+  clip.owner = process;
+  ++clip.sequence;
+}
+
+std::uint32_t ProcessOf(WindowHandle h, const FakeWindow& w) {
+  return w.process ? w.process : static_cast<std::uint32_t>(h);
+}
+
+bool IsCtrl(std::uint8_t vk) { return vk == 17 || vk == 162 || vk == 163; }
+
+// The copies whose time has come land on the clipboard, in order.
+void Settle() {
+  auto& due = State().dueCopies;
+  while (!due.empty() && due.front().at <= State().clock) {
+    const DueCopy copy = due.front();
+    due.erase(due.begin());
+    std::vector<platform::ClipboardFormat> formats = TextFormats();
+    for (const std::wstring& mark : copy.copy.marks)
+      formats.push_back(Registered(mark));
+    Change(formats, copy.copy.text, copy.process);
+  }
+}
+
+// Ctrl+C among the events that went in asks the window in front to copy.
+void CopyIfAsked(const std::vector<KeyEvent>& events, int inserted) {
+  bool ctrl = false, asked = false;
+  for (int i = 0; i < inserted; ++i) {
+    if (IsCtrl(events[i].vk)) ctrl = !events[i].up;
+    if (events[i].vk == 'C' && !events[i].up && ctrl) asked = true;
+  }
+  const WindowHandle front = State().foreground;
+  auto w = State().desktop.find(front);
+  if (!asked || w == State().desktop.end() || !w->second.copies) return;
+  const FakeCopy& copy = *w->second.copies;
+  std::vector<DueCopy>& due = State().dueCopies;
+  due.push_back({State().clock + static_cast<std::uint64_t>(copy.afterMs),
+                 copy.byProcess ? copy.byProcess : ProcessOf(front, w->second),
+                 copy});
+  std::stable_sort(
+      due.begin(), due.end(),
+      [](const DueCopy& a, const DueCopy& b) { return a.at < b.at; });
+}
+
+}  // namespace
+
+void PutOnClipboard(const std::vector<platform::ClipboardFormat>& formats,
+                    const std::wstring& text, std::uint32_t process) {
+  Settle();
+  Change(formats, text, process);
+}
 void HoldClipboard(int ms) { State().clipboardHeldMs = ms; }
 void HoldModifierKeys(int checks) { State().modifierChecks = checks; }
 WindowHandle LastBoxOwner() { return State().boxOwner; }
@@ -160,10 +253,44 @@ void DoEvents() { Record(L"DoEvents"); }
 
 int DoubleClickTime() { return State().doubleClickTime; }
 
-void ClipboardSetText(const std::wstring& text) {
+std::uint32_t ClipboardSetText(const std::wstring& text) {
   headless::OpenClipboard();
-  State().clipboard = text;
+  headless::Settle();
+  std::vector<ClipboardFormat> formats = headless::TextFormats();
+  formats.push_back(headless::Registered(clipboard_rules::kHistoryFormat));
+  formats.push_back(headless::Registered(clipboard_rules::kCloudFormat));
+  headless::PutOnClipboard(formats, text, headless::kOwnProcess);
   Record(L"ClipboardSetText " + text);
+  return State().clipboard.sequence;
+}
+
+std::uint32_t ClipboardClear() {
+  headless::OpenClipboard();
+  headless::PutOnClipboard({}, L"", headless::kOwnProcess);
+  Record(L"ClipboardClear");
+  return State().clipboard.sequence;
+}
+
+std::uint32_t ClipboardSequence() {
+  headless::Settle();
+  return State().clipboard.sequence;
+}
+
+ClipboardContent ReadClipboard(
+    const std::function<bool(const ClipboardContent&)>& readText) {
+  headless::OpenClipboard();
+  headless::Settle();
+  const headless::FakeClipboard& clip = State().clipboard;
+  ClipboardContent content;
+  content.sequence = clip.sequence;
+  content.ownerProcess = clip.owner;
+  content.kinds = Classify(clip.formats);
+  if (content.kinds.unicodeText && readText(content)) {
+    content.text = clip.text.substr(0, clip.text.find(L'\0'));
+    content.textRead = true;
+  }
+  Record(content.textRead ? L"ReadClipboard text" : L"ReadClipboard");
+  return content;
 }
 
 WindowHandle GetForegroundWindow() { return State().foreground; }
@@ -193,6 +320,11 @@ void Sleep(int ms) {
 }
 
 std::uint64_t TickCount() { return State().clock; }
+
+void PauseTakingSentMessages(int ms) {
+  Record(L"Pause " + std::to_wstring(ms));
+  if (ms > 0) State().clock += static_cast<std::uint64_t>(ms);
+}
 
 void OnSessionEnd(std::function<void()> save) {
   State().sessionEndSave = std::move(save);
@@ -257,9 +389,12 @@ WindowFacts InspectWindow(WindowHandle h) {
   if (!w) {
     facts.exists = facts.mayBeTarget = IsOwnWindow(h);
     if (!facts.exists) facts.inFront = false;
+    if (facts.exists) facts.process = headless::kOwnProcess;
     return facts;
   }
   facts.exists = true;
+  facts.terminal = target_rules::IsTerminalClass(w->className);
+  facts.process = headless::ProcessOf(h, *w);
   facts.mayBeTarget = MayBeTargetFake(*w);
   facts.minimized = w->minimized;
   facts.integrity = w->unreadable ? Integrity::Unreadable
@@ -307,6 +442,7 @@ int SendKeys(const std::vector<KeyEvent>& events) {
     line += L" " + std::to_wstring(events[i].vk) +
             (events[i].up ? L" up" : L" down");
   Record(line);
+  headless::CopyIfAsked(events, inserted);
   return inserted;
 }
 

@@ -171,18 +171,85 @@ void DispatchOne(MSG& msg) {
 // The text, marked Japanese (so programs that read it converted to ANSI
 // text get code page 932) and kept out of the clipboard history. Only the
 // text is required; the marks are left out where the system refuses them.
-void ClipboardSetText(const std::wstring& text) {
+// The system counts every change of the session (the emptying, each
+// format, the closing), so the number is read once the clipboard is closed.
+std::uint32_t ClipboardSetText(const std::wstring& text) {
   const DWORD japanese = 0x0411, no = 0;
   win32::ClipboardData unicode(text.c_str(),
                                (text.size() + 1) * sizeof(wchar_t));
   win32::ClipboardData locale(&japanese, sizeof japanese);
   win32::ClipboardData history(&no, sizeof no), cloud(&no, sizeof no);
+  {
+    win32::ClipboardSession session;
+    if (!EmptyClipboard() || !unicode.SetAs(CF_UNICODETEXT))
+      vb::Raise(vb::kClipboard);
+    locale.SetAs(CF_LOCALE);
+    history.SetAs(win32::HistoryFormat());
+    cloud.SetAs(win32::CloudFormat());
+  }
+  return GetClipboardSequenceNumber();
+}
+
+std::uint32_t ClipboardClear() {
+  {
+    win32::ClipboardSession session;
+    if (!EmptyClipboard()) vb::Raise(vb::kClipboard);
+  }
+  return GetClipboardSequenceNumber();
+}
+
+std::uint32_t ClipboardSequence() { return GetClipboardSequenceNumber(); }
+
+namespace {
+
+// A registered format by its name; the standard ones have none.
+std::wstring FormatName(UINT format) {
+  constexpr UINT kFirstRegistered = 0xC000;
+  wchar_t name[256] = {};
+  if (format < kFirstRegistered) return {};
+  GetClipboardFormatNameW(format, name, 256);
+  return name;
+}
+
+// The text of CF_UNICODETEXT, within the memory it was given in (a program
+// may leave out the closing NUL).
+std::wstring UnicodeTextOnClipboard() {
+  HANDLE data = GetClipboardData(CF_UNICODETEXT);
+  const auto* chars =
+      data ? static_cast<const wchar_t*>(GlobalLock(data)) : nullptr;
+  if (!chars) return {};
+  const std::size_t most = GlobalSize(data) / sizeof(wchar_t);
+  std::wstring text(chars, std::find(chars, chars + most, L'\0'));
+  GlobalUnlock(data);
+  return text;
+}
+
+}  // namespace
+
+// The list of formats includes those the system makes from the text (the
+// other text formats and the locale), as EnumClipboardFormats reports them.
+// The owner is the window the copying program opened the clipboard with
+// (GetClipboardOwner); with none (an opening without a window) there is no
+// owner to go by.
+ClipboardContent ReadClipboard(
+    const std::function<bool(const ClipboardContent&)>& readText) {
   win32::ClipboardSession session;
-  if (!EmptyClipboard() || !unicode.SetAs(CF_UNICODETEXT))
-    vb::Raise(vb::kClipboard);
-  locale.SetAs(CF_LOCALE);
-  history.SetAs(win32::HistoryFormat());
-  cloud.SetAs(win32::CloudFormat());
+  ClipboardContent content;
+  content.sequence = GetClipboardSequenceNumber();
+  if (HWND owner = GetClipboardOwner()) {
+    DWORD process = 0;
+    GetWindowThreadProcessId(owner, &process);
+    content.ownerProcess = process;
+  }
+  std::vector<ClipboardFormat> formats;
+  for (UINT f = EnumClipboardFormats(0); f; f = EnumClipboardFormats(f))
+    formats.push_back({f, FormatName(f)});
+  content.kinds = Classify(formats);
+  if (content.kinds.unicodeText && readText(content)) {
+    content.text = UnicodeTextOnClipboard();
+    content.textRead = true;
+  }
+  return content;
 }
 
 int DoubleClickTime() { return static_cast<int>(GetDoubleClickTime()); }
@@ -213,6 +280,21 @@ bool IsTopmost(WindowHandle h) {
 void Sleep(int ms) { ::Sleep(ms > 0 ? static_cast<DWORD>(ms) : 0); }
 
 std::uint64_t TickCount() { return GetTickCount64(); }
+
+// PeekMessage hands the messages sent from other threads to their windows
+// and, filtered to sent messages, takes no posted message or input.
+void PauseTakingSentMessages(int ms) {
+  const ULONGLONG end =
+      GetTickCount64() + static_cast<ULONGLONG>(std::max(0, ms));
+  for (;;) {
+    MSG msg;
+    PeekMessageW(&msg, nullptr, 0, 0, PM_NOREMOVE | PM_QS_SENDMESSAGE);
+    const ULONGLONG now = GetTickCount64();
+    if (now >= end) return;
+    MsgWaitForMultipleObjectsEx(0, nullptr, static_cast<DWORD>(end - now),
+                                QS_SENDMESSAGE, 0);
+  }
+}
 
 // COM for the shell, set up once, on the shell's first use (apartment-
 // threaded, without OLE1 DDE, as the shell's documentation asks); start-up

@@ -115,6 +115,12 @@ WindowFacts InspectWindow(WindowHandle h) {
   facts.inFront =
       front && (front == hwnd || GetAncestor(front, GA_ROOTOWNER) == hwnd);
   facts.integrity = IntegrityAgainstOwn(hwnd);
+  wchar_t name[128] = {};
+  GetClassNameW(hwnd, name, 128);
+  facts.terminal = target_rules::IsTerminalClass(name);
+  DWORD process = 0;
+  GetWindowThreadProcessId(hwnd, &process);
+  facts.process = process;
   return facts;
 }
 

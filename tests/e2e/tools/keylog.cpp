@@ -1,6 +1,6 @@
 // keylog: a paste target that records the key messages it gets.
 //
-//   keylog.exe RESULT_FILE [topmost]
+//   keylog.exe RESULT_FILE [topmost] [linecopy]
 //
 // Shows a window titled "KeyLog" (class "KeyLog") filled by a multi-line
 // edit control, which has the focus and pastes as an editor does. Every key
@@ -12,8 +12,11 @@
 // in decimal: the virtual-key code, the scan code and the extended flag of
 // the message, 1 when Shift was down as the message was made, and the
 // message's time (the system's tick count). With
-// "topmost" the window puts itself in the topmost group. The first line,
-// "ready", is written once the window is shown.
+// "topmost" the window puts itself in the topmost group. With "linecopy" it
+// answers Ctrl+C as editors do with nothing selected: the whole text (its
+// line) and CR LF go on the clipboard, marked with the registered format
+// "MSDEVLineSelect" (and the edit control does not see the key). The first
+// line, "ready", is written once the window is shown.
 //
 // WM_COMMAND with the id 999 (driver "command HWND 999") makes the window
 // busy: it writes "busy", takes no message for three seconds, then writes
@@ -46,6 +49,28 @@ void Log(const MSG& m) {
   fflush(g_out);
 }
 
+// Puts the edit control's text and CR LF on the clipboard as a line copy.
+void CopyLine(HWND owner) {
+  const int length = GetWindowTextLengthW(g_edit);
+  HGLOBAL text = GlobalAlloc(GMEM_MOVEABLE, (length + 3) * sizeof(wchar_t));
+  auto* chars = static_cast<wchar_t*>(GlobalLock(text));
+  GetWindowTextW(g_edit, chars, length + 1);
+  wcscpy(chars + length, L"\r\n");
+  GlobalUnlock(text);
+  HGLOBAL mark = GlobalAlloc(GMEM_MOVEABLE, 1);
+  if (!OpenClipboard(owner)) return;
+  EmptyClipboard();
+  SetClipboardData(CF_UNICODETEXT, text);
+  SetClipboardData(RegisterClipboardFormatW(L"MSDEVLineSelect"), mark);
+  CloseClipboard();
+  Line("linecopy");
+}
+
+bool IsCtrlC(const MSG& m) {
+  return m.message == WM_KEYDOWN && m.wParam == 'C' &&
+         GetKeyState(VK_CONTROL) < 0;
+}
+
 LRESULT CALLBACK WndProc(HWND h, UINT msg, WPARAM w, LPARAM l) {
   switch (msg) {
     case WM_SIZE:
@@ -73,7 +98,11 @@ int wmain(int argc, wchar_t** argv) {
   if (argc < 2) return 2;
   g_out = _wfopen(argv[1], L"wb");
   if (!g_out) return 2;
-  const bool topmost = argc > 2 && wcscmp(argv[2], L"topmost") == 0;
+  bool topmost = false, linecopy = false;
+  for (int i = 2; i < argc; ++i) {
+    topmost = topmost || wcscmp(argv[i], L"topmost") == 0;
+    linecopy = linecopy || wcscmp(argv[i], L"linecopy") == 0;
+  }
   WNDCLASSW wc{};
   wc.lpfnWndProc = WndProc;
   wc.hInstance = GetModuleHandleW(nullptr);
@@ -91,6 +120,10 @@ int wmain(int argc, wchar_t** argv) {
   MSG m;
   while (GetMessageW(&m, nullptr, 0, 0) > 0) {
     Log(m);
+    if (linecopy && IsCtrlC(m)) {
+      CopyLine(h);
+      continue;
+    }
     TranslateMessage(&m);
     DispatchMessageW(&m);
   }

@@ -74,6 +74,8 @@
 //                         records the milliseconds since the last click
 //   sleep MS
 //   clipboard             record the clipboard's text
+//   waitclip TEXT MS      wait until the clipboard's text is TEXT; records
+//                         the milliseconds since the last click
 //   desktop               record the screen size in pixels ("W H")
 //   bar                   record the aimed window's children and geometry
 //   closebar MS           ask the aimed window to close, wait until it went
@@ -752,15 +754,33 @@ void WaitText(Session& s, const Session::Args& a) {
   Record("since_click_ms", ms);
 }
 
-void RecordClipboard() {
-  std::wstring text;
-  if (!OpenClipboard(nullptr)) throw Failure("cannot open the clipboard");
+// The clipboard's text; false when the clipboard could not be opened.
+bool ClipboardText(std::wstring& text) {
+  text.clear();
+  if (!OpenClipboard(nullptr)) return false;
   if (HANDLE data = GetClipboardData(CF_UNICODETEXT)) {
     text = static_cast<const wchar_t*>(GlobalLock(data));
     GlobalUnlock(data);
   }
   CloseClipboard();
+  return true;
+}
+
+void RecordClipboard() {
+  std::wstring text;
+  if (!ClipboardText(text)) throw Failure("cannot open the clipboard");
   Record("clipboard_hex", Hex(text));
+}
+
+void WaitClipboard(const std::wstring& expected, int ms) {
+  std::wstring text;
+  const bool ok =
+      WaitFor(ms, [&] { return ClipboardText(text) && text == expected; });
+  char since[32];
+  snprintf(since, sizeof since, "%.1f", MsSince(g_clickTime));
+  Record("clipboard_hex", Hex(text));
+  if (!ok) throw Failure("the clipboard did not hold the text in time");
+  Record("since_click_ms", since);
 }
 
 void RecordBar(Session& s) {
@@ -972,6 +992,8 @@ const std::map<std::wstring, Session::Command>& Session::Commands() {
       {L"wait", {3, WaitText}},
       {L"sleep", {1, [](S&, const A& a) { Sleep(ToInt(a[0])); }}},
       {L"clipboard", {0, [](S&, const A&) { RecordClipboard(); }}},
+      {L"waitclip",
+       {2, [](S&, const A& a) { WaitClipboard(a[0], ToInt(a[1])); }}},
       {L"desktop",
        {0,
         [](S&, const A&) {
