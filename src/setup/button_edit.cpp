@@ -161,31 +161,12 @@ void frmSetup::cmdSave_Click() {
   });
 }
 
-// Removes the button in the form and closes the gap: the buttons after it
-// move up and every row is numbered anew. There is no question first.
+// Removes the button in the form (DeleteTagRow closes the gap). There is no
+// question first.
 void frmSetup::cmdDelete_Click() {
   ErrorTrap(L"設定の｢削除｣ボタンのクリック時", [&] {
     if (JustDeleted() || txtInputNo->Text().empty()) return;
-    const std::int16_t d = vb::CInt(vb::Variant(txtInputNo->Text()));
-
-    // Rows 0 to TagCount: the buttons and the empty row after them, which a
-    // tag.txt written by hand with every row in use does not have.
-    CellTable copy(MaxButtonIndex + 1, kTagColumns);
-    const int last = std::min<int>(TagCount, copy.Rows() - 1);
-    for (int i = 0; i <= last && i < TagTable.Rows(); ++i)
-      for (int col = 0; col < kTagColumns; ++col)
-        copy(i, col) = TagTable(i, col);
-
-    TagTable.Resize(MaxButtonIndex + 1, kTagColumns);
-    std::int16_t k = 0;
-    for (int i = 0; i < TagCount; ++i) {
-      if (i == d) continue;
-      TagTable(k, colNo) = k;
-      for (int col = colLeft; col < kTagColumns; ++col)
-        TagTable(k, col) = copy(i, col);
-      k = vb::Add16(k, 1);
-    }
-    TagCount = k;
+    DeleteTagRow(vb::CInt(vb::Variant(txtInputNo->Text())));
 
     // The first button goes into the form and the list shows it from the
     // top, highlighted; the thumb goes there too.

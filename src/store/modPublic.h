@@ -257,7 +257,10 @@ void WriteIniString(const std::string& section, const std::string& key,
 void ReadPasteSettings();
 void WritePasteSettings(SetupSave& save);
 
-// ---- bar layout ----------------------------------------------------------
+// ---- tag table rows ------------------------------------------------------
+// Removes row `row`: the rows after it move up and every row is numbered
+// anew, so each No stays its row's index.
+void DeleteTagRow(std::int16_t row);
 // Sets MaxButtonRight and MaxButtonBottom from the tag table.
 void ComputeButtonExtents();
 

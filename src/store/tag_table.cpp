@@ -1,4 +1,5 @@
-// The extents the bar's tag buttons cover, from the tag table.
+// The tag table's rows: how a deletion closes the gap, and the extents the
+// buttons of the rows cover.
 #include <algorithm>
 
 #include "store/modPublic.h"
@@ -15,6 +16,26 @@ std::int16_t EndOf(const vb::Variant& position, const vb::Variant& size) {
 }
 
 }  // namespace
+
+// Rows 0 to TagCount are copied first: the buttons and the empty row after
+// them, which a tag.txt written by hand with every row in use does not have.
+void DeleteTagRow(std::int16_t row) {
+  CellTable copy(MaxButtonIndex + 1, kTagColumns);
+  const int last = std::min<int>(TagCount, copy.Rows() - 1);
+  for (int i = 0; i <= last && i < TagTable.Rows(); ++i)
+    for (int col = 0; col < kTagColumns; ++col) copy(i, col) = TagTable(i, col);
+
+  TagTable.Resize(MaxButtonIndex + 1, kTagColumns);
+  std::int16_t k = 0;
+  for (int i = 0; i < TagCount; ++i) {
+    if (i == row) continue;
+    TagTable(k, colNo) = k;
+    for (int col = colLeft; col < kTagColumns; ++col)
+      TagTable(k, col) = copy(i, col);
+    k = vb::Add16(k, 1);
+  }
+  TagCount = k;
+}
 
 // Empty rows count as 0, so only the buttons on the bar matter.
 void ComputeButtonExtents() {
