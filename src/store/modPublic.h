@@ -258,6 +258,9 @@ void ReadPasteSettings();
 void WritePasteSettings(SetupSave& save);
 
 // ---- tag table rows ------------------------------------------------------
+// The rows in use are contiguous from row 0: the first row whose Left cell
+// is blank ends them, and a row past the table holds no button.
+bool RowInUse(int row);
 // Removes row `row`: the rows after it move up and every row is numbered
 // anew, so each No stays its row's index.
 void DeleteTagRow(std::int16_t row);

@@ -1,5 +1,5 @@
-// The tag table's rows: how a deletion closes the gap, and the extents the
-// buttons of the rows cover.
+// The tag table's rows: which rows hold a button, how a deletion closes the
+// gap, and the extents the buttons of the rows cover.
 #include <algorithm>
 
 #include "store/modPublic.h"
@@ -16,6 +16,15 @@ std::int16_t EndOf(const vb::Variant& position, const vb::Variant& size) {
 }
 
 }  // namespace
+
+// A tag.txt written by hand can fill every row, and the dialog's last page
+// then shows one row past the table's end: that row holds no button either.
+bool RowInUse(int row) {
+  if (row < 0 || row >= TagTable.Rows()) return false;
+  for (int i = 0; i <= row; ++i)
+    if (TagTable(i, colLeft).IsBlank()) return false;
+  return true;
+}
 
 // Rows 0 to TagCount are copied first: the buttons and the empty row after
 // them, which a tag.txt written by hand with every row in use does not have.
