@@ -150,14 +150,17 @@ class PasteTargetTest(editor.EditorTestCase):
                 keylog = self.start_keylog()
                 self.start_bar_shown(editor.setup_ini(
                     PShiftKey=stored, Delay0=50, Delay1=50))
-                self.press(*focus_keylog(), "click", "HR",
-                           *wait_text("changed", ""))
-                self.assertEqual(
-                    [k[:4] for k in keylog.wait_keys(4)],
-                    [(True, *modifier, 0), (True, *V, 0),
-                     (False, *V, 0), (False, *modifier, 0)])
-                self.bar.kill()
-                editor.stop_process(keylog.proc)
+                try:
+                    self.press(*focus_keylog(), "click", "HR",
+                               *wait_text("changed", ""))
+                    self.assertEqual(
+                        [k[:4] for k in keylog.wait_keys(4)],
+                        [(True, *modifier, 0), (True, *V, 0),
+                         (False, *V, 0), (False, *modifier, 0)])
+                finally:
+                    # The next row's clicks and focus find its own windows.
+                    self.bar.kill()
+                    editor.stop_process(keylog.proc)
 
     def test_modifier_keys_the_user_holds_are_waited_out(self):
         # The user holds Ctrl (on the X server, as a keyboard does) from
@@ -181,6 +184,9 @@ class PasteTargetTest(editor.EditorTestCase):
             [(True, VK_LCONTROL), (True, V[0]), (False, V[0]),
              (False, VK_LCONTROL)])
         # The witness saw the user's Ctrl go down and, before the V, up.
+        # The log's order is the order the input took; the time of a key
+        # from the X server is the server's own and may be earlier than
+        # when Wine took it, so the times are not compared.
         user = [(k.down, k.vk) for k in keys if not k.injected]
         self.assertEqual((user[0], user[-1]),
                          ((True, VK_LCONTROL), (False, VK_LCONTROL)), keys)
@@ -189,7 +195,6 @@ class PasteTargetTest(editor.EditorTestCase):
                       if k.injected and k.down and k.vk == V[0])
         self.assertLess(let_go, v_down,
                         f"V went down with the user's Ctrl still down: {keys}")
-        self.assertGreaterEqual(keys[v_down].time, keys[let_go].time)
 
     def x_key(self, action, key):
         subprocess.run(["xdotool", action, key], check=True, timeout=10,
