@@ -24,6 +24,10 @@ class OutsideEditTest(editor.EditorTestCase):
                        key=lambda c: c["rect"][1])
         return [c["text"] for c in shown]
 
+    def top_of(self, caption):
+        return next(c["rect"][1] for c in self.bar.children()
+                    if is_toggle_button(c) and c["text"] == caption)
+
     def wait_captions(self, want):
         return harness.wait_until(lambda: self.captions() == want, 10,
                                   f"the buttons {want}")
@@ -48,8 +52,14 @@ class OutsideEditTest(editor.EditorTestCase):
             with self.subTest(answer=answer):
                 self.app = self.wine.new_app()
                 self.start_bar_shown()
+                top = self.top_of("UL")
                 self.press("window", "Pinrow", "focusbtn", "UL",
-                           "keys", "ctrl+down", *editor.focus_editor())
+                           "keys", "ctrl+down")
+                # The nudge is the bar's own change only once it has
+                # handled the key; the editor is brought back after that.
+                harness.wait_until(lambda: self.top_of("UL") > top, 10,
+                                   "UL nudged down")
+                self.press(*editor.focus_editor())
                 self.app.write("tag.txt", EDITED)
                 # Back at the bar, which keeps its own buttons (its look at
                 # the file comes 30 ms after it is active).

@@ -12,7 +12,7 @@ class TagPasteTest(editor.EditorTestCase):
         self.start_bar_shown()
         # The caret sits between "abc" and "def" when the bar is pressed.
         self.press(*focus_editor(), "type", "abcdef",
-                   "keys", "left", "keys", "left", "keys", "left",
+                   *wait_text("equals", "abcdef"), "keys", "left", "keys", "left", "keys", "left",
                    "click", "UL", *wait_text("equals", f"abc{UL_START}def"))
         # Each later press toggles: end tag, then start tag again, each at
         # the caret that the previous paste left behind.
@@ -25,7 +25,7 @@ class TagPasteTest(editor.EditorTestCase):
     def test_button_without_end_tag_pastes_its_start_tag_every_time(self):
         # It never stays down: no element is left open.
         bar = self.start_bar_shown()
-        self.press(*focus_editor(), "type", "x",
+        self.press(*focus_editor(), "type", "x", *wait_text("equals", "x"),
                    "click", "HR", *wait_text("equals", f"x{HR}"),
                    "click", "HR", *wait_text("equals", f"x{HR}{HR}"),
                    "click", "HR", *wait_text("equals", f"x{HR}{HR}{HR}"),
@@ -39,7 +39,7 @@ class TagPasteTest(editor.EditorTestCase):
         # presses V with no Ctrl: the editor gets the letter, not a paste.
         # A letter typed once the press is over comes after all it typed.
         self.start_bar_shown(editor.setup_ini(PShiftKey=0))
-        self.press(*focus_editor(), "type", "ab",
+        self.press(*focus_editor(), "type", "ab", *wait_text("equals", "ab"),
                    "click", "HR", *wait_text("endswith", "v"))
         self.wine.wait_idle(self.bar.window["hwnd"])
         self.press("notepad", editor.TEXT_TIMEOUT_MS, "type", "z",

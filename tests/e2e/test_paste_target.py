@@ -4,6 +4,7 @@ target kept on top or with a window of its own on top, a target that went
 away, is minimized or busy, and a clipboard that another program holds for
 a moment."""
 
+import collections
 import itertools
 import os
 import subprocess
@@ -16,11 +17,13 @@ from editor import HR, UL_START, wait_text
 
 KEYLOG = "KeyLog"
 LEFT_CTRL, LEFT_SHIFT, V = (17, 0x1D), (16, 0x2A), (86, 0x2F)
+VK_LCONTROL = 162
 WS_EX_TOPMOST = 0x8
 NOTICE = "貼り付け先にキーを送れませんでした。タグはクリップボードにあります。"
 CLOSED = "ウィンドウが閉じられています。"
 BUSY = "ウィンドウが応答していません。"
 BUSY_COMMAND = 999  # keylog.exe takes no message for three seconds
+MARK_COMMAND = 998  # the witness sends its marker
 _seq = itertools.count(1)
 
 
@@ -45,6 +48,7 @@ class ToolOutput:
     """A test tool started with a result file that it appends lines to."""
 
     def __init__(self, session, exe, *args):
+        self.session = session
         self.path = session.run_dir / "out" / f"{exe}-{next(_seq)}.txt"
         self.proc = session.popen(
             [session.tool(exe), harness.winpath(self.path), *args])
@@ -68,6 +72,42 @@ class ToolOutput:
                 out.append((word == "down", *map(int, numbers)))
         return out
 
+    def wait_keys(self, count, timeout=10):
+        """The key messages once there are at least `count` of them."""
+        return harness.wait_until(
+            lambda: len(self.keys()) >= count and self.keys(), timeout,
+            f"{count} key messages in {self.path.name}")
+
+
+Key = collections.namedtuple("Key", "down vk scan extended injected time")
+
+
+class KeyWitness(ToolOutput):
+    """Every key event of the desktop as a low-level keyboard hook sees it
+    (keylog.exe witness): it outlives any target, so keys that went to a
+    window already closed, or to whatever had the focus, are there too."""
+
+    def __init__(self, session):
+        super().__init__(session, "keylog.exe", "witness")
+        self.wait_line("ready")
+        self.hwnd = int(self.lines()[0].split()[1])
+        self.marks = 0
+
+    def take(self, timeout=10):
+        """The key events since the last take. The witness's marker goes
+        through the input after every key sent before this call, so once
+        the log holds it, the log holds them too."""
+        self.marks += 1
+        mark = f"mark {self.marks}"
+        self.session.command(self.hwnd, MARK_COMMAND)
+        self.wait_line(mark, timeout)
+        lines = self.lines()
+        last = f"mark {self.marks - 1}"
+        start = lines.index(last) + 1 if last in lines else 0
+        return [Key(word == "down", *map(int, numbers)) for word, *numbers
+                in map(str.split, lines[start:lines.index(mark)])
+                if word in ("down", "up")]
+
 
 class PasteTargetTest(editor.EditorTestCase):
 
@@ -78,6 +118,17 @@ class PasteTargetTest(editor.EditorTestCase):
         self.addCleanup(editor.stop_process, keylog.proc)
         keylog.wait_line("ready")
         return keylog
+
+    def start_witness(self):
+        witness = KeyWitness(self.wine)
+        self.addCleanup(editor.stop_process, witness.proc)
+        return witness
+
+    def keys_of_the_press(self, witness, bar):
+        """The key events of every program since the last take, once the
+        press the bar was handling is over (all its keys are sent)."""
+        self.wine.wait_idle(bar.window["hwnd"])
+        return witness.take()
 
     def start_holder(self, ms):
         holder = ToolOutput(self.wine, "clipholder.exe", "hold", ms)
@@ -99,32 +150,51 @@ class PasteTargetTest(editor.EditorTestCase):
                 keylog = self.start_keylog()
                 self.start_bar_shown(editor.setup_ini(
                     PShiftKey=stored, Delay0=50, Delay1=50))
-                self.press(*focus_keylog(), "click", "HR",
-                           *wait_text("changed", ""), "sleep", 300)
-                self.assertEqual(
-                    [k[:4] for k in keylog.keys()],
-                    [(True, *modifier, 0), (True, *V, 0),
-                     (False, *V, 0), (False, *modifier, 0)])
-                self.bar.kill()
-                editor.stop_process(keylog.proc)
+                try:
+                    self.press(*focus_keylog(), "click", "HR",
+                               *wait_text("changed", ""))
+                    self.assertEqual(
+                        [k[:4] for k in keylog.wait_keys(4)],
+                        [(True, *modifier, 0), (True, *V, 0),
+                         (False, *V, 0), (False, *modifier, 0)])
+                finally:
+                    # The next row's clicks and focus find its own windows.
+                    self.bar.kill()
+                    editor.stop_process(keylog.proc)
 
     def test_modifier_keys_the_user_holds_are_waited_out(self):
         # The user holds Ctrl (on the X server, as a keyboard does) from
         # before the click until well after the first wait (300 ms) has
         # ended: the shortcut goes out only once the user has let go, so the
         # user's key neither joins it nor ends it early.
-        keylog = self.start_keylog()
-        self.start_bar_shown(editor.setup_ini(Delay0=300, Delay1=10))
+        witness = self.start_witness()
+        self.start_keylog()
+        bar = self.start_bar_shown(editor.setup_ini(Delay0=300, Delay1=10))
         self.press(*focus_keylog())
         self.x_key("keydown", "Control_L")
         try:
-            click = self.press("click", "HR").numbers("click_tick")[0]
-            time.sleep(0.6)
+            self.press("click", "HR")
+            time.sleep(0.6)  # the user's hold, not a wait for a result
         finally:
             self.x_key("keyup", "Control_L")
         self.press(*focus_keylog(0), *wait_text("equals", HR))
-        v_down = next(k for k in keylog.keys() if k[:2] == (True, V[0]))
-        self.assertGreater(v_down[5] - click, 600)
+        keys = self.keys_of_the_press(witness, bar)
+        self.assertEqual(
+            [(k.down, k.vk) for k in keys if k.injected],
+            [(True, VK_LCONTROL), (True, V[0]), (False, V[0]),
+             (False, VK_LCONTROL)])
+        # The witness saw the user's Ctrl go down and, before the V, up.
+        # The log's order is the order the input took; the time of a key
+        # from the X server is the server's own and may be earlier than
+        # when Wine took it, so the times are not compared.
+        user = [(k.down, k.vk) for k in keys if not k.injected]
+        self.assertEqual((user[0], user[-1]),
+                         ((True, VK_LCONTROL), (False, VK_LCONTROL)), keys)
+        let_go = max(i for i, k in enumerate(keys) if not k.injected)
+        v_down = next(i for i, k in enumerate(keys)
+                      if k.injected and k.down and k.vk == V[0])
+        self.assertLess(let_go, v_down,
+                        f"V went down with the user's Ctrl still down: {keys}")
 
     def x_key(self, action, key):
         subprocess.run(["xdotool", action, key], check=True, timeout=10,
@@ -134,31 +204,35 @@ class PasteTargetTest(editor.EditorTestCase):
         keylog = self.start_keylog("topmost")
         bar = self.start_bar_shown(editor.setup_ini(TopMost=-1))
         self.assertTrue(bar.refresh()["exstyle"] & WS_EX_TOPMOST)
-        self.press(*focus_keylog(), "click", "HR", *wait_text("equals", HR),
-                   "sleep", 300)
+        self.press(*focus_keylog(), "click", "HR", *wait_text("equals", HR))
+        self.wine.wait_idle(bar.window["hwnd"])
         target = self.wine.windows(cls=KEYLOG)[0]
         self.assertTrue(target["exstyle"] & WS_EX_TOPMOST)
         self.assertTrue(bar.refresh()["exstyle"] & WS_EX_TOPMOST)
-        self.assertEqual(len(keylog.keys()), 4)
+        self.assertEqual([k[:4] for k in keylog.wait_keys(4)],
+                         [(True, *LEFT_CTRL, 0), (True, *V, 0),
+                          (False, *V, 0), (False, *LEFT_CTRL, 0)])
 
     def test_a_target_closed_before_the_press_gets_nothing(self):
-        # The keys would reach the bar: none are sent, the user is told for
-        # a few seconds, and the button stays up, so the next press offers
-        # the start tag again; the tag is on the clipboard.
-        keylog = self.start_keylog()
+        # The keys would reach whatever has the focus now: none are sent
+        # (the witness outlives the target and sees keys to any window), the
+        # user is told for a few seconds, and the button stays up, so the
+        # next press offers the start tag again; the tag is on the
+        # clipboard.
+        witness = self.start_witness()
+        self.start_keylog()
         bar = self.start_bar_shown()
         self.press(*focus_keylog())
         target = self.wine.windows(cls=KEYLOG)[0]
         self.wine.close_window(target["hwnd"])
         self.wine.wait_gone(target["hwnd"])
-        result = self.press("click", "UL", "sleep", 600, "clipboard")
-        self.assertEqual(result.texts("clipboard_hex"), [UL_START])
+        self.press("click", "UL", "waitclip", UL_START, editor.TEXT_TIMEOUT_MS)
         notice = wait_notice(self.wine, bar)
         self.assertEqual(notice["title"], f"{NOTICE}\r\n{CLOSED}")
+        self.assertEqual(self.keys_of_the_press(witness, bar), [])
         self.assertEqual(self.button(bar, "UL")["check"], 0)
         harness.wait_until(lambda: not visible_notice(self.wine, bar), 10,
                            "the notice to go")
-        self.assertEqual(keylog.keys(), [])
 
     def button(self, bar, caption):
         return next(c for c in bar.children() if c["text"] == caption)
@@ -166,8 +240,9 @@ class PasteTargetTest(editor.EditorTestCase):
     def test_a_busy_target_never_freezes_the_bar(self):
         # The editor takes no message for three seconds from just before
         # the press: the bar does not wait for it. It answers at once, says
-        # the editor is not answering, puts the button back, and the editor
-        # gets no key, not even once it answers again.
+        # the editor is not answering, puts the button back, and no key is
+        # sent, not even once the editor answers again.
+        witness = self.start_witness()
         keylog = self.start_keylog()
         bar = self.start_bar_shown()
         self.press(*focus_keylog())
@@ -183,8 +258,7 @@ class PasteTargetTest(editor.EditorTestCase):
         self.assertNotIn("awake", keylog.lines())
         self.assertEqual(self.button(bar, "UL")["check"], 0)
         keylog.wait_line("awake")
-        self.press("sleep", 500)
-        self.assertEqual(keylog.keys(), [])
+        self.assertEqual(self.keys_of_the_press(witness, bar), [])
 
     def test_a_minimized_target_is_restored_and_gets_the_tag(self):
         # The editor was minimized after the user worked in it: the press
@@ -218,8 +292,10 @@ class PasteTargetTest(editor.EditorTestCase):
                          (4, "00000000"))
 
     def test_a_clipboard_held_too_long_is_reported_over_the_bar(self):
-        # The box is owned by the bar; the editor gets no keys.
-        keylog = self.start_keylog()
+        # The box is owned by the bar; no key is sent, neither before the
+        # box nor once it is closed.
+        witness = self.start_witness()
+        self.start_keylog()
         bar = self.start_bar_shown()
         holder = self.start_holder(2500)
         self.press(*focus_keylog(), "click", "HR")
@@ -229,7 +305,7 @@ class PasteTargetTest(editor.EditorTestCase):
         self.assertEqual(box.window["owner"], bar.window["hwnd"])
         box.press()
         box.wait_gone()
-        self.assertEqual(keylog.keys(), [])
+        self.assertEqual(self.keys_of_the_press(witness, bar), [])
 
 
 if __name__ == "__main__":

@@ -43,7 +43,8 @@ class TableButtonTest(editor.EditorTestCase):
     def test_unacceptable_counts_bring_the_range_box_again(self):
         # "abc" and "0" are asked again with the range message; 2.5 rounds
         # to 2 (half to even).
-        result = self.press(*focus_editor(), "type", "<p>", *press_table(),
+        result = self.press(*focus_editor(), "type", "<p>",
+                            *wait_text("equals", "<p>"), *press_table(),
                             *answer(COLUMNS_TITLE, "abc"),
                             *answer(COLUMNS_TITLE, "0"),
                             *answer(COLUMNS_TITLE, "2.5"),

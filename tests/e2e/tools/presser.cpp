@@ -76,6 +76,8 @@
 //   clipboard             record the clipboard's text
 //   waitclip TEXT MS      wait until the clipboard's text is TEXT; records
 //                         the milliseconds since the last click
+//   keepclip TEXT MS      the clipboard's text stays TEXT for MS: fails as
+//                         soon as it holds another text
 //   desktop               record the screen size in pixels ("W H")
 //   bar                   record the aimed window's children and geometry
 //   closebar MS           ask the aimed window to close, wait until it went
@@ -783,6 +785,17 @@ void WaitClipboard(const std::wstring& expected, int ms) {
   Record("since_click_ms", since);
 }
 
+void KeepClipboard(const std::wstring& expected, int ms) {
+  std::wstring text;
+  // A clipboard another program has open is looked at again next time;
+  // looking seldom leaves it free for the programs under test.
+  const bool changed = WaitFor(
+      ms, [&] { return ClipboardText(text) && text != expected; }, 50);
+  if (!changed) return;
+  Record("clipboard_hex", Hex(text));
+  throw Failure("the clipboard's text changed");
+}
+
 void RecordBar(Session& s) {
   HWND bar = s.Aimed();
   RECT c;
@@ -994,6 +1007,8 @@ const std::map<std::wstring, Session::Command>& Session::Commands() {
       {L"clipboard", {0, [](S&, const A&) { RecordClipboard(); }}},
       {L"waitclip",
        {2, [](S&, const A& a) { WaitClipboard(a[0], ToInt(a[1])); }}},
+      {L"keepclip",
+       {2, [](S&, const A& a) { KeepClipboard(a[0], ToInt(a[1])); }}},
       {L"desktop",
        {0,
         [](S&, const A&) {
