@@ -1,7 +1,6 @@
 // Registering and deleting buttons from the input form of the first page.
 // Both change the tag table in memory only; closing the dialog saves it.
 #include <algorithm>
-#include <array>
 #include <optional>
 #include <string>
 
@@ -127,17 +126,13 @@ bool frmSetup::JustDeleted() const {
 }
 
 // Adds a new button after the last one, or overwrites the button in the
-// form. The row's eight cells are all worked out, and the row found, before
-// any is written, so a registration stores the whole row or nothing.
+// form (StoreTagRow stores the whole row or nothing).
 void frmSetup::cmdSave_Click() {
   ErrorTrap(L"設定の｢登録｣ボタンのクリック時", [&] {
     if (!InputIsValid()) return;
     const bool isNew = txtInputNo->Text().empty();
-    const std::wstring no =
-        isNew ? std::to_wstring(TagCount) : txtInputNo->Text();
-    const std::int16_t row = vb::CInt(vb::Variant(no));
-    const std::array<vb::Variant, kTagColumns> cells = {
-        no,
+    const std::int16_t row = StoreTagRow({
+        txtInputNo->Text(),
         txtInputLeft->Text(),
         txtInputTop->Text(),
         txtInputWidth->Text(),
@@ -145,15 +140,8 @@ void frmSetup::cmdSave_Click() {
         txtInputCaption->Text(),
         txtInputTagS->Text(),
         txtInputTagE->Text(),
-    };
-    std::array<vb::Variant*, kTagColumns> target{};
-    for (int col = 0; col < kTagColumns; ++col)
-      target[col] = &TagTable(row, col);
-    const std::int16_t count = isNew ? vb::Add16(TagCount, 1) : TagCount;
-
-    if (isNew) txtInputNo->SetText(no);
-    for (int col = 0; col < kTagColumns; ++col) *target[col] = cells[col];
-    TagCount = count;
+    });
+    if (isNew) txtInputNo->SetText(vb::CStr(TagTable(row, colNo)));
     intNowRowNo = row;
     // The list shows the saved button's row first, thumb and grid alike.
     if (isNew) SetUpListScrollBar();

@@ -261,8 +261,14 @@ void WritePasteSettings(SetupSave& save);
 // The rows in use are contiguous from row 0: the first row whose Left cell
 // is blank ends them, and a row past the table holds no button.
 bool RowInUse(int row);
-// Removes row `row`: the rows after it move up and every row is numbered
-// anew, so each No stays its row's index.
+// Each row's No is its index: sets it in rows 0 .. count-1 of `table`.
+void NumberRows(CellTable& table, int count);
+// Stores a button's cells in the row its No cell names (the dialog's text);
+// a blank No stores a new button in the row after the last, numbered by its
+// index, and counts it. The row is stored whole or not at all. Gives the
+// row.
+std::int16_t StoreTagRow(std::array<vb::Variant, kTagColumns> cells);
+// Removes row `row`: the rows after it move up and are numbered anew.
 void DeleteTagRow(std::int16_t row);
 // Sets MaxButtonRight and MaxButtonBottom from the tag table.
 void ComputeButtonExtents();

@@ -1,6 +1,9 @@
-// The tag table's rows: which rows hold a button, how a deletion closes the
-// gap, and the extents the buttons of the rows cover.
+// The tag table's rows: which rows hold a button, their numbers, how a
+// registration and a deletion change them, and the extents their buttons
+// cover.
 #include <algorithm>
+#include <array>
+#include <string>
 
 #include "store/modPublic.h"
 
@@ -26,6 +29,29 @@ bool RowInUse(int row) {
   return true;
 }
 
+// The dialog's list and its deletion find a button by its No, so numbers
+// that do not match their rows would select, highlight and delete the wrong
+// buttons.
+void NumberRows(CellTable& table, int count) {
+  for (int r = 0; r < count; ++r)
+    table(r, colNo) = static_cast<std::int16_t>(r);
+}
+
+// The row and the count are worked out, and every cell found, before any is
+// written.
+std::int16_t StoreTagRow(std::array<vb::Variant, kTagColumns> cells) {
+  const bool isNew = cells[colNo].IsBlank();
+  if (isNew) cells[colNo] = std::to_wstring(TagCount);
+  const std::int16_t row = vb::CInt(cells[colNo]);
+  std::array<vb::Variant*, kTagColumns> target{};
+  for (int col = 0; col < kTagColumns; ++col) target[col] = &TagTable(row, col);
+  const std::int16_t count = isNew ? vb::Add16(TagCount, 1) : TagCount;
+
+  for (int col = 0; col < kTagColumns; ++col) *target[col] = cells[col];
+  TagCount = count;
+  return row;
+}
+
 // Rows 0 to TagCount are copied first: the buttons and the empty row after
 // them, which a tag.txt written by hand with every row in use does not have.
 void DeleteTagRow(std::int16_t row) {
@@ -38,11 +64,11 @@ void DeleteTagRow(std::int16_t row) {
   std::int16_t k = 0;
   for (int i = 0; i < TagCount; ++i) {
     if (i == row) continue;
-    TagTable(k, colNo) = k;
     for (int col = colLeft; col < kTagColumns; ++col)
       TagTable(k, col) = copy(i, col);
     k = vb::Add16(k, 1);
   }
+  NumberRows(TagTable, k);
   TagCount = k;
 }
 
