@@ -12,7 +12,6 @@ using namespace modPublic;
 
 namespace {
 
-constexpr int kButtonSlots = 31;  // Check(0) .. Check(30)
 constexpr float kSmallButton = 400;
 
 platform::FormArgs BarArgs() {
@@ -126,6 +125,7 @@ frmStrell::~frmStrell() { platform::OnSessionEnd(nullptr); }
 // its windows: the bar closes itself then, so its close saves what the user
 // changed.
 bool frmStrell::LoadAndShow() {
+  ResetSharedState();
   DataFolderChoice choice;
   CatchRuntimeError(
       [&] {
@@ -176,10 +176,9 @@ void frmStrell::SaveAtSessionEnd() {
 
 void frmStrell::Form_Load() {
   ErrorTrap(L"フォームを読み込んだ時", [&] {
-    MaxButtonIndex = static_cast<std::int16_t>(Check.size() - 1);
     BarClientHeight = ClientTwips(form_->ScaleHeight());
     BarClientWidth = ClientTwips(form_->ScaleWidth());
-    TagTable.Resize(MaxButtonIndex + 1, kTagColumns);
+    TagTable.Resize(kButtonSlots, kTagColumns);
     TagTableLoaded = false;  // a fresh table holds nothing of tag.txt yet
     CreateSetupFile();
     {

@@ -57,38 +57,48 @@ enum TableProperty : int { propQuality = 0, propVisible = 1, propEnter = 2 };
 extern const std::array<const char*, 5> kTableSections;  // "Table" ...
 
 // ---- shared state --------------------------------------------------------
+// The bar's tag-button slots, Check(0) .. Check(30): one row of the tag
+// table each.
+inline constexpr std::int16_t kButtonSlots = 31;
+inline constexpr std::int16_t MaxButtonIndex = kButtonSlots - 1;
+// The state below starts as ResetSharedState leaves it.
 inline CellTable TagTable;
-inline std::int16_t TagCount = 0;
-inline std::int16_t MaxButtonIndex = 30;
-inline std::int16_t BarClientWidth = 0;
-inline std::int16_t BarClientHeight = 0;
-inline std::int16_t MaxButtonRight = 0;
-inline std::int16_t MaxButtonBottom = 0;
+inline std::int16_t TagCount;
+inline std::int16_t BarClientWidth;
+inline std::int16_t BarClientHeight;
+inline std::int16_t MaxButtonRight;
+inline std::int16_t MaxButtonBottom;
 // True once LoadTagFile has filled the table in this run; until then the
 // table must never be written over tag.txt.
-inline bool TagTableLoaded = false;
+inline bool TagTableLoaded;
 
-inline std::int32_t PasteShiftKey = 0;
+inline std::int32_t PasteShiftKey;
 inline std::wstring PasteKey;
 // The paste keys of a setup.ini that names none: left Ctrl + V.
 inline constexpr std::int32_t kDefaultPasteShiftKey = 162;
 inline constexpr wchar_t kDefaultPasteKey[] = L"V";
-inline std::int16_t GetWindowTime = 0;
-inline std::int16_t Delay[2] = {0, 0};
+inline std::int16_t GetWindowTime;
+inline std::int16_t Delay[2];
 // The bar stays in the topmost group ([MainForm] TopMost=-1).
-inline bool BarTopMost = false;
+inline bool BarTopMost;
 // A start tag is wrapped around the target's selection, when it has one
 // ([MainForm] WrapSelection=-1).
-inline bool WrapSelection = false;
+inline bool WrapSelection;
 // The clipboard's text is given back after each paste ([MainForm]
 // RestoreClipboard=-1).
-inline bool RestoreClipboard = false;
-inline CellTable TableMarkupSettings(5, 3);
+inline bool RestoreClipboard;
+inline CellTable TableMarkupSettings;
 // Whether a Visible or Enter cell of TableMarkupSettings is set, read two ways:
 // The table generator's reading: lenient, so that no stored text stops a press.
 bool MarkupFlagSet(const vb::Variant& cell);
 // The dialog's reading: it ticks a box only for a flag's own -1 or "-1".
 bool DialogFlagSet(const vb::Variant& cell);
+
+// Puts the shared state back to its start values: an empty tag table of
+// kButtonSlots rows, no rows in use, nothing read from the files yet, and
+// the files in the application folder. The process starts with it; the
+// tests start each case with it.
+void ResetSharedState();
 
 // ---- where the files live -------------------------------------------------
 // The folder that holds tag.txt and setup.ini; the application folder until

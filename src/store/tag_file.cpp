@@ -129,7 +129,7 @@ std::wstring StoreRow(CellTable& table, int n, const std::wstring& line) {
 
 ParsedTags ParseTags(const std::string& bytes, const textfile::Format& format) {
   ParsedTags parsed;
-  parsed.table.Resize(MaxButtonIndex + 1, kTagColumns);
+  parsed.table.Resize(kButtonSlots, kTagColumns);
   const auto lines = textfile::SplitLines(textfile::Body(bytes, format));
   for (const std::string& line : lines) {
     const std::wstring problem = StoreRow(

@@ -55,12 +55,12 @@ std::int16_t StoreTagRow(std::array<vb::Variant, kTagColumns> cells) {
 // Rows 0 to TagCount are copied first: the buttons and the empty row after
 // them, which a tag.txt written by hand with every row in use does not have.
 void DeleteTagRow(std::int16_t row) {
-  CellTable copy(MaxButtonIndex + 1, kTagColumns);
+  CellTable copy(kButtonSlots, kTagColumns);
   const int last = std::min<int>(TagCount, copy.Rows() - 1);
   for (int i = 0; i <= last && i < TagTable.Rows(); ++i)
     for (int col = 0; col < kTagColumns; ++col) copy(i, col) = TagTable(i, col);
 
-  TagTable.Resize(MaxButtonIndex + 1, kTagColumns);
+  TagTable.Resize(kButtonSlots, kTagColumns);
   std::int16_t k = 0;
   for (int i = 0; i < TagCount; ++i) {
     if (i == row) continue;
