@@ -9,6 +9,7 @@
 #include "platform/headless/headless.h"
 #include "platform/headless/headless_forms.h"
 #include "platform/platform.h"
+#include "platform/scroll_model.h"
 #include "platform/text_edit.h"
 #include "runtime/vb.h"
 
@@ -312,51 +313,24 @@ class HTextBox final : public HControl<TextBox> {
 
 class HScrollBar final : public HControl<VScrollBar> {
  public:
-  int Min() const override { return min; }
-  int Max() const override { return max; }
-  void SetMin(int v) override {
-    min = v;
-    Clamp();
-  }
-  void SetMax(int v) override {
-    max = v;
-    Clamp();
-  }
-  int SmallChange() const override { return smallChange; }
-  int LargeChange() const override { return largeChange; }
-  void SetSmallChange(int v) override {
-    RequireProperty(v >= 0);
-    smallChange = v;
-  }
-  void SetLargeChange(int v) override {
-    RequireProperty(v >= 0);
-    largeChange = v;
-  }
-  int Value() const override { return value; }
-  void SetValue(int v) override {
-    RequireProperty(v >= Low() && v <= High());
-    Move(v);
-  }
-
-  int Low() const { return std::min(min, max); }
-  int High() const { return std::max(min, max); }
-  // One step of `amount` towards the bottom end (Max) or the top end.
+  int Min() const override { return model.Min(); }
+  int Max() const override { return model.Max(); }
+  void SetMin(int v) override { Moved(model.SetMin(v)); }
+  void SetMax(int v) override { Moved(model.SetMax(v)); }
+  int SmallChange() const override { return model.SmallChange(); }
+  int LargeChange() const override { return model.LargeChange(); }
+  void SetSmallChange(int v) override { model.SetSmallChange(v); }
+  void SetLargeChange(int v) override { model.SetLargeChange(v); }
+  int Value() const override { return model.Value(); }
+  void SetValue(int v) override { Moved(model.SetValue(v)); }
   void ClickArrows(int clicks) override {
-    for (int i = 0; i < std::abs(clicks); ++i) Step(smallChange, clicks < 0);
+    for (int i = 0; i < std::abs(clicks); ++i) Moved(model.Line(clicks < 0));
   }
-  void Step(int amount, bool towardsMax) {
-    const int sign = (max >= min) == towardsMax ? 1 : -1;
-    const long target = static_cast<long>(value) + sign * amount;
-    Move(static_cast<int>(std::clamp<long>(target, Low(), High())));
+  void Moved(bool moved) {
+    if (moved) Fire(Change);
   }
-  void Move(int v) {
-    if (v == value) return;
-    value = v;
-    Fire(Change);
-  }
-  void Clamp() { Move(std::clamp(value, Low(), High())); }
 
-  int min = 0, max = 32767, smallChange = 1, largeChange = 1, value = 0;
+  ScrollModel model;
 };
 
 class HDropDown final : public HControl<DropDownList> {
@@ -536,11 +510,7 @@ TextBox& WithControls<Base>::AddTextBox(const TextBoxArgs& a) {
 template <class Base>
 VScrollBar& WithControls<Base>::AddVScrollBar(const VScrollBarArgs& a) {
   HScrollBar& s = Add<HScrollBar>(a);
-  s.min = a.min;
-  s.max = a.max;
-  s.smallChange = a.smallChange;
-  s.largeChange = a.largeChange;
-  s.value = std::clamp(a.value, s.Low(), s.High());
+  s.model = ScrollModel(a);
   return s;
 }
 
@@ -932,7 +902,7 @@ void Scroll(VScrollBar& bar, ScrollAction action) {
       action == ScrollAction::LineUp || action == ScrollAction::LineDown;
   const bool down =
       action == ScrollAction::LineDown || action == ScrollAction::PageDown;
-  s.Step(line ? s.smallChange : s.largeChange, down);
+  s.Moved(line ? s.model.Line(down) : s.model.Page(down));
 }
 
 // The window system gives the wheel to the window under the pointer, a
@@ -953,7 +923,7 @@ void Wheel(Control& control, int delta) {
 void DragThumb(VScrollBar& bar, int value) {
   if (!Reachable(bar)) return;
   auto& s = dynamic_cast<HScrollBar&>(bar);
-  s.Move(std::clamp(value, s.Low(), s.High()));
+  s.Moved(s.model.MoveWithin(value));
 }
 
 void Choose(DropDownList& list, int index) {
