@@ -181,15 +181,14 @@ void frmStrell::Form_Load() {
     TagTable.Resize(kButtonSlots, kTagColumns);
     TagTableLoaded = false;  // a fresh table holds nothing of tag.txt yet
     CreateSetupFile();
-    {
-      const SetupSnapshot setupRead;  // one read of setup.ini for every key
-      form_->SetHeight(ReadIniInteger16("MainForm", "Height"));
-      form_->SetWidth(ReadIniInteger16("MainForm", "Width"));
-      form_->SetTop(ReadIniInteger16("MainForm", "Top"));
-      form_->SetLeft(ReadIniInteger16("MainForm", "Left"));
-      ReadPasteSettings();  // PShiftKey, PKey, GTime, Delay0, Delay1
-      ReadTableSettings();
-    }
+    const ini::IniFile setup = ReadSetupFile();  // one read for every key
+    BarGeometry place;
+    ReadSettings(setup, SetupSaver::kBarClose, &place);
+    form_->SetHeight(place.height);
+    form_->SetWidth(place.width);
+    form_->SetTop(place.top);
+    form_->SetLeft(place.left);
+    ReadSettings(setup, SetupSaver::kDialogClose);
     ApplyTopMost();
     LoadTagFile();
     ConfigureButtons(Check);
@@ -274,12 +273,10 @@ void frmStrell::Form_Unload() {
     keeper_.RestoreNow();
   });
   ErrorTrap(L"フォームを閉じる時", [&] {
+    const BarGeometry place{form_->Height(), form_->Width(), form_->Top(),
+                            form_->Left()};
     SetupSave save;
-    save.Set("MainForm", "Height", vb::SingleToText(form_->Height()));
-    save.Set("MainForm", "Width", vb::SingleToText(form_->Width()));
-    save.Set("MainForm", "Top", vb::SingleToText(form_->Top()));
-    save.Set("MainForm", "Left", vb::SingleToText(form_->Left()));
-    WritePasteSettings(save);
+    WriteSettings(save, SetupSaver::kBarClose, &place);
     save.Commit();
     SaveTagFile();
   });

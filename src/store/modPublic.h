@@ -13,11 +13,8 @@
 
 #include "platform/files.h"
 #include "runtime/vb.h"
+#include "store/ini_file.h"
 #include "store/text_format.h"
-
-namespace ini {
-class IniFile;
-}
 
 namespace modPublic {
 
@@ -207,33 +204,28 @@ std::wstring UnescapeField(const vb::Variant& value);
 std::wstring EscapeField(const vb::Variant& value);
 
 // ---- settings file -------------------------------------------------------
-// While one exists, ReadIniString and ReadIniInteger (and so every read
-// below) answer from the one read of setup.ini that it made when it was
-// created, with the same rules as a read of the file for each key. Writes
-// still go to the file.
-class SetupSnapshot {
- public:
-  SetupSnapshot();
-  ~SetupSnapshot();
-  SetupSnapshot(const SetupSnapshot&) = delete;
-  SetupSnapshot& operator=(const SetupSnapshot&) = delete;
-
- private:
-  std::unique_ptr<const ini::IniFile> file_;
-  const ini::IniFile* previous_;
-};
-
 // The encoding and line ends of setup.ini as it was last read.
 inline textfile::Format SetupFileFormat;
 // Creates setup.ini with the 30 default lines when it is missing. Ends the
 // process after a message when it fails.
 void CreateSetupFile();
-void ReadTableSettings();
-void WriteTableSettings();
-std::wstring ReadIniString(const std::string& section, const std::string& key);
-std::int32_t ReadIniInteger(const std::string& section, const std::string& key);
+// One read of setup.ini, which a load answers every key from. A file that
+// is missing or cannot be read gives every key its default, as the system's
+// reads do. Notes the file's format for the dialog's limits.
+ini::IniFile ReadSetupFile();
+// The read rules for one key, from a read of the file; without one, from a
+// read of the file of its own.
+std::wstring ReadIniString(const ini::IniFile& file, const std::string& section,
+                           const std::string& key);
+std::int32_t ReadIniInteger(const ini::IniFile& file,
+                            const std::string& section, const std::string& key);
 // ReadIniInteger clamped to -32768..32767, so an out-of-range stored value
 // never stops the load.
+std::int16_t ReadIniInteger16(const ini::IniFile& file,
+                              const std::string& section,
+                              const std::string& key);
+std::wstring ReadIniString(const std::string& section, const std::string& key);
+std::int32_t ReadIniInteger(const std::string& section, const std::string& key);
 std::int16_t ReadIniInteger16(const std::string& section,
                               const std::string& key);
 // One save of setup.ini: keys are set on the file's lines in memory (on the
@@ -263,9 +255,24 @@ class SetupSave {
 // A save of one key.
 void WriteIniString(const std::string& section, const std::string& key,
                     const std::wstring& value);
-// The [MainForm] paste settings: read at load, written at close.
-void ReadPasteSettings();
-void WritePasteSettings(SetupSave& save);
+
+// Which close writes a key: the bar's ([MainForm]: its place, the paste
+// settings and options) or the settings dialog's (the table sections).
+enum class SetupSaver { kBarClose, kDialogClose };
+// The bar window's place and size, twips, as [MainForm] keeps them.
+struct BarGeometry {
+  float height = 0, width = 0, top = 0, left = 0;
+};
+// Fills the shared values of the keys `saver` writes from one read of the
+// file; the bar's place goes to `place` (left unread without one).
+void ReadSettings(const ini::IniFile& file, SetupSaver saver,
+                  BarGeometry* place = nullptr);
+// Sets the keys `saver` writes on `save`, from the shared values and the
+// bar's place (left unwritten without one).
+void WriteSettings(SetupSave& save, SetupSaver saver,
+                   const BarGeometry* place = nullptr);
+// The dialog's close: the table sections in one save.
+void WriteTableSettings();
 
 // ---- tag table rows ------------------------------------------------------
 // The rows in use are contiguous from row 0: the first row whose Left cell
