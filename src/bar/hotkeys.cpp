@@ -59,8 +59,12 @@ frmStrell::Busy::~Busy() {
 void frmStrell::ApplyHotKeys() {
   if (closing_ || (!modPublic::HotKeys && keysTaken_.none())) return;
   ReleaseHotKeys();
+  // The tooltips name the keys taken, also when one failed.
+  struct Tips {
+    frmStrell& bar;
+    ~Tips() { bar.ShowKeyTips(); }
+  } tips{*this};
   if (modPublic::HotKeys) TakeHotKeys();
-  ShowKeyTips();
 }
 
 void frmStrell::TakeHotKeys() {
