@@ -83,6 +83,9 @@ inline bool WrapSelection = false;
 // The clipboard's text is given back after each paste ([MainForm]
 // RestoreClipboard=-1).
 inline bool RestoreClipboard = false;
+// Ctrl+Alt+1 to Ctrl+Alt+0 press the first ten buttons, from any program
+// ([MainForm] HotKeys=-1).
+inline bool HotKeys = false;
 inline CellTable TableMarkupSettings(5, 3);
 // Whether a Visible or Enter cell of TableMarkupSettings is set, read two ways:
 // The table generator's reading: lenient, so that no stored text stops a press.

@@ -224,6 +224,7 @@ void ReadPasteSettings() {
   BarTopMost = ReadIniInteger(kMainForm, "TopMost") == -1;
   WrapSelection = ReadIniInteger(kMainForm, "WrapSelection") == -1;
   RestoreClipboard = ReadIniInteger(kMainForm, "RestoreClipboard") == -1;
+  HotKeys = ReadIniInteger(kMainForm, "HotKeys") == -1;
 }
 
 void WritePasteSettings(SetupSave& save) {
@@ -235,6 +236,7 @@ void WritePasteSettings(SetupSave& save) {
   SetOption(save, "TopMost", BarTopMost);
   SetOption(save, "WrapSelection", WrapSelection);
   SetOption(save, "RestoreClipboard", RestoreClipboard);
+  SetOption(save, "HotKeys", HotKeys);
 }
 
 }  // namespace modPublic

@@ -37,7 +37,7 @@ inline void ResetSharedState() {
   GetWindowTime = 0;
   Delay[0] = Delay[1] = 0;
   BarTopMost = false;
-  WrapSelection = RestoreClipboard = false;
+  WrapSelection = RestoreClipboard = HotKeys = false;
   TableMarkupSettings.Resize(5, 3);
   DataFolderPath.clear();
   TagFileNoted = TagFileNote();
