@@ -21,8 +21,10 @@ platform::ToggleButton& ButtonAt(ButtonArray& Check, int i) {
 }
 
 // Every slot past the rows in use is hidden, so a button whose row was
-// deleted does not linger on the bar.
-void ConfigureButtons(ButtonArray& Check) {
+// deleted does not linger on the bar. `keys` names the key of each of the
+// first buttons, for their tooltips.
+void ConfigureButtons(ButtonArray& Check,
+                      const std::vector<std::wstring>& keys) {
   for (int i = 0; i <= MaxButtonIndex; ++i) {
     if (!RowInUse(i)) {
       HideButton(ButtonAt(Check, i));
@@ -32,13 +34,15 @@ void ConfigureButtons(ButtonArray& Check) {
                 vb::CInt(TagTable(i, colLeft)), vb::CInt(TagTable(i, colTop)),
                 vb::CInt(TagTable(i, colWidth)),
                 vb::CInt(TagTable(i, colHeight)),
-                vb::CStr(TagTable(i, colCaption)));
+                vb::CStr(TagTable(i, colCaption)),
+                i < static_cast<int>(keys.size()) ? keys[i] : std::wstring());
   }
 }
 
 void ApplyButton(platform::ToggleButton& button, std::int16_t No,
                  std::int16_t Left, std::int16_t Top, std::int16_t Width,
-                 std::int16_t Height, const std::wstring& Caption) {
+                 std::int16_t Height, const std::wstring& Caption,
+                 const std::wstring& key) {
   button.SetLeft(Left);
   button.SetTop(Top);
   button.SetWidth(Width);
@@ -48,7 +52,11 @@ void ApplyButton(platform::ToggleButton& button, std::int16_t No,
   button.SetEnabled(true);
   button.SetTabStop(true);
   button.SetTabIndex(vb::Add16(No, 1));
-  button.SetToolTipText(ansi::Readable(Caption));
+  button.SetToolTipText(ButtonTip(ansi::Readable(Caption), key));
+}
+
+std::wstring ButtonTip(const std::wstring& caption, const std::wstring& key) {
+  return key.empty() ? caption : caption + L"　" + key;
 }
 
 }  // namespace modPublic

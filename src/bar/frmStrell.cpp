@@ -110,6 +110,7 @@ void frmStrell::BindEvents() {
   form_->Activate = [this] { Form_Activate(); };
   form_->AppActivate = [this] { Form_AppActivate(); };
   form_->Unload = [this] { Form_Unload(); };
+  form_->HotKey = [this](int id) { Form_HotKey(id); };
   form_->DragDrop = [this](platform::Control& src, float x, float y) {
     Form_DragDrop(src, x, y);
   };
@@ -147,6 +148,7 @@ bool frmStrell::LoadAndShow() {
   // Showing makes the controls' windows; a window the system refuses is
   // reported like an error of the load, and the bar still opens.
   ErrorTrap(L"フォームを読み込んだ時", [&] { form_->Show(); });
+  ErrorTrap(L"フォームを読み込んだ時", [&] { ApplyHotKeys(); });
   return true;
 }
 
@@ -191,7 +193,7 @@ void frmStrell::Form_Load() {
     ReadSettings(setup, SetupSaver::kDialogClose);
     ApplyTopMost();
     LoadTagFile();
-    ConfigureButtons(Check);
+    ShowButtons();
     ComputeButtonExtents();
   });
 }
@@ -202,7 +204,7 @@ void frmStrell::Form_Load() {
 void frmStrell::Form_Activate() {
   ErrorTrap(L"フォームがアクティブになった時", [&] {
     ReloadChangedTagFile();
-    ConfigureButtons(Check);
+    ShowButtons();
     ComputeButtonExtents();
     GrowToFitButtons();
     // A negative interval (hand-edited file) stops the timer like 0.
@@ -212,13 +214,17 @@ void frmStrell::Form_Activate() {
 
 // The user comes back from another program, perhaps from editing tag.txt.
 void frmStrell::Form_AppActivate() {
-  ErrorTrap(L"フォームがアクティブになった時", [&] {
-    if (!ReloadChangedTagFile()) return;
-    ConfigureButtons(Check);
-    ComputeButtonExtents();
-    GrowToFitButtons();
-  });
+  ErrorTrap(L"フォームがアクティブになった時", [&] { TakeChangedTagFile(); });
 }
+
+void frmStrell::TakeChangedTagFile() {
+  if (!ReloadChangedTagFile()) return;
+  ShowButtons();
+  ComputeButtonExtents();
+  GrowToFitButtons();
+}
+
+void frmStrell::ShowButtons() { ConfigureButtons(Check, KeyNames()); }
 
 // A tag.txt another program changed is loaded again while the bar holds no
 // change of its own (the dialog, while on the screen, holds the table). The
@@ -266,6 +272,9 @@ void frmStrell::Form_Resize() {
 // written in one save; when the user gives it up, the buttons are still
 // saved.
 void frmStrell::Form_Unload() {
+  const Busy busy(*this);
+  closing_ = true;
+  ReleaseHotKeys();  // other programs have them back at once
   if (openDialog_) openDialog_->form().Close();
   // A clipboard given back at the end still holds what the user had.
   ErrorTrap(L"フォームを閉じる時", [&] {
@@ -282,8 +291,12 @@ void frmStrell::Form_Unload() {
   });
 }
 
+// The keys are given back while the dialog is open, so they type in it and
+// in other programs, and taken again as the dialog's option says.
 void frmStrell::cmdSetup_Click() {
   ErrorTrap(L"｢設定｣ボタンをクリックした時", [&] {
+    const Busy busy(*this);
+    ReleaseHotKeys();
     frmSetup dialog;
     openDialog_ = &dialog;
     struct Closed {
@@ -292,6 +305,7 @@ void frmStrell::cmdSetup_Click() {
     } closed{openDialog_};
     dialog.ShowModal();
     ApplyTopMost();
+    ApplyHotKeys();
   });
 }
 
@@ -321,6 +335,7 @@ void frmStrell::Timer1_Timer() {
 }
 
 void frmStrell::Check_Click(std::int16_t Index) {
+  const Busy busy(*this);
   ErrorTrap(L"タグボタンのクリック時", [&] { InsertTag(Index); });
 }
 
@@ -337,7 +352,8 @@ void frmStrell::InsertTagInto(std::int16_t Index, const PressTarget& target) {
   wrap.start = ansi::Readable(TagTextFor(Index, value));
   keeper_.BeforePaste(RestoreClipboard);
   keeper_.Put(wrap.start);
-  const bool asks = WrapsSelection(Index, value, target.window);
+  const bool asks =
+      !target.refusal && WrapsSelection(Index, value, target.window);
   if (asks) wrap.end = ansi::Readable(vb::CStr(TagTable(Index, colTagE)));
   if (!PasteInto(target, asks ? &wrap : nullptr))
     button.SetValue(1 - value);

@@ -1,6 +1,7 @@
 // The bar: the start-up window that holds the tag buttons.
 #pragma once
 
+#include <bitset>
 #include <cstdint>
 #include <memory>
 #include <optional>
@@ -8,6 +9,7 @@
 
 #include "bar/buttons.h"
 #include "bar/clipboard_keep.h"
+#include "bar/hotkeys.h"
 #include "platform/platform.h"
 #include "store/modPublic.h"
 
@@ -60,13 +62,17 @@ class frmStrell {
                       float Y, int State);
   void Check_DragDrop(std::int16_t Index, platform::Control& Source, float X,
                       float Y);
+  // Ctrl+Alt and a digit, pressed in any program (the id: the slot + 1).
+  void Form_HotKey(int id);
 
   // Where a press pastes: a click on the bar brings back the window the
   // user typed in last; a press made while the window is in front (a key)
-  // finds it there, and nothing is brought forward.
+  // finds it there, and nothing is brought forward. A press that cannot
+  // paste where it was made carries the reason, and nothing is typed.
   struct PressTarget {
     platform::WindowHandle window = 0;
     bool bringBack = true;
+    const wchar_t* refusal = nullptr;
   };
   // A start tag to wrap around the target's selection, when it has one.
   struct Wrap {
@@ -110,6 +116,33 @@ class frmStrell {
   // Loads tag.txt again when another program changed it and the bar holds
   // no change of its own; true when the table was replaced.
   bool ReloadChangedTagFile();
+  // The same, and the bar then shows the buttons of the file.
+  void TakeChangedTagFile();
+  // ConfigureButtons with the keys that press the buttons.
+  void ShowButtons();
+  // The keys from every program (hotkeys.cpp): taken as the option says,
+  // at start and when the settings dialog closes, and given back while it
+  // is open and when the bar closes.
+  void ApplyHotKeys();
+  void TakeHotKeys();
+  void ReleaseHotKeys();
+  // The name of the key each slot's button is pressed with (empty: none).
+  std::vector<std::wstring> KeyNames() const;
+  void ShowKeyTips();
+  // Where a key's press pastes, by the window in front.
+  PressTarget HotKeyTarget() const;
+  // Marks the bar busy for a scope: a press, the table button, the dialog
+  // or the close runs, and a key's press that comes meanwhile is dropped.
+  class Busy {
+   public:
+    explicit Busy(frmStrell& bar);
+    ~Busy();
+    Busy(const Busy&) = delete;
+    Busy& operator=(const Busy&) = delete;
+
+   private:
+    frmStrell& bar_;
+  };
   // The resize rule: grows the bar until its client area holds every
   // button, within the work area of its monitor; never shrinks it.
   void GrowToFitButtons();
@@ -129,4 +162,8 @@ class frmStrell {
   ClipboardKeeper keeper_;
   // The settings dialog while it is open.
   frmSetup* openDialog_ = nullptr;
+  // The keys the bar holds, by slot.
+  std::bitset<hotkeys::kKeys> keysTaken_;
+  int busy_ = 0;          // Busy scopes open
+  bool closing_ = false;  // the bar's close has begun
 };

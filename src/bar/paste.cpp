@@ -122,6 +122,7 @@ bool frmStrell::PasteToTarget() { return PasteInto({TargetWindow, true}); }
 
 bool frmStrell::PasteInto(const PressTarget& target, Wrap* wrap) {
   using modPublic::Delay;
+  if (target.refusal) return RefusePaste(target.refusal);
   const std::optional<std::uint8_t> key =
       paste::PasteKeyCode(modPublic::PasteKey);
   if (!key)

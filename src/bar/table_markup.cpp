@@ -125,6 +125,7 @@ std::optional<std::int16_t> frmStrell::AskCount(const std::wstring& prompt,
 }
 
 void frmStrell::cmdTableSet_Click() {
+  const Busy busy(*this);
   modPublic::ErrorTrap(L"｢テーブル｣ボタンをクリックした時", [&] {
     const std::wstring range = std::to_wstring(kMinCount) + L"～" +
                                std::to_wstring(kMaxCount) +

@@ -522,6 +522,9 @@ class Form : public Container {
   std::function<void()> Activate;
   std::function<void()> AppActivate;
   std::function<void()> Unload;
+  // A key the form's window took from every program was pressed (see
+  // platform::RegisterHotKey): `id` is the id it was taken under.
+  std::function<void(int id)> HotKey;
   // x, y: twips relative to the client area.
   std::function<void(Control& source, float x, float y)> DragDrop;
 };

@@ -171,6 +171,37 @@ int SendKeys(const std::vector<KeyEvent>& events);
 // Whether the user holds Shift, Ctrl, Alt or a Windows key.
 bool ModifierKeysDown();
 
+// Keys taken from every program (hot keys). A press of one posts a message
+// to the window that took it, whichever window is in front, and the key
+// itself reaches no other program; the form of that window fires HotKey
+// with the key's id. Modifiers as RegisterHotKey takes them:
+constexpr unsigned kModAlt = 0x1;
+constexpr unsigned kModControl = 0x2;
+constexpr unsigned kModNoRepeat = 0x4000;  // a held key presses once
+// Takes the key with its modifiers for the window under `id`. False when
+// the key is held already (ERROR_HOTKEY_ALREADY_REGISTERED): by another
+// program, or by this one under another id. An id that held a key before
+// keeps that one too, until UnregisterHotKey. Any other failure throws.
+bool RegisterHotKey(WindowHandle window, int id, unsigned modifiers,
+                    std::uint8_t vk);
+// Gives back the key held under `id`; nothing when none is.
+void UnregisterHotKey(WindowHandle window, int id);
+// Throws away the presses of the window's keys that wait to be handled
+// (they came while the program was busy).
+void DropPendingHotKeys(WindowHandle window);
+// Of `keys` (virtual-key codes), those that a keyboard layout the user has
+// installed turns into a character with Ctrl+Alt (platform/hotkey_rules.h).
+std::vector<std::uint8_t> KeysTypingWithCtrlAlt(
+    const std::vector<std::uint8_t>& keys);
+// After a hot key with Alt, the window in front saw Alt go down and sees
+// it come up with no key between (the hot key's key went to the program),
+// which opens its menu. While the user still holds Alt, a key that means
+// nothing goes in between, so the release opens none.
+void KeepAltFromOpeningMenu();
+// Whether a modal window of the program (a form shown modally, a message
+// or input box) is open.
+bool ModalOpen();
+
 // Shows a short notice (two lines at most) beside a window for about five
 // seconds, in front of every window and without taking the activation: on
 // the side of the window with room on its monitor, covering none of it.

@@ -182,7 +182,8 @@ void frmSetup::TakeBackOptions() {
 std::vector<frmSetup::OptionBox> frmSetup::OptionBoxes() const {
   return {{chkTopMost, &BarTopMost},
           {chkWrapSelection, &WrapSelection},
-          {chkRestoreClipboard, &RestoreClipboard}};
+          {chkRestoreClipboard, &RestoreClipboard},
+          {chkHotKeys, &HotKeys}};
 }
 
 void frmSetup::cmdClose_Click() {

@@ -92,6 +92,7 @@ class frmSetup {
   platform::CheckBox* chkTopMost = nullptr;
   platform::CheckBox* chkWrapSelection = nullptr;
   platform::CheckBox* chkRestoreClipboard = nullptr;
+  platform::CheckBox* chkHotKeys = nullptr;
 
   // Page "About".
   platform::Image* Image1 = nullptr;

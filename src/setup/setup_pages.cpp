@@ -412,6 +412,7 @@ void frmSetup::CreateSettingsPage(Container& page) {
   chkTopMost = option(L"バーを常に手前に表示");
   chkWrapSelection = option(L"選択した文字列をタグで囲む");
   chkRestoreClipboard = option(L"貼り付け後にクリップボードを元に戻す");
+  chkHotKeys = option(L"Ctrl+Alt+数字キーでボタンを押す");
 }
 
 // Icon, product name and version, then the maker's name and the copyright

@@ -42,7 +42,7 @@ void ResetSharedState() {
   PasteKey.clear();
   GetWindowTime = 0;
   Delay[0] = Delay[1] = 0;
-  BarTopMost = WrapSelection = RestoreClipboard = false;
+  BarTopMost = WrapSelection = RestoreClipboard = HotKeys = false;
   TableMarkupSettings.Resize(kTableSections.size(), 3);
   DataFolderPath.clear();
   TagFileNoted = TagFileNote();

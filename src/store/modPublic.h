@@ -84,6 +84,9 @@ inline bool WrapSelection;
 // The clipboard's text is given back after each paste ([MainForm]
 // RestoreClipboard=-1).
 inline bool RestoreClipboard;
+// Ctrl+Alt+1 to Ctrl+Alt+0 press the first ten buttons, from any program
+// ([MainForm] HotKeys=-1).
+inline bool HotKeys;
 inline CellTable TableMarkupSettings;
 // Whether a Visible or Enter cell of TableMarkupSettings is set, read two ways:
 // The table generator's reading: lenient, so that no stored text stops a press.

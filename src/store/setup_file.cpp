@@ -89,6 +89,8 @@ const SetupKey kSetupKeys[] = {
      Shared<&WrapSelection>},
     {"MainForm", "RestoreClipboard", nullptr, false, L"0", kFlag, kWhenOn, kBar,
      Shared<&RestoreClipboard>},
+    {"MainForm", "HotKeys", nullptr, false, L"0", kFlag, kWhenOn, kBar,
+     Shared<&HotKeys>},
     {"Table", "quality", L"", false, L"", kText, kAlways, kDialog,
      Cell<elTable, propQuality>},
     {"Table", "Visible", L"-1", false, L"0", kNumber, kAlways, kDialog,

@@ -34,6 +34,7 @@ class WrapInNotepadTest(OptionsTestCase):
 
     def test_a_selected_word_is_wrapped_and_the_button_stays_up(self):
         self.press(*focus_editor(), "type", "say word",
+                   *wait_text("equals", "say word"),
                    *["keys", "shift+left"] * 4,
                    "click", "B", *wait_text("equals", "say <b>word</b>"))
         self.assertEqual(self.check_of("B"), 0)
@@ -44,6 +45,7 @@ class WrapInNotepadTest(OptionsTestCase):
 
     def test_with_nothing_selected_the_button_toggles_as_before(self):
         self.press(*focus_editor(), "type", "x",
+                   *wait_text("equals", "x"),
                    "click", "B", *wait_text("equals", "x<b>"))
         self.assertEqual(self.check_of("B"), 1)
         self.press(*focus_editor(), "click", "B",
@@ -81,7 +83,8 @@ class WrapKeysTest(OptionsTestCase):
     def test_a_line_copied_with_nothing_selected_gets_the_start_tag(self):
         keylog = self.start_keylog("linecopy")
         self.start_bar_shown(WRAP)
-        self.press(*focus_keylog(), "type", "line", "click", "UL",
+        self.press(*focus_keylog(), "type", "line",
+                   *wait_text("equals", "line"), "click", "UL",
                    *wait_text("equals", "line" + UL_START))
         self.assertIn("linecopy", keylog.lines())
         self.assertEqual(self.check_of("UL"), 1)

@@ -297,7 +297,8 @@ TEST_F(BarTest, OptionsAreReadAndWrittenOnlyWhenUsed) {
     bool* setting;
   } options[] = {{"TopMost", &BarTopMost},
                  {"WrapSelection", &WrapSelection},
-                 {"RestoreClipboard", &RestoreClipboard}};
+                 {"RestoreClipboard", &RestoreClipboard},
+                 {"HotKeys", &HotKeys}};
   const struct {
     const char* stored;  // the [MainForm] value, or no line
     bool on;             // as read

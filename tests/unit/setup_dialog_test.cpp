@@ -219,12 +219,13 @@ TEST_F(SetupDialogTest, OptionCheckBoxesShowAndTakeBackTheirOptions) {
        L"選択した文字列をタグで囲む"},
       {&frmSetup::chkRestoreClipboard, &RestoreClipboard,
        L"貼り付け後にクリップボードを元に戻す"},
+      {&frmSetup::chkHotKeys, &HotKeys, L"Ctrl+Alt+数字キーでボタンを押す"},
   };
   for (bool on : {false, true}) {
     float below = -1;
     for (const auto& o : options) {
       SCOPED_TRACE(testing::Message() << on << " " << o.setting);
-      BarTopMost = WrapSelection = RestoreClipboard = !on;
+      BarTopMost = WrapSelection = RestoreClipboard = HotKeys = !on;
       *o.setting = on;
       frmSetup& d = Open();
       platform::CheckBox& box = *(d.*o.box);

@@ -320,6 +320,11 @@ Form* ActiveForm() { return Active(); }
 
 const FormArgs& ArgsOf(const Form& form) { return FormOf(form).args_; }
 bool IsModal(const Form& form) { return FormOf(form).modal_; }
+bool ModalFormOpen() {
+  for (const HForm* f : desk().forms)
+    if (f->modal_ && !f->closed_) return true;
+  return false;
+}
 Form* OwnerOf(const Form& form) { return FormOf(form).owner_; }
 bool IsClosed(const Form& form) { return FormOf(form).closed_; }
 int UnloadCount(const Form& form) { return FormOf(form).unloads_; }

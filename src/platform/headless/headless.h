@@ -5,11 +5,13 @@
 
 #include <cstdint>
 #include <functional>
+#include <map>
 #include <optional>
 #include <string>
 #include <vector>
 
 #include "platform/headless/headless_files.h"
+#include "platform/hotkey_rules.h"
 #include "platform/platform.h"
 
 namespace platform::headless {
@@ -176,5 +178,32 @@ void HoldClipboard(int ms);
 void HoldModifierKeys(int checks);
 // The form that owned the last message or input box (0: none).
 WindowHandle LastBoxOwner();
+// Runs `hook` inside every following Sleep, while the program waits and
+// takes no messages; an empty function removes it.
+void OnSleep(std::function<void()> hook);
+
+// Keys taken from every program (RegisterHotKey), logged as
+//   "RegisterHotKey <h> <id> <modifiers> <vk>" "UnregisterHotKey <h> <id>"
+//   "DropPendingHotKeys <h>" "KeepAltFromOpeningMenu".
+// A window keeps every key it registered under an id until that id is
+// unregistered, also when it registers another key under the same id, and
+// registering a key anyone holds fails, as on Windows.
+//
+// Another program holds the key from now on.
+void HoldHotKeyElsewhere(unsigned modifiers, std::uint8_t vk);
+// Registering the key fails with an error other than "already held".
+void FailHotKey(std::uint8_t vk);
+// The user presses the key. When a window of the program holds it, the
+// press reaches it as a message: handled at once when `queued` is false
+// (the program is waiting for messages, also in a message or input box),
+// else kept in the queue until DeliverPendingHotKeys (the program is busy
+// and takes none). False when the key went to the window in front instead.
+bool PressHotKey(unsigned modifiers, std::uint8_t vk, bool queued = false);
+// The program takes the presses waiting in its queue: each fires HotKey.
+void DeliverPendingHotKeys();
+// The keyboard layouts installed: what each types with Ctrl+Alt and a key
+// (keys it does not list type nothing). None unless set.
+using FakeLayout = std::map<std::uint8_t, platform::Typed>;
+void SetKeyboardLayouts(const std::vector<FakeLayout>& layouts);
 
 }  // namespace platform::headless

@@ -55,6 +55,8 @@ Form* ActiveForm();
 
 const FormArgs& ArgsOf(const Form& form);
 bool IsModal(const Form& form);
+// Whether a form shown modally is open now.
+bool ModalFormOpen();
 // The owner a modal form was shown with, or nullptr.
 Form* OwnerOf(const Form& form);
 bool IsClosed(const Form& form);

@@ -28,6 +28,14 @@ struct DueCopy {
   FakeCopy copy;
 };
 
+// A key a window of the program took, under an id.
+struct HotKeyEntry {
+  WindowHandle window;
+  int id;
+  unsigned modifiers;
+  std::uint8_t vk;
+};
+
 struct SystemState {
   std::vector<std::wstring> log;
   std::vector<MsgBoxCall> msgBoxes;
@@ -53,6 +61,13 @@ struct SystemState {
   std::deque<int> inputLimits;  // events the next SendInput calls insert
   WindowHandle boxOwner = 0;
   int doubleClickTime = 500;
+  std::function<void()> sleepHook;
+  int openBoxes = 0;  // message and input boxes open now
+  std::vector<HotKeyEntry> hotKeys;
+  std::set<std::pair<unsigned, std::uint8_t>> hotKeysElsewhere;
+  std::set<std::uint8_t> failingHotKeys;
+  std::vector<std::pair<WindowHandle, int>> pendingHotKeys;
+  std::vector<FakeLayout> layouts;
 };
 
 SystemState& State() {
@@ -216,6 +231,63 @@ void PutOnClipboard(const std::vector<platform::ClipboardFormat>& formats,
 void HoldClipboard(int ms) { State().clipboardHeldMs = ms; }
 void HoldModifierKeys(int checks) { State().modifierChecks = checks; }
 WindowHandle LastBoxOwner() { return State().boxOwner; }
+void OnSleep(std::function<void()> hook) {
+  State().sleepHook = std::move(hook);
+}
+
+namespace {
+
+// A key is known by its modifiers without MOD_NOREPEAT, which only says
+// how a held key presses.
+std::pair<unsigned, std::uint8_t> KeyOf(unsigned modifiers, std::uint8_t vk) {
+  return {modifiers & ~kModNoRepeat, vk};
+}
+
+const HotKeyEntry* HolderOf(unsigned modifiers, std::uint8_t vk) {
+  for (const HotKeyEntry& e : State().hotKeys)
+    if (KeyOf(e.modifiers, e.vk) == KeyOf(modifiers, vk)) return &e;
+  return nullptr;
+}
+
+// The message of a press reaches the form of the window.
+void FireHotKey(WindowHandle window, int id) {
+  for (Form* form : LiveForms())
+    if (form->hWnd() == window && form->HotKey) form->HotKey(id);
+}
+
+// Counts a message or input box while it is open.
+struct OpenBox {
+  OpenBox() { ++State().openBoxes; }
+  ~OpenBox() { --State().openBoxes; }
+};
+
+}  // namespace
+
+void HoldHotKeyElsewhere(unsigned modifiers, std::uint8_t vk) {
+  State().hotKeysElsewhere.insert(KeyOf(modifiers, vk));
+}
+void FailHotKey(std::uint8_t vk) { State().failingHotKeys.insert(vk); }
+
+bool PressHotKey(unsigned modifiers, std::uint8_t vk, bool queued) {
+  const HotKeyEntry* e = HolderOf(modifiers, vk);
+  if (!e) return false;
+  const auto press = std::make_pair(e->window, e->id);
+  if (queued)
+    State().pendingHotKeys.push_back(press);
+  else
+    FireHotKey(press.first, press.second);
+  return true;
+}
+
+void DeliverPendingHotKeys() {
+  const auto pending = std::move(State().pendingHotKeys);
+  State().pendingHotKeys.clear();
+  for (const auto& press : pending) FireHotKey(press.first, press.second);
+}
+
+void SetKeyboardLayouts(const std::vector<FakeLayout>& layouts) {
+  State().layouts = layouts;
+}
 
 }  // namespace platform::headless
 
@@ -230,6 +302,7 @@ int MsgBox(const std::wstring& prompt, int style, const std::wstring& title) {
   headless::BoxOwner();
   Record(L"MsgBox " + std::to_wstring(style) + L" " + title + L" " + prompt);
   State().msgBoxes.push_back({prompt, style, title});
+  const headless::OpenBox open;
   if (State().msgBoxHook) State().msgBoxHook();
   auto& answers = State().msgBoxAnswers;
   if (answers.empty()) return unanswered;
@@ -241,6 +314,7 @@ int MsgBox(const std::wstring& prompt, int style, const std::wstring& title) {
 std::wstring InputBox(const std::wstring& prompt, const std::wstring& title) {
   headless::BoxOwner();
   Record(L"InputBox " + title + L" " + prompt);
+  const headless::OpenBox open;
   if (State().inputBoxHook) State().inputBoxHook();
   auto& answers = State().answers;
   if (answers.empty()) return L"";
@@ -317,6 +391,7 @@ bool SetWindowPos(WindowHandle h, WindowHandle insertAfter, int, int, int, int,
 void Sleep(int ms) {
   Record(L"Sleep " + std::to_wstring(ms));
   if (ms > 0) State().clock += static_cast<std::uint64_t>(ms);
+  if (auto hook = State().sleepHook) hook();
 }
 
 std::uint64_t TickCount() { return State().clock; }
@@ -451,6 +526,57 @@ bool ModifierKeysDown() {
   --State().modifierChecks;
   return true;
 }
+
+// The key a window held under the id before stays held with the new one,
+// as RegisterHotKey keeps both until the id is unregistered.
+bool RegisterHotKey(WindowHandle window, int id, unsigned modifiers,
+                    std::uint8_t vk) {
+  Record(L"RegisterHotKey " + std::to_wstring(window) + L" " +
+         std::to_wstring(id) + L" " + std::to_wstring(modifiers) + L" " +
+         std::to_wstring(vk));
+  if (State().failingHotKeys.count(vk)) vb::Raise(vb::kInvalidCall);
+  if (headless::HolderOf(modifiers, vk) ||
+      State().hotKeysElsewhere.count(headless::KeyOf(modifiers, vk)))
+    return false;
+  State().hotKeys.push_back({window, id, modifiers, vk});
+  return true;
+}
+
+void UnregisterHotKey(WindowHandle window, int id) {
+  Record(L"UnregisterHotKey " + std::to_wstring(window) + L" " +
+         std::to_wstring(id));
+  auto& keys = State().hotKeys;
+  keys.erase(std::remove_if(keys.begin(), keys.end(),
+                            [&](const headless::HotKeyEntry& e) {
+                              return e.window == window && e.id == id;
+                            }),
+             keys.end());
+}
+
+void DropPendingHotKeys(WindowHandle window) {
+  Record(L"DropPendingHotKeys " + std::to_wstring(window));
+  auto& pending = State().pendingHotKeys;
+  pending.erase(std::remove_if(pending.begin(), pending.end(),
+                               [&](const std::pair<WindowHandle, int>& p) {
+                                 return p.first == window;
+                               }),
+                pending.end());
+}
+
+std::vector<std::uint8_t> KeysTypingWithCtrlAlt(
+    const std::vector<std::uint8_t>& keys) {
+  const std::vector<headless::FakeLayout>& fakes = State().layouts;
+  std::vector<LayoutId> layouts;
+  for (std::size_t i = 0; i < fakes.size(); ++i) layouts.push_back(i);
+  return KeysTypingWithCtrlAlt(layouts, keys, [&](LayoutId l, std::uint8_t vk) {
+    auto typed = fakes[l].find(vk);
+    return typed == fakes[l].end() ? Typed{} : typed->second;
+  });
+}
+
+void KeepAltFromOpeningMenu() { Record(L"KeepAltFromOpeningMenu"); }
+
+bool ModalOpen() { return State().openBoxes > 0 || headless::ModalFormOpen(); }
 
 void ShowNoticeBeside(WindowHandle window, const std::wstring& text) {
   Record(L"Notice " + std::to_wstring(window) + L" " + text);

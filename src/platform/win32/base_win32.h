@@ -84,6 +84,16 @@ void ForgetModifiers();
 // mouse wheel goes to the program's window under the pointer.
 void DispatchOne(MSG& msg);
 
+// ---- modal windows (dialogs_win32.cpp) -------------------------------------
+// Counts a modal window of the program for as long as it is open.
+class ModalScope {
+ public:
+  ModalScope();
+  ~ModalScope();
+  ModalScope(const ModalScope&) = delete;
+  ModalScope& operator=(const ModalScope&) = delete;
+};
+
 // ---- tooltip windows (tooltips_win32.cpp) --------------------------------
 // A tooltip window in front of every window; `style` adds to the tooltip's
 // own (TTS_BALLOON for a balloon). It has no owner: a window that owns

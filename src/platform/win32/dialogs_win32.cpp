@@ -124,11 +124,20 @@ INT_PTR CALLBACK InputBoxProc(HWND dlg, UINT msg, WPARAM wp, LPARAM lp) {
   return FALSE;
 }
 
+int openModals = 0;
+
 }  // namespace
+
+ModalScope::ModalScope() { ++openModals; }
+ModalScope::~ModalScope() { --openModals; }
+
 }  // namespace win32
+
+bool ModalOpen() { return win32::openModals > 0; }
 
 int MsgBox(const std::wstring& prompt, int style, const std::wstring& title) {
   if (SessionEnding()) return UnansweredResult(style);
+  const win32::ModalScope modal;
   return MessageBoxW(win32::Win32Form::BoxOwner(), prompt.c_str(),
                      title.c_str(), static_cast<UINT>(style));
 }
@@ -145,6 +154,7 @@ std::wstring InputBox(const std::wstring& prompt, const std::wstring& title) {
   box.AddItem(kEdit, kEditId, ES_AUTOHSCROLL | WS_BORDER | WS_TABSTOP, 7, 70,
               236, 13, L"");
   std::wstring answer;
+  const ModalScope modal;
   INT_PTR result = DialogBoxIndirectParamW(GetModuleHandleW(nullptr), box.get(),
                                            Win32Form::BoxOwner(), InputBoxProc,
                                            reinterpret_cast<LPARAM>(&answer));

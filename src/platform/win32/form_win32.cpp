@@ -367,6 +367,7 @@ void Win32Form::Show() {
 }
 
 void Win32Form::ShowModal(Form* owner) {
+  const ModalScope modal;
   activeBeforeModal_ = GetActiveWindow();
   if (auto* o = dynamic_cast<Win32Form*>(owner))
     SetWindowLongPtrW(hwnd_, GWLP_HWNDPARENT,
@@ -518,6 +519,9 @@ LRESULT Win32Form::HandleMessage(UINT msg, WPARAM wp, LPARAM lp) {
       return DefaultButtonId();
     case WM_TIMER:
       OnTimer(wp);
+      return 0;
+    case WM_HOTKEY:
+      Fire(HotKey, static_cast<int>(wp));
       return 0;
     case WM_GETMINMAXINFO:
       OnMinMaxInfo(*reinterpret_cast<MINMAXINFO*>(lp));
