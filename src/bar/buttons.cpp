@@ -20,15 +20,13 @@ platform::ToggleButton& ButtonAt(ButtonArray& Check, int i) {
   return *Check[i];
 }
 
-// The rows in use are contiguous from row 0: the first row with a blank
-// Left cell ends them. Every slot from there on is hidden, so a button whose
-// row was deleted does not linger on the bar.
+// Every slot past the rows in use is hidden, so a button whose row was
+// deleted does not linger on the bar. `keys` names the key of each of the
+// first buttons, for their tooltips.
 void ConfigureButtons(ButtonArray& Check,
                       const std::vector<std::wstring>& keys) {
-  bool inUse = true;
   for (int i = 0; i <= MaxButtonIndex; ++i) {
-    inUse = inUse && !TagTable(i, colLeft).IsBlank();
-    if (!inUse) {
+    if (!RowInUse(i)) {
       HideButton(ButtonAt(Check, i));
       continue;
     }

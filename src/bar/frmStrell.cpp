@@ -12,7 +12,6 @@ using namespace modPublic;
 
 namespace {
 
-constexpr int kButtonSlots = 31;  // Check(0) .. Check(30)
 constexpr float kSmallButton = 400;
 
 platform::FormArgs BarArgs() {
@@ -127,6 +126,7 @@ frmStrell::~frmStrell() { platform::OnSessionEnd(nullptr); }
 // its windows: the bar closes itself then, so its close saves what the user
 // changed.
 bool frmStrell::LoadAndShow() {
+  ResetSharedState();
   DataFolderChoice choice;
   CatchRuntimeError(
       [&] {
@@ -178,21 +178,19 @@ void frmStrell::SaveAtSessionEnd() {
 
 void frmStrell::Form_Load() {
   ErrorTrap(L"フォームを読み込んだ時", [&] {
-    MaxButtonIndex = static_cast<std::int16_t>(Check.size() - 1);
     BarClientHeight = ClientTwips(form_->ScaleHeight());
     BarClientWidth = ClientTwips(form_->ScaleWidth());
-    TagTable.Resize(MaxButtonIndex + 1, kTagColumns);
+    TagTable.Resize(kButtonSlots, kTagColumns);
     TagTableLoaded = false;  // a fresh table holds nothing of tag.txt yet
     CreateSetupFile();
-    {
-      const SetupSnapshot setupRead;  // one read of setup.ini for every key
-      form_->SetHeight(ReadIniInteger16("MainForm", "Height"));
-      form_->SetWidth(ReadIniInteger16("MainForm", "Width"));
-      form_->SetTop(ReadIniInteger16("MainForm", "Top"));
-      form_->SetLeft(ReadIniInteger16("MainForm", "Left"));
-      ReadPasteSettings();  // PShiftKey, PKey, GTime, Delay0, Delay1
-      ReadTableSettings();
-    }
+    const ini::IniFile setup = ReadSetupFile();  // one read for every key
+    BarGeometry place;
+    ReadSettings(setup, SetupSaver::kBarClose, &place);
+    form_->SetHeight(place.height);
+    form_->SetWidth(place.width);
+    form_->SetTop(place.top);
+    form_->SetLeft(place.left);
+    ReadSettings(setup, SetupSaver::kDialogClose);
     ApplyTopMost();
     LoadTagFile();
     ShowButtons();
@@ -284,12 +282,10 @@ void frmStrell::Form_Unload() {
     keeper_.RestoreNow();
   });
   ErrorTrap(L"フォームを閉じる時", [&] {
+    const BarGeometry place{form_->Height(), form_->Width(), form_->Top(),
+                            form_->Left()};
     SetupSave save;
-    save.Set("MainForm", "Height", vb::SingleToText(form_->Height()));
-    save.Set("MainForm", "Width", vb::SingleToText(form_->Width()));
-    save.Set("MainForm", "Top", vb::SingleToText(form_->Top()));
-    save.Set("MainForm", "Left", vb::SingleToText(form_->Left()));
-    WritePasteSettings(save);
+    WriteSettings(save, SetupSaver::kBarClose, &place);
     save.Commit();
     SaveTagFile();
   });

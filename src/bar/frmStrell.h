@@ -167,16 +167,3 @@ class frmStrell {
   int busy_ = 0;          // Busy scopes open
   bool closing_ = false;  // the bar's close has begun
 };
-
-// Geometry helpers of the button layout.
-std::int16_t SnapToGrid(std::int16_t value);
-std::int16_t ClampToBar(std::int16_t limit, std::int16_t minimum,
-                        std::int16_t position, std::int16_t size,
-                        const std::wstring& text);
-
-// The table markup for cols x rows cells shaped by TableMarkupSettings.
-std::wstring BuildTableMarkup(std::int16_t cols, std::int16_t rows,
-                              const modPublic::CellTable& settings);
-// Whether an input box answer is an acceptable count (1..100 after rounding
-// half to even); gives the count.
-std::optional<std::int16_t> AcceptCount(const std::wstring& answer);

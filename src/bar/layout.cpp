@@ -1,5 +1,7 @@
 // Moving and resizing the tag buttons on the bar: the 100-twip grid, the
 // clamp of a position or size to the bar, the arrow keys and drag and drop.
+#include "bar/layout.h"
+
 #include <algorithm>
 #include <array>
 #include <cmath>

@@ -1,5 +1,7 @@
 // The table button: asks for the number of columns and rows and pastes an
 // empty HTML table skeleton shaped by the table markup settings.
+#include "bar/table_markup.h"
+
 #include <string>
 
 #include "bar/frmStrell.h"

@@ -13,6 +13,7 @@
 
 #include "platform/files.h"
 #include "platform/forms.h"
+#include "platform/texts.h"
 
 namespace platform {
 
@@ -54,9 +55,7 @@ inline EditOutcome TakeEdit(bool ansiOnly, const EditJudge& judge,
   std::vector<std::wstring> kept;
   for (std::wstring& unit : Characters(edit.inserted)) {
     if (ansiOnly && !Storable(unit))
-      out.notice = EditRefusal{
-          L"入力できない文字です",
-          L"この文字はファイルに保存できないため、入力できません。"};
+      out.notice = EditRefusal{kRefusedTitle, kNotStorable};
     else
       kept.push_back(std::move(unit));
   }

@@ -1,7 +1,6 @@
 // Registering and deleting buttons from the input form of the first page.
 // Both change the tag table in memory only; closing the dialog saves it.
 #include <algorithm>
-#include <array>
 #include <optional>
 #include <string>
 
@@ -127,17 +126,13 @@ bool frmSetup::JustDeleted() const {
 }
 
 // Adds a new button after the last one, or overwrites the button in the
-// form. The row's eight cells are all worked out, and the row found, before
-// any is written, so a registration stores the whole row or nothing.
+// form (StoreTagRow stores the whole row or nothing).
 void frmSetup::cmdSave_Click() {
   ErrorTrap(L"設定の｢登録｣ボタンのクリック時", [&] {
     if (!InputIsValid()) return;
     const bool isNew = txtInputNo->Text().empty();
-    const std::wstring no =
-        isNew ? std::to_wstring(TagCount) : txtInputNo->Text();
-    const std::int16_t row = vb::CInt(vb::Variant(no));
-    const std::array<vb::Variant, kTagColumns> cells = {
-        no,
+    const std::int16_t row = StoreTagRow({
+        txtInputNo->Text(),
         txtInputLeft->Text(),
         txtInputTop->Text(),
         txtInputWidth->Text(),
@@ -145,15 +140,8 @@ void frmSetup::cmdSave_Click() {
         txtInputCaption->Text(),
         txtInputTagS->Text(),
         txtInputTagE->Text(),
-    };
-    std::array<vb::Variant*, kTagColumns> target{};
-    for (int col = 0; col < kTagColumns; ++col)
-      target[col] = &TagTable(row, col);
-    const std::int16_t count = isNew ? vb::Add16(TagCount, 1) : TagCount;
-
-    if (isNew) txtInputNo->SetText(no);
-    for (int col = 0; col < kTagColumns; ++col) *target[col] = cells[col];
-    TagCount = count;
+    });
+    if (isNew) txtInputNo->SetText(vb::CStr(TagTable(row, colNo)));
     intNowRowNo = row;
     // The list shows the saved button's row first, thumb and grid alike.
     if (isNew) SetUpListScrollBar();
@@ -161,31 +149,12 @@ void frmSetup::cmdSave_Click() {
   });
 }
 
-// Removes the button in the form and closes the gap: the buttons after it
-// move up and every row is numbered anew. There is no question first.
+// Removes the button in the form (DeleteTagRow closes the gap). There is no
+// question first.
 void frmSetup::cmdDelete_Click() {
   ErrorTrap(L"設定の｢削除｣ボタンのクリック時", [&] {
     if (JustDeleted() || txtInputNo->Text().empty()) return;
-    const std::int16_t d = vb::CInt(vb::Variant(txtInputNo->Text()));
-
-    // Rows 0 to TagCount: the buttons and the empty row after them, which a
-    // tag.txt written by hand with every row in use does not have.
-    CellTable copy(MaxButtonIndex + 1, kTagColumns);
-    const int last = std::min<int>(TagCount, copy.Rows() - 1);
-    for (int i = 0; i <= last && i < TagTable.Rows(); ++i)
-      for (int col = 0; col < kTagColumns; ++col)
-        copy(i, col) = TagTable(i, col);
-
-    TagTable.Resize(MaxButtonIndex + 1, kTagColumns);
-    std::int16_t k = 0;
-    for (int i = 0; i < TagCount; ++i) {
-      if (i == d) continue;
-      TagTable(k, colNo) = k;
-      for (int col = colLeft; col < kTagColumns; ++col)
-        TagTable(k, col) = copy(i, col);
-      k = vb::Add16(k, 1);
-    }
-    TagCount = k;
+    DeleteTagRow(vb::CInt(vb::Variant(txtInputNo->Text())));
 
     // The first button goes into the form and the list shows it from the
     // top, highlighted; the thumb goes there too.

@@ -19,13 +19,6 @@ constexpr std::int16_t kNoRow = 9999;
 // A new button's width and height, twips: the smallest the form takes.
 constexpr std::int16_t kNewButtonSize = 400;
 
-// A row holds no button when its Left cell is blank. A tag.txt written by
-// hand can fill every row, and the last page then shows one row past the
-// table's end: that row holds no button either.
-bool RowIsEmpty(int r) {
-  return r >= TagTable.Rows() || TagTable(r, colLeft).IsBlank();
-}
-
 // The grid shows each text on one line: CR LF pairs go, a lone CR or LF
 // stays.
 std::wstring OnOneLine(const vb::Variant& cell) {
@@ -52,7 +45,7 @@ void ShowGeometry(platform::VScrollBar& bar, platform::TextBox& box,
 // as far as their cells hold numbers.
 std::vector<BarBox> TakenOnBar() {
   std::vector<BarBox> taken{{0, 0, 800, 400}};
-  for (int r = 0; r < TagCount && !RowIsEmpty(r); ++r) {
+  for (int r = 0; r < TagCount && RowInUse(r); ++r) {
     try {
       const int left = vb::CInt(TagTable(r, colLeft));
       const int top = vb::CInt(TagTable(r, colTop));
@@ -109,7 +102,7 @@ void frmSetup::FillButtonList(std::int16_t start) {
   const std::int16_t top = FirstListRow(start);
   for (std::int16_t k = 0; k <= intListCount; ++k) {
     const std::int16_t r = vb::Add16(top, k);
-    if (RowIsEmpty(r)) {
+    if (!RowInUse(r)) {
       txtListNo(k).SetText(L"");
       txtListCaption(k).SetText(L"");
       txtListTagS(k).SetText(L"");

@@ -7,6 +7,7 @@
 #include <optional>
 #include <string>
 
+#include "platform/texts.h"
 #include "setup/frmSetup.h"
 #include "store/modPublic.h"
 
@@ -55,8 +56,7 @@ TextBoxArgs BoxArgs(float left, float top, float width, float height) {
   return args;
 }
 
-// The balloon of an edit a box does not take.
-const wchar_t kRefusedTitle[] = L"入力できない文字です";
+// The balloon of an edit a box does not take (titled kRefusedTitle).
 const wchar_t kChangesWhenSaved[] =
     L"この文字の並びはファイルに保存すると別の文字に変わるため、入力できません"
     L"。";

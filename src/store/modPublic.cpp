@@ -1,5 +1,5 @@
-// The shared module's table type and the readings of its flags, paths and
-// the error reporter.
+// The shared module's start values, its table type and the readings of its
+// flags, paths and the error reporter.
 #include "store/modPublic.h"
 
 #include <optional>
@@ -30,6 +30,23 @@ bool MarkupFlagSet(const vb::Variant& cell) {
 bool DialogFlagSet(const vb::Variant& cell) {
   return (cell.IsNumber() && cell.Number() == -1) ||
          (cell.IsText() && cell.Text() == L"-1");
+}
+
+void ResetSharedState() {
+  TagTable.Resize(kButtonSlots, kTagColumns);
+  TagCount = 0;
+  TagTableLoaded = false;
+  BarClientWidth = BarClientHeight = 0;
+  MaxButtonRight = MaxButtonBottom = 0;
+  PasteShiftKey = 0;
+  PasteKey.clear();
+  GetWindowTime = 0;
+  Delay[0] = Delay[1] = 0;
+  BarTopMost = WrapSelection = RestoreClipboard = HotKeys = false;
+  TableMarkupSettings.Resize(kTableSections.size(), 3);
+  DataFolderPath.clear();
+  TagFileNoted = TagFileNote();
+  SetupFileFormat = textfile::Format();
 }
 
 void CellTable::Resize(int rows, int cols) {

@@ -13,11 +13,8 @@
 
 #include "platform/files.h"
 #include "runtime/vb.h"
+#include "store/ini_file.h"
 #include "store/text_format.h"
-
-namespace ini {
-class IniFile;
-}
 
 namespace modPublic {
 
@@ -57,41 +54,51 @@ enum TableProperty : int { propQuality = 0, propVisible = 1, propEnter = 2 };
 extern const std::array<const char*, 5> kTableSections;  // "Table" ...
 
 // ---- shared state --------------------------------------------------------
+// The bar's tag-button slots, Check(0) .. Check(30): one row of the tag
+// table each.
+inline constexpr std::int16_t kButtonSlots = 31;
+inline constexpr std::int16_t MaxButtonIndex = kButtonSlots - 1;
+// The state below starts as ResetSharedState leaves it.
 inline CellTable TagTable;
-inline std::int16_t TagCount = 0;
-inline std::int16_t MaxButtonIndex = 30;
-inline std::int16_t BarClientWidth = 0;
-inline std::int16_t BarClientHeight = 0;
-inline std::int16_t MaxButtonRight = 0;
-inline std::int16_t MaxButtonBottom = 0;
+inline std::int16_t TagCount;
+inline std::int16_t BarClientWidth;
+inline std::int16_t BarClientHeight;
+inline std::int16_t MaxButtonRight;
+inline std::int16_t MaxButtonBottom;
 // True once LoadTagFile has filled the table in this run; until then the
 // table must never be written over tag.txt.
-inline bool TagTableLoaded = false;
+inline bool TagTableLoaded;
 
-inline std::int32_t PasteShiftKey = 0;
+inline std::int32_t PasteShiftKey;
 inline std::wstring PasteKey;
 // The paste keys of a setup.ini that names none: left Ctrl + V.
 inline constexpr std::int32_t kDefaultPasteShiftKey = 162;
 inline constexpr wchar_t kDefaultPasteKey[] = L"V";
-inline std::int16_t GetWindowTime = 0;
-inline std::int16_t Delay[2] = {0, 0};
+inline std::int16_t GetWindowTime;
+inline std::int16_t Delay[2];
 // The bar stays in the topmost group ([MainForm] TopMost=-1).
-inline bool BarTopMost = false;
+inline bool BarTopMost;
 // A start tag is wrapped around the target's selection, when it has one
 // ([MainForm] WrapSelection=-1).
-inline bool WrapSelection = false;
+inline bool WrapSelection;
 // The clipboard's text is given back after each paste ([MainForm]
 // RestoreClipboard=-1).
-inline bool RestoreClipboard = false;
+inline bool RestoreClipboard;
 // Ctrl+Alt+1 to Ctrl+Alt+0 press the first ten buttons, from any program
 // ([MainForm] HotKeys=-1).
-inline bool HotKeys = false;
-inline CellTable TableMarkupSettings(5, 3);
+inline bool HotKeys;
+inline CellTable TableMarkupSettings;
 // Whether a Visible or Enter cell of TableMarkupSettings is set, read two ways:
 // The table generator's reading: lenient, so that no stored text stops a press.
 bool MarkupFlagSet(const vb::Variant& cell);
 // The dialog's reading: it ticks a box only for a flag's own -1 or "-1".
 bool DialogFlagSet(const vb::Variant& cell);
+
+// Puts the shared state back to its start values: an empty tag table of
+// kButtonSlots rows, no rows in use, nothing read from the files yet, and
+// the files in the application folder. The process starts with it; the
+// tests start each case with it.
+void ResetSharedState();
 
 // ---- where the files live -------------------------------------------------
 // The folder that holds tag.txt and setup.ini; the application folder until
@@ -200,33 +207,28 @@ std::wstring UnescapeField(const vb::Variant& value);
 std::wstring EscapeField(const vb::Variant& value);
 
 // ---- settings file -------------------------------------------------------
-// While one exists, ReadIniString and ReadIniInteger (and so every read
-// below) answer from the one read of setup.ini that it made when it was
-// created, with the same rules as a read of the file for each key. Writes
-// still go to the file.
-class SetupSnapshot {
- public:
-  SetupSnapshot();
-  ~SetupSnapshot();
-  SetupSnapshot(const SetupSnapshot&) = delete;
-  SetupSnapshot& operator=(const SetupSnapshot&) = delete;
-
- private:
-  std::unique_ptr<const ini::IniFile> file_;
-  const ini::IniFile* previous_;
-};
-
 // The encoding and line ends of setup.ini as it was last read.
 inline textfile::Format SetupFileFormat;
 // Creates setup.ini with the 30 default lines when it is missing. Ends the
 // process after a message when it fails.
 void CreateSetupFile();
-void ReadTableSettings();
-void WriteTableSettings();
-std::wstring ReadIniString(const std::string& section, const std::string& key);
-std::int32_t ReadIniInteger(const std::string& section, const std::string& key);
+// One read of setup.ini, which a load answers every key from. A file that
+// is missing or cannot be read gives every key its default, as the system's
+// reads do. Notes the file's format for the dialog's limits.
+ini::IniFile ReadSetupFile();
+// The read rules for one key, from a read of the file; without one, from a
+// read of the file of its own.
+std::wstring ReadIniString(const ini::IniFile& file, const std::string& section,
+                           const std::string& key);
+std::int32_t ReadIniInteger(const ini::IniFile& file,
+                            const std::string& section, const std::string& key);
 // ReadIniInteger clamped to -32768..32767, so an out-of-range stored value
 // never stops the load.
+std::int16_t ReadIniInteger16(const ini::IniFile& file,
+                              const std::string& section,
+                              const std::string& key);
+std::wstring ReadIniString(const std::string& section, const std::string& key);
+std::int32_t ReadIniInteger(const std::string& section, const std::string& key);
 std::int16_t ReadIniInteger16(const std::string& section,
                               const std::string& key);
 // One save of setup.ini: keys are set on the file's lines in memory (on the
@@ -256,11 +258,38 @@ class SetupSave {
 // A save of one key.
 void WriteIniString(const std::string& section, const std::string& key,
                     const std::wstring& value);
-// The [MainForm] paste settings: read at load, written at close.
-void ReadPasteSettings();
-void WritePasteSettings(SetupSave& save);
 
-// ---- bar layout ----------------------------------------------------------
+// Which close writes a key: the bar's ([MainForm]: its place, the paste
+// settings and options) or the settings dialog's (the table sections).
+enum class SetupSaver { kBarClose, kDialogClose };
+// The bar window's place and size, twips, as [MainForm] keeps them.
+struct BarGeometry {
+  float height = 0, width = 0, top = 0, left = 0;
+};
+// Fills the shared values of the keys `saver` writes from one read of the
+// file; the bar's place goes to `place` (left unread without one).
+void ReadSettings(const ini::IniFile& file, SetupSaver saver,
+                  BarGeometry* place = nullptr);
+// Sets the keys `saver` writes on `save`, from the shared values and the
+// bar's place (left unwritten without one).
+void WriteSettings(SetupSave& save, SetupSaver saver,
+                   const BarGeometry* place = nullptr);
+// The dialog's close: the table sections in one save.
+void WriteTableSettings();
+
+// ---- tag table rows ------------------------------------------------------
+// The rows in use are contiguous from row 0: the first row whose Left cell
+// is blank ends them, and a row past the table holds no button.
+bool RowInUse(int row);
+// Each row's No is its index: sets it in rows 0 .. count-1 of `table`.
+void NumberRows(CellTable& table, int count);
+// Stores a button's cells in the row its No cell names (the dialog's text);
+// a blank No stores a new button in the row after the last, numbered by its
+// index, and counts it. The row is stored whole or not at all. Gives the
+// row.
+std::int16_t StoreTagRow(std::array<vb::Variant, kTagColumns> cells);
+// Removes row `row`: the rows after it move up and are numbered anew.
+void DeleteTagRow(std::int16_t row);
 // Sets MaxButtonRight and MaxButtonBottom from the tag table.
 void ComputeButtonExtents();
 

@@ -1,7 +1,10 @@
-// The settings file setup.ini: its default content, the read rules for
-// single keys, one save that sets many keys and replaces the file once, the
-// table markup sections and the paste settings of [MainForm].
+// The settings file setup.ini: one table of its keys, from which its default
+// content, the load and the saves are made; the read rules for single keys;
+// one save that sets many keys and replaces the file once.
 #include <algorithm>
+#include <string>
+#include <type_traits>
+#include <variant>
 
 #include "platform/files.h"
 #include "store/ansi_text.h"
@@ -11,29 +14,138 @@
 namespace modPublic {
 namespace {
 
-const char kMainForm[] = "MainForm";
-const std::array<const char*, 3> kTableKeys = {"quality", "Visible", "Enter"};
+// Where the value of a key lives in memory: a shared value, a cell of
+// TableMarkupSettings, or a side of the bar's place.
+using Slot = std::variant<std::wstring*, std::int16_t*, std::int32_t*, bool*,
+                          vb::Variant*, float*>;
+using SlotOf = Slot (*)(BarGeometry*);
 
-const wchar_t kDefaultSetup[] =
-    L"[MainForm]\r\n"
-    L"Height = 2805\r\n"
-    L"Width = 1320\r\n"
-    L"Top = 300\r\n"
-    L"Left = 300\r\n"
-    L"PShiftKey = 162\r\n"
-    L"PKey = V\r\n"
-    L"GTime = 100\r\n"
-    L"Delay0 = 200\r\n"
-    L"Delay1 = 200\r\n"
-    L"[Table]\r\nquality=\r\nVisible=-1\r\nEnter=0\r\n"
-    L"[Caption]\r\nquality=\r\nVisible=-1\r\nEnter=0\r\n"
-    L"[TH]\r\nquality=\r\nVisible=-1\r\nEnter=0\r\n"
-    L"[TR]\r\nquality=\r\nVisible=-1\r\nEnter=0\r\n"
-    L"[TD]\r\nquality=\r\nVisible=-1\r\nEnter=0\r\n";
+// How a key's value is read and written: a text (a value of 255 bytes or
+// more is read whole), a 16-bit number (clamped), the code of the paste's
+// modifier key, a flag (on when -1), or twips of the bar's place.
+enum class Kind { kText, kNumber, kModifier, kFlag, kTwips };
+// A flag is written when on, or as off only where the file holds it already:
+// the files of users who never turned it on keep their lines.
+enum class Written { kAlways, kWhenOnOrPresent };
+
+struct SetupKey {
+  const char* section;
+  const char* key;
+  const wchar_t* fileText;  // the value in the default file; null: not there
+  bool spaced;              // the default line reads "key = value"
+  const wchar_t* missing;   // the value of a missing key (for a text, of an
+                            // empty one too)
+  Kind kind;
+  Written written;
+  SetupSaver saver;  // the close that writes it
+  SlotOf slot;
+};
+
+template <auto* Value>
+Slot Shared(BarGeometry*) {
+  return Value;
+}
+template <float BarGeometry::*Side>
+Slot Bar(BarGeometry* place) {
+  return place ? &(place->*Side) : static_cast<float*>(nullptr);
+}
+template <int Element, int Property>
+Slot Cell(BarGeometry*) {
+  return &TableMarkupSettings(Element, Property);
+}
+Slot Delay0(BarGeometry*) { return &Delay[0]; }
+Slot Delay1(BarGeometry*) { return &Delay[1]; }
+
+constexpr Kind kText = Kind::kText, kNumber = Kind::kNumber,
+               kModifier = Kind::kModifier, kFlag = Kind::kFlag,
+               kTwips = Kind::kTwips;
+constexpr Written kAlways = Written::kAlways,
+                  kWhenOn = Written::kWhenOnOrPresent;
+constexpr SetupSaver kBar = SetupSaver::kBarClose,
+                     kDialog = SetupSaver::kDialogClose;
+
+// Every key of setup.ini, in the order of the default file and of the
+// saves. A new option is one row here.
+const SetupKey kSetupKeys[] = {
+    {"MainForm", "Height", L"2805", true, L"0", kTwips, kAlways, kBar,
+     Bar<&BarGeometry::height>},
+    {"MainForm", "Width", L"1320", true, L"0", kTwips, kAlways, kBar,
+     Bar<&BarGeometry::width>},
+    {"MainForm", "Top", L"300", true, L"0", kTwips, kAlways, kBar,
+     Bar<&BarGeometry::top>},
+    {"MainForm", "Left", L"300", true, L"0", kTwips, kAlways, kBar,
+     Bar<&BarGeometry::left>},
+    {"MainForm", "PShiftKey", L"162", true, L"162", kModifier, kAlways, kBar,
+     Shared<&PasteShiftKey>},
+    {"MainForm", "PKey", L"V", true, kDefaultPasteKey, kText, kAlways, kBar,
+     Shared<&PasteKey>},
+    {"MainForm", "GTime", L"100", true, L"0", kNumber, kAlways, kBar,
+     Shared<&GetWindowTime>},
+    {"MainForm", "Delay0", L"200", true, L"0", kNumber, kAlways, kBar, Delay0},
+    {"MainForm", "Delay1", L"200", true, L"0", kNumber, kAlways, kBar, Delay1},
+    {"MainForm", "TopMost", nullptr, false, L"0", kFlag, kWhenOn, kBar,
+     Shared<&BarTopMost>},
+    {"MainForm", "WrapSelection", nullptr, false, L"0", kFlag, kWhenOn, kBar,
+     Shared<&WrapSelection>},
+    {"MainForm", "RestoreClipboard", nullptr, false, L"0", kFlag, kWhenOn, kBar,
+     Shared<&RestoreClipboard>},
+    {"MainForm", "HotKeys", nullptr, false, L"0", kFlag, kWhenOn, kBar,
+     Shared<&HotKeys>},
+    {"Table", "quality", L"", false, L"", kText, kAlways, kDialog,
+     Cell<elTable, propQuality>},
+    {"Table", "Visible", L"-1", false, L"0", kNumber, kAlways, kDialog,
+     Cell<elTable, propVisible>},
+    {"Table", "Enter", L"0", false, L"0", kNumber, kAlways, kDialog,
+     Cell<elTable, propEnter>},
+    {"Caption", "quality", L"", false, L"", kText, kAlways, kDialog,
+     Cell<elCaption, propQuality>},
+    {"Caption", "Visible", L"-1", false, L"0", kNumber, kAlways, kDialog,
+     Cell<elCaption, propVisible>},
+    {"Caption", "Enter", L"0", false, L"0", kNumber, kAlways, kDialog,
+     Cell<elCaption, propEnter>},
+    {"TH", "quality", L"", false, L"", kText, kAlways, kDialog,
+     Cell<elTH, propQuality>},
+    {"TH", "Visible", L"-1", false, L"0", kNumber, kAlways, kDialog,
+     Cell<elTH, propVisible>},
+    {"TH", "Enter", L"0", false, L"0", kNumber, kAlways, kDialog,
+     Cell<elTH, propEnter>},
+    {"TR", "quality", L"", false, L"", kText, kAlways, kDialog,
+     Cell<elTR, propQuality>},
+    {"TR", "Visible", L"-1", false, L"0", kNumber, kAlways, kDialog,
+     Cell<elTR, propVisible>},
+    {"TR", "Enter", L"0", false, L"0", kNumber, kAlways, kDialog,
+     Cell<elTR, propEnter>},
+    {"TD", "quality", L"", false, L"", kText, kAlways, kDialog,
+     Cell<elTD, propQuality>},
+    {"TD", "Visible", L"-1", false, L"0", kNumber, kAlways, kDialog,
+     Cell<elTD, propVisible>},
+    {"TD", "Enter", L"0", false, L"0", kNumber, kAlways, kDialog,
+     Cell<elTD, propEnter>},
+};
+
+// The default file: each section's name, then its keys that it holds.
+std::wstring DefaultSetupText() {
+  std::wstring text;
+  std::string section;
+  for (const SetupKey& k : kSetupKeys) {
+    if (!k.fileText) continue;
+    if (k.section != section) {
+      section = k.section;
+      text += L"[" + std::wstring(section.begin(), section.end()) + L"]\r\n";
+    }
+    text += std::wstring(k.key, k.key + std::char_traits<char>::length(k.key));
+    text += k.spaced ? L" = " : L"=";
+    text += k.fileText;
+    text += L"\r\n";
+  }
+  return text;
+}
 
 // The settings as one read of setup.ini finds them. A file that is missing
 // or cannot be read gives every key its default, as the system's reads do.
 // The file's format is noted for the dialog's limits.
+}  // namespace
+
 ini::IniFile ReadSetupFile() {
   std::wstring path = IniPath();
   ini::IniFile file;
@@ -47,16 +159,7 @@ ini::IniFile ReadSetupFile() {
   return file;
 }
 
-// The one read that a SetupSnapshot holds, if any.
-const ini::IniFile* g_snapshot = nullptr;
-
-// Answers `read` from the snapshot when there is one, else from a fresh read
-// of the file.
-template <class Read>
-auto WithSetupFile(Read&& read) {
-  if (g_snapshot) return read(*g_snapshot);
-  return read(ReadSetupFile());
-}
+namespace {
 
 [[noreturn]] void FailAndEnd(bool writing, std::int32_t number,
                              const std::wstring& description) {
@@ -67,7 +170,7 @@ auto WithSetupFile(Read&& read) {
   platform::EndProcess();
 }
 
-std::string DefaultSetupBytes() { return platform::ToAnsi(kDefaultSetup); }
+std::string DefaultSetupBytes() { return platform::ToAnsi(DefaultSetupText()); }
 
 void WriteDefaultSetup(bool& writing) {
   std::wstring path = IniPath();
@@ -94,22 +197,81 @@ std::string CurrentSetupBytes() {
                                     : DefaultSetupBytes();
 }
 
-// PShiftKey: a missing, empty or non-numeric value gives left Ctrl; a stored
-// 0 stays 0, the choice of no modifier.
-std::int32_t ShiftKeyFrom(const std::wstring& text) {
+// PShiftKey: a missing, empty or non-numeric value gives `missing` (left
+// Ctrl); a stored 0 stays 0, the choice of no modifier.
+std::int32_t ModifierFrom(const std::wstring& text, std::int32_t missing) {
   auto number = vb::ParseNumber(text);
-  if (!number) return kDefaultPasteShiftKey;
+  if (!number) return missing;
   double r = vb::RoundHalfEven(*number);
   return static_cast<std::int32_t>(std::clamp(r, -2147483648.0, 2147483647.0));
 }
 
-// An option is -1 when on; the files of users who never turned it on keep
-// their lines.
-void SetOption(SetupSave& save, const char* key, bool on) {
-  if (on)
-    save.Set(kMainForm, key, L"-1");
-  else
-    save.Update(kMainForm, key, L"0");
+// Stores a value read in the slot of its key, as the slot's type holds it:
+// a cell holds the text or the 16-bit number, twips are held as a float.
+template <class T>
+void Store(const Slot& slot, T value) {
+  std::visit(
+      [&](auto* target) {
+        using Target = std::remove_pointer_t<decltype(target)>;
+        if constexpr (std::is_same_v<Target, vb::Variant> &&
+                      !std::is_same_v<T, bool> &&
+                      !std::is_same_v<T, std::int32_t>)
+          *target = vb::Variant(value);
+        else if constexpr (std::is_same_v<Target, T> ||
+                           (std::is_same_v<Target, float> &&
+                            std::is_same_v<T, std::int16_t>))
+          if (target) *target = value;
+      },
+      slot);
+}
+
+void ReadKey(const ini::IniFile& file, const SetupKey& k, const Slot& slot) {
+  switch (k.kind) {
+    case Kind::kText: {
+      const std::wstring text = ReadIniString(file, k.section, k.key);
+      Store(slot, text.empty() ? std::wstring(k.missing) : text);
+      break;
+    }
+    case Kind::kNumber:
+    case Kind::kTwips:
+      Store(slot, ReadIniInteger16(file, k.section, k.key));
+      break;
+    case Kind::kModifier:
+      Store(slot, ModifierFrom(ReadIniString(file, k.section, k.key),
+                               std::stoi(k.missing)));
+      break;
+    case Kind::kFlag:
+      Store(slot, ReadIniInteger(file, k.section, k.key) == -1);
+      break;
+  }
+}
+
+// The text a slot's value is written as.
+std::wstring TextOf(const Slot& slot) {
+  return std::visit(
+      [](auto* value) -> std::wstring {
+        using Value = std::remove_pointer_t<decltype(value)>;
+        if constexpr (std::is_same_v<Value, std::wstring>)
+          return *value;
+        else if constexpr (std::is_same_v<Value, bool>)
+          return *value ? L"-1" : L"0";
+        else if constexpr (std::is_same_v<Value, vb::Variant>)
+          return vb::CStr(*value);
+        else if constexpr (std::is_same_v<Value, float>)
+          return vb::SingleToText(*value);
+        else
+          return std::to_wstring(*value);
+      },
+      slot);
+}
+
+bool IsSet(const Slot& slot) {
+  return std::visit([](auto* value) { return value != nullptr; }, slot);
+}
+
+bool IsOn(const Slot& slot) {
+  const auto* flag = std::get_if<bool*>(&slot);
+  return flag && **flag;
 }
 
 }  // namespace
@@ -126,24 +288,57 @@ void CreateSetupFile() {
 // The whole value, however long: a value longer than the system's buffer
 // of 256 bytes (a hand edit) would be cut in the middle, and the dialog
 // would write the cut value back.
+std::wstring ReadIniString(const ini::IniFile& file, const std::string& section,
+                           const std::string& key) {
+  std::string value = file.Value(section, key).value_or("");
+  value = value.substr(0, value.find('\0'));
+  return textfile::Decode(value, file.format().encoding);
+}
+
+std::int32_t ReadIniInteger(const ini::IniFile& file,
+                            const std::string& section,
+                            const std::string& key) {
+  return file.GetInt(section, key, 0);
+}
+
+std::int16_t ReadIniInteger16(const ini::IniFile& file,
+                              const std::string& section,
+                              const std::string& key) {
+  return static_cast<std::int16_t>(std::clamp<std::int32_t>(
+      ReadIniInteger(file, section, key), -32768, 32767));
+}
+
 std::wstring ReadIniString(const std::string& section, const std::string& key) {
-  return WithSetupFile([&](const ini::IniFile& file) {
-    std::string value = file.Value(section, key).value_or("");
-    value = value.substr(0, value.find('\0'));
-    return textfile::Decode(value, file.format().encoding);
-  });
+  return ReadIniString(ReadSetupFile(), section, key);
 }
 
 std::int32_t ReadIniInteger(const std::string& section,
                             const std::string& key) {
-  return WithSetupFile(
-      [&](const ini::IniFile& file) { return file.GetInt(section, key, 0); });
+  return ReadIniInteger(ReadSetupFile(), section, key);
 }
 
 std::int16_t ReadIniInteger16(const std::string& section,
                               const std::string& key) {
-  return static_cast<std::int16_t>(
-      std::clamp<std::int32_t>(ReadIniInteger(section, key), -32768, 32767));
+  return ReadIniInteger16(ReadSetupFile(), section, key);
+}
+
+void ReadSettings(const ini::IniFile& file, SetupSaver saver,
+                  BarGeometry* place) {
+  for (const SetupKey& k : kSetupKeys)
+    if (k.saver == saver) ReadKey(file, k, k.slot(place));
+}
+
+void WriteSettings(SetupSave& save, SetupSaver saver,
+                   const BarGeometry* place) {
+  BarGeometry copy = place ? *place : BarGeometry();
+  for (const SetupKey& k : kSetupKeys) {
+    const Slot slot = k.slot(place ? &copy : nullptr);
+    if (k.saver != saver || !IsSet(slot)) continue;
+    if (k.written == Written::kAlways || IsOn(slot))
+      save.Set(k.section, k.key, TextOf(slot));
+    else
+      save.Update(k.section, k.key, TextOf(slot));
+  }
 }
 
 void SetupSave::Set(const std::string& section, const std::string& key,
@@ -186,57 +381,12 @@ void WriteIniString(const std::string& section, const std::string& key,
   save.Commit();
 }
 
-SetupSnapshot::SetupSnapshot()
-    : file_(std::make_unique<ini::IniFile>(ReadSetupFile())),
-      previous_(g_snapshot) {
-  g_snapshot = file_.get();
-}
-
-SetupSnapshot::~SetupSnapshot() { g_snapshot = previous_; }
-
-void ReadTableSettings() {
-  for (int e = elTable; e <= elTD; ++e) {
-    const char* section = kTableSections[e];
-    TableMarkupSettings(e, propQuality) = ReadIniString(section, "quality");
-    TableMarkupSettings(e, propVisible) = ReadIniInteger16(section, "Visible");
-    TableMarkupSettings(e, propEnter) = ReadIniInteger16(section, "Enter");
-  }
-}
-
 // A missing file is written as the default file with these keys set, in
 // the one replace of the save.
 void WriteTableSettings() {
   SetupSave save;
-  for (int e = elTable; e <= elTD; ++e)
-    for (int p = propQuality; p <= propEnter; ++p)
-      save.Set(kTableSections[e], kTableKeys[p],
-               vb::CStr(TableMarkupSettings(e, p)));
+  WriteSettings(save, SetupSaver::kDialogClose);
   save.Commit();
-}
-
-void ReadPasteSettings() {
-  PasteShiftKey = ShiftKeyFrom(ReadIniString(kMainForm, "PShiftKey"));
-  PasteKey = ReadIniString(kMainForm, "PKey");
-  if (PasteKey.empty()) PasteKey = kDefaultPasteKey;
-  GetWindowTime = ReadIniInteger16(kMainForm, "GTime");
-  Delay[0] = ReadIniInteger16(kMainForm, "Delay0");
-  Delay[1] = ReadIniInteger16(kMainForm, "Delay1");
-  BarTopMost = ReadIniInteger(kMainForm, "TopMost") == -1;
-  WrapSelection = ReadIniInteger(kMainForm, "WrapSelection") == -1;
-  RestoreClipboard = ReadIniInteger(kMainForm, "RestoreClipboard") == -1;
-  HotKeys = ReadIniInteger(kMainForm, "HotKeys") == -1;
-}
-
-void WritePasteSettings(SetupSave& save) {
-  save.Set(kMainForm, "PShiftKey", std::to_wstring(PasteShiftKey));
-  save.Set(kMainForm, "PKey", PasteKey);
-  save.Set(kMainForm, "GTime", std::to_wstring(GetWindowTime));
-  save.Set(kMainForm, "Delay0", std::to_wstring(Delay[0]));
-  save.Set(kMainForm, "Delay1", std::to_wstring(Delay[1]));
-  SetOption(save, "TopMost", BarTopMost);
-  SetOption(save, "WrapSelection", WrapSelection);
-  SetOption(save, "RestoreClipboard", RestoreClipboard);
-  SetOption(save, "HotKeys", HotKeys);
 }
 
 }  // namespace modPublic

@@ -102,9 +102,7 @@ struct ParsedTags {
 
 // Stores one line in row n; what is wrong with it in plain words, or the
 // empty text. The No field must be a number, but the row's number is its
-// place in the file: the list of the settings dialog and its deletion find a
-// button by its No, so a hand-edited file with numbers that do not match
-// their rows would select, highlight and delete the wrong buttons.
+// place in the file (NumberRows).
 std::wstring StoreRow(CellTable& table, int n, const std::wstring& line) {
   if (n >= table.Rows())
     return L"ボタンは " + std::to_wstring(table.Rows()) + L" 個までです。";
@@ -122,7 +120,6 @@ std::wstring StoreRow(CellTable& table, int n, const std::wstring& line) {
              L"が -32768～32767 の範囲を超えています。";
     table(n, k) = vb::ToInt16(whole);
   }
-  table(n, colNo) = static_cast<std::int16_t>(n);
   if (fields[colCaption].empty()) return L"ボタン名が空です。";
   if (fields[colTagS].empty()) return L"開始タグが空です。";
   for (int k = colCaption; k <= colTagE; ++k)
@@ -132,7 +129,7 @@ std::wstring StoreRow(CellTable& table, int n, const std::wstring& line) {
 
 ParsedTags ParseTags(const std::string& bytes, const textfile::Format& format) {
   ParsedTags parsed;
-  parsed.table.Resize(MaxButtonIndex + 1, kTagColumns);
+  parsed.table.Resize(kButtonSlots, kTagColumns);
   const auto lines = textfile::SplitLines(textfile::Body(bytes, format));
   for (const std::string& line : lines) {
     const std::wstring problem = StoreRow(
@@ -143,6 +140,7 @@ ParsedTags ParseTags(const std::string& bytes, const textfile::Format& format) {
     }
     ++parsed.count;
   }
+  NumberRows(parsed.table, parsed.count);
   return parsed;
 }
 

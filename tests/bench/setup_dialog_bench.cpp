@@ -19,7 +19,7 @@ constexpr int kButtons = 30;
 
 // n buttons as tag.txt loads them, inside a bar of 1200 x 2400 twips.
 void FillTable(int n) {
-  TagTable.Resize(MaxButtonIndex + 1, kTagColumns);
+  TagTable.Resize(kButtonSlots, kTagColumns);
   for (int i = 0; i < n; ++i) {
     const std::wstring s = std::to_wstring(i);
     TagTable(i, colNo) = static_cast<std::int16_t>(i);
@@ -35,6 +35,7 @@ void FillTable(int n) {
 }
 
 std::unique_ptr<frmSetup> OpenWith(int buttons) {
+  ResetSharedState();
   BarClientWidth = 1200;
   BarClientHeight = 2400;
   FillTable(buttons);

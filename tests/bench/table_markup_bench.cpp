@@ -2,7 +2,7 @@
 // markup must be built in well under a millisecond.
 #include <benchmark/benchmark.h>
 
-#include "bar/frmStrell.h"
+#include "bar/table_markup.h"
 
 namespace {
 

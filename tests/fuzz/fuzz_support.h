@@ -42,18 +42,7 @@ inline void Reset() {
   std::remove((Folder() + "/tag.txt").c_str());
   std::remove((Folder() + "/setup.ini").c_str());
   platform::headless::Reset(std::wstring(Folder().begin(), Folder().end()));
-  using namespace modPublic;
-  MaxButtonIndex = 30;
-  TagTable.Resize(MaxButtonIndex + 1, kTagColumns);
-  TagCount = 0;
-  TagTableLoaded = false;
-  PasteShiftKey = 0;
-  PasteKey.clear();
-  GetWindowTime = 0;
-  Delay[0] = Delay[1] = 0;
-  TableMarkupSettings.Resize(5, 3);
-  TagFileNoted = TagFileNote();
-  SetupFileFormat = textfile::Format();
+  modPublic::ResetSharedState();
 }
 
 inline void WriteFile(const char* name, const std::string& bytes) {

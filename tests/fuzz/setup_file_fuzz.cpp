@@ -180,13 +180,18 @@ struct Reads {
   }
 };
 
-Reads ProgramReads() {
+// Each key read from `file`, or without one from a read of its own.
+Reads ProgramReads(const ini::IniFile* file = nullptr) {
   Reads r;
   for (const Key& k : kKeys) {
-    r.texts.push_back(k.text ? modPublic::ReadIniString(k.section, k.key)
-                             : L"");
-    r.integers.push_back(
-        k.text ? 0 : modPublic::ReadIniInteger16(k.section, k.key));
+    using namespace modPublic;
+    r.texts.push_back(!k.text ? L""
+                      : file  ? ReadIniString(*file, k.section, k.key)
+                              : ReadIniString(k.section, k.key));
+    r.integers.push_back(!k.text
+                             ? (file ? ReadIniInteger16(*file, k.section, k.key)
+                                     : ReadIniInteger16(k.section, k.key))
+                             : 0);
   }
   return r;
 }
@@ -234,10 +239,11 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data,
   const Reads before = ProgramReads();
   Check(before == ModelReads(model), "every key reads as the model reads it");
   {
-    SetupSnapshot oneRead;
-    Check(ProgramReads() == before, "one read answers as a read per key");
-    ReadPasteSettings();
-    ReadTableSettings();
+    const ini::IniFile oneRead = ReadSetupFile();
+    Check(ProgramReads(&oneRead) == before,
+          "one read answers as a read per key");
+    ReadSettings(oneRead, SetupSaver::kBarClose);
+    ReadSettings(oneRead, SetupSaver::kDialogClose);
   }
   Check(platform::headless::MsgBoxes().empty(), "reads show no message");
   Check(!PasteKey.empty(), "the paste key is never empty");

@@ -313,7 +313,7 @@ TEST_F(BarTest, OptionsAreReadAndWrittenOnlyWhenUsed) {
       SCOPED_TRACE(std::string(option.key) + " " +
                    (c.stored ? c.stored : "none"));
       hl::ResetForms();
-      testing_support::ResetSharedState();
+      modPublic::ResetSharedState();
       const std::string key = option.key;
       WriteBytes("setup.ini",
                  "[MainForm]\r\nGTime=100\r\n" +

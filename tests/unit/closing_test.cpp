@@ -272,7 +272,7 @@ TEST_F(ClosingTest, SessionEndKeepsWhatItCannotSaveForTheNextStart) {
     hl::Reset(Folder());
     hl::ResetForms();
     hl::SetKnownFolders(L"", Folder("local"));
-    testing_support::ResetSharedState();
+    modPublic::ResetSharedState();
     hl::QueueMsgBoxAnswer(answer);
     Start();
     std::vector<std::wstring> boxes = {question};

@@ -46,7 +46,7 @@ class DataFolderTest : public testing_support::AppFolderTest {
     hl::MsgBoxes().clear();
   }
   bool Start() {
-    testing_support::ResetSharedState();
+    modPublic::ResetSharedState();
     bar_ = std::make_unique<frmStrell>();
     return bar_->LoadAndShow();
   }

@@ -41,7 +41,7 @@ class HotKeysTest : public testing_support::AppFolderTest {
   void Start(const std::function<void()>& before = {}) {
     bar_.reset();
     hl::Reset(testing_support::Widen(dir_.string()));
-    testing_support::ResetSharedState();
+    modPublic::ResetSharedState();
     if (before) before();
     WriteBytes("setup.ini",
                "[MainForm]\r\nPShiftKey=162\r\nPKey=V\r\nGTime=100\r\n"

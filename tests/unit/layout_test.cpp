@@ -1,4 +1,6 @@
 // Button layout: the 100-twip grid and the clamp to the bar.
+#include "bar/layout.h"
+
 #include <gtest/gtest.h>
 
 #include <functional>

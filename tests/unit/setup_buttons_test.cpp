@@ -43,7 +43,7 @@ class SetupButtonsTest : public testing_support::AppFolderTest {
   }
 
   void Load(const std::string& tagFile) {
-    TagTable.Resize(MaxButtonIndex + 1, kTagColumns);
+    TagTable.Resize(kButtonSlots, kTagColumns);
     WriteBytes("tag.txt", tagFile);
     LoadTagFile();
   }

@@ -312,7 +312,7 @@ TEST_F(SetupDialogTest, ClosingWritesTheSameWhicheverPagesWereShown) {
     for (int page : pages) hl::ClickTab(*d.SSTab1, page);
     Close();
     SetupSave bar;  // what the bar's close then writes
-    WritePasteSettings(bar);
+    WriteSettings(bar, SetupSaver::kBarClose);
     bar.Commit();
     const std::string files = ReadBytes("setup.ini") + ReadBytes("tag.txt");
     if (pages.empty())
@@ -463,7 +463,7 @@ TEST_F(SetupDialogTest, BoxesRefuseWhatTheFilesWouldGiveBackChanged) {
 TEST_F(SetupDialogTest, LongStoredAttributeIsKeptWhole) {
   const std::string value = "class='" + std::string(300, 'x') + "'";
   WriteBytes("setup.ini", "[TD]\r\nquality=" + value + "\r\n");
-  ReadTableSettings();
+  ReadSettings(ReadSetupFile(), SetupSaver::kDialogClose);
   frmSetup& d = Open();
   EXPECT_EQ(d.txtQuality(4).Text().size(), value.size());
   Close();
@@ -483,7 +483,7 @@ TEST_F(SetupDialogTest, BoxesOfUtfFilesTakeEveryCharacterByTheirBytes) {
   WriteBytes("tag.txt",
              "\xEF\xBB\xBF"
              "0,0,400,1200,400,UL,<ul>,</ul>\r\n");
-  ReadTableSettings();
+  ReadSettings(ReadSetupFile(), SetupSaver::kDialogClose);
   LoadTagFile();
   frmSetup& d = Open();
   hl::Type(*d.txtInputCaption, L"é");

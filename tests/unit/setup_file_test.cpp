@@ -26,8 +26,8 @@ using SetupFileTest = testing_support::AppFolderTest;
 TEST_F(SetupFileTest, MissingFileIsCreatedWithTheDefaults) {
   CreateSetupFile();
   EXPECT_EQ(ReadBytes("setup.ini"), kDefaultSetup);
-  ReadPasteSettings();
-  ReadTableSettings();
+  ReadSettings(ReadSetupFile(), SetupSaver::kBarClose);
+  ReadSettings(ReadSetupFile(), SetupSaver::kDialogClose);
   EXPECT_EQ(ReadIniInteger("MainForm", "Height"), 2805);
   EXPECT_EQ(ReadIniInteger("MainForm", "Left"), 300);
   EXPECT_EQ(PasteShiftKey, 162);
@@ -47,8 +47,8 @@ TEST_F(SetupFileTest, EmptyFileIsKeptAndReadsAsZerosAndDefaults) {
   WriteBytes("setup.ini", "");
   CreateSetupFile();
   EXPECT_EQ(ReadBytes("setup.ini"), "");
-  ReadPasteSettings();
-  ReadTableSettings();
+  ReadSettings(ReadSetupFile(), SetupSaver::kBarClose);
+  ReadSettings(ReadSetupFile(), SetupSaver::kDialogClose);
   EXPECT_EQ(ReadIniInteger("MainForm", "Width"), 0);
   EXPECT_EQ(PasteShiftKey, 162);
   EXPECT_EQ(PasteKey, L"V");
@@ -78,7 +78,7 @@ TEST_F(SetupFileTest, PasteShiftKeyValues) {
   };
   for (const auto& c : cases) {
     WriteBytes("setup.ini", std::string("[MainForm]\r\n") + c.line);
-    ReadPasteSettings();
+    ReadSettings(ReadSetupFile(), SetupSaver::kBarClose);
     EXPECT_EQ(PasteShiftKey, c.expected) << c.line;
   }
 }
@@ -87,8 +87,8 @@ TEST_F(SetupFileTest, OutOfRangeIntegersAreClampedNotRaised) {
   WriteBytes("setup.ini",
              "[MainForm]\r\nGTime=40000\r\nDelay0=-99999\r\nDelay1=70\r\n"
              "[TD]\r\nVisible=123456\r\n");
-  ReadPasteSettings();
-  ReadTableSettings();
+  ReadSettings(ReadSetupFile(), SetupSaver::kBarClose);
+  ReadSettings(ReadSetupFile(), SetupSaver::kDialogClose);
   EXPECT_EQ(GetWindowTime, 32767);
   EXPECT_EQ(Delay[0], -32768);
   EXPECT_EQ(Delay[1], 70);
@@ -110,6 +110,34 @@ TEST_F(SetupFileTest, IntegersReadAlikeOnEveryPlatform) {
     EXPECT_EQ(ReadIniInteger16("MainForm", c.key), c.expected) << c.key;
 }
 
+// Each close writes its own keys, as loaded from the default file, over the
+// default file: the dialog's leaves every byte as it was, the bar's takes
+// the blanks around its equals signs and touches no other line.
+TEST_F(SetupFileTest, EachCloseRewritesItsOwnKeysOfTheDefaultFile) {
+  std::string barClosed = kDefaultSetup;
+  for (const char* key : {"Height", "Width", "Top", "Left", "PShiftKey", "PKey",
+                          "GTime", "Delay0", "Delay1"}) {
+    const std::string spaced = std::string(key) + " = ";
+    barClosed.replace(barClosed.find(spaced), spaced.size(),
+                      std::string(key) + "=");
+  }
+  const struct {
+    SetupSaver saver;
+    std::string expected;
+  } cases[] = {{SetupSaver::kDialogClose, kDefaultSetup},
+               {SetupSaver::kBarClose, barClosed}};
+  for (const auto& c : cases) {
+    WriteBytes("setup.ini", kDefaultSetup);
+    BarGeometry place;
+    ReadSettings(ReadSetupFile(), SetupSaver::kBarClose, &place);
+    ReadSettings(ReadSetupFile(), SetupSaver::kDialogClose);
+    SetupSave save;
+    WriteSettings(save, c.saver, &place);
+    EXPECT_TRUE(save.Commit());
+    EXPECT_EQ(ReadBytes("setup.ini"), c.expected) << static_cast<int>(c.saver);
+  }
+}
+
 // The settings are found, read and written whatever characters the
 // application folder's name holds.
 TEST_F(SetupFileTest, FolderNameOutsideTheCodePage) {
@@ -117,10 +145,10 @@ TEST_F(SetupFileTest, FolderNameOutsideTheCodePage) {
     std::wstring folder = testing_support::Widen(dir_.string()) + L"\\" + name;
     platform::headless::Reset(folder);
     CreateSetupFile();
-    ReadPasteSettings();
+    ReadSettings(ReadSetupFile(), SetupSaver::kBarClose);
     EXPECT_EQ(GetWindowTime, 100);
     WriteIniString("MainForm", "GTime", L"55");
-    ReadPasteSettings();
+    ReadSettings(ReadSetupFile(), SetupSaver::kBarClose);
     EXPECT_EQ(GetWindowTime, 55);
   }
 }
@@ -129,27 +157,27 @@ TEST_F(SetupFileTest, UndefinedBytesInAValueAreWrittenBackUnchanged) {
   std::string file = kDefaultSetup;
   file.replace(file.find("[TD]\r\nquality="), 14, "[TD]\r\nquality=\x81<\xff>");
   WriteBytes("setup.ini", file);
-  ReadTableSettings();
+  ReadSettings(ReadSetupFile(), SetupSaver::kDialogClose);
   WriteTableSettings();
   EXPECT_EQ(ReadBytes("setup.ini"), file);
 }
 
-// While a snapshot lives, every key is answered from the file as it was
-// when the snapshot read it; afterwards each read sees the file again.
-TEST_F(SetupFileTest, SnapshotAnswersEveryKeyFromOneRead) {
+// A load answers every key from the file as it was when it was read once;
+// afterwards each read sees the file again.
+TEST_F(SetupFileTest, LoadAnswersEveryKeyFromOneRead) {
   CreateSetupFile();
   {
-    const SetupSnapshot oneRead;
+    const ini::IniFile oneRead = ReadSetupFile();
     WriteBytes("setup.ini", "[MainForm]\r\nGTime=7\r\nPKey=Q\r\n");
-    ReadPasteSettings();
-    ReadTableSettings();
-    EXPECT_EQ(ReadIniInteger("MainForm", "Height"), 2805);
+    ReadSettings(oneRead, SetupSaver::kBarClose);
+    ReadSettings(oneRead, SetupSaver::kDialogClose);
+    EXPECT_EQ(ReadIniInteger(oneRead, "MainForm", "Height"), 2805);
   }
   EXPECT_EQ(GetWindowTime, 100);
   EXPECT_EQ(PasteKey, L"V");
   EXPECT_EQ(TableMarkupSettings(elTD, propVisible),
             vb::Variant(std::int16_t{-1}));
-  ReadPasteSettings();
+  ReadSettings(ReadSetupFile(), SetupSaver::kBarClose);
   EXPECT_EQ(GetWindowTime, 7);
   EXPECT_EQ(PasteKey, L"Q");
 }
@@ -175,7 +203,7 @@ TEST_F(SetupFileTest, WritesKeepTheirLinesInPlace) {
   Delay[0] = 10;
   Delay[1] = -1;
   SetupSave save;
-  WritePasteSettings(save);
+  WriteSettings(save, SetupSaver::kBarClose);
   // All six keys in one replace of the file: a second would fail.
   platform::headless::InjectFileFault(FileFault::Replace, 2);
   EXPECT_TRUE(save.Commit());
@@ -191,7 +219,7 @@ TEST_F(SetupFileTest, WritesKeepTheirLinesInPlace) {
   swap("Delay0 = 200", "Delay0=10");
   swap("Delay1 = 200", "Delay1=-1");
   EXPECT_EQ(ReadBytes("setup.ini"), expected);
-  ReadPasteSettings();
+  ReadSettings(ReadSetupFile(), SetupSaver::kBarClose);
   EXPECT_EQ(PasteShiftKey, 0);
   EXPECT_EQ(PasteKey, L"Y");
   EXPECT_EQ(Delay[1], -1);
@@ -231,8 +259,8 @@ TEST_F(SetupFileTest, FilesOfOtherProgramsAreReadAndWrittenInTheirEncoding) {
   for (const auto& c : cases) {
     SCOPED_TRACE(c.name);
     WriteBytes("setup.ini", c.file);
-    ReadPasteSettings();
-    ReadTableSettings();
+    ReadSettings(ReadSetupFile(), SetupSaver::kBarClose);
+    ReadSettings(ReadSetupFile(), SetupSaver::kDialogClose);
     EXPECT_EQ(GetWindowTime, 100);
     EXPECT_EQ(TableMarkupSettings(elTD, propQuality),
               vb::Variant(L"class=\"本文\""));
@@ -263,7 +291,7 @@ TEST_F(SetupFileTest, WriteTableSettingsRecreatesAMissingFile) {
             std::string::npos);
   EXPECT_NE(text.find("[TH]\r\nquality=\r\nVisible=0\r\nEnter=\r\n"),
             std::string::npos);
-  ReadTableSettings();
+  ReadSettings(ReadSetupFile(), SetupSaver::kDialogClose);
   EXPECT_EQ(TableMarkupSettings(elTable, propVisible),
             vb::Variant(std::int16_t{-1}));
   EXPECT_EQ(TableMarkupSettings(elTable, propQuality),

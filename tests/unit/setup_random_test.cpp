@@ -240,7 +240,7 @@ class SetupRandomTest : public testing_support::AppFolderTest {
     // tag.txt loads and equals the model; the table in memory stays.
     const CellTable kept = TagTable;
     const std::int16_t keptCount = TagCount;
-    TagTable.Resize(MaxButtonIndex + 1, kTagColumns);
+    TagTable.Resize(kButtonSlots, kTagColumns);
     try {
       LoadTagFile();
     } catch (const hl::ProcessEnded&) {

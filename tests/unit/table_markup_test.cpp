@@ -1,5 +1,7 @@
 // The table markup generator: the markup for each shape of the settings and
 // the acceptance of the counts typed into the input boxes.
+#include "bar/table_markup.h"
+
 #include <gtest/gtest.h>
 
 #include <memory>

@@ -81,7 +81,7 @@ TEST_F(TagFileTest, LoadsTheRowsThatAreAccepted) {
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.name);
-    testing_support::ResetSharedState();
+    modPublic::ResetSharedState();
     Load(c.file);
     EXPECT_EQ(TagCount, c.rows);
   }
@@ -141,7 +141,7 @@ TEST_F(TagFileTest, BadFilesEndTheProcessAndStayUntouched) {
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.name);
-    testing_support::ResetSharedState();
+    modPublic::ResetSharedState();
     MsgBoxes().clear();
     WriteBytes("tag.txt", c.file);
     ExpectEndsWith(modPublic::LoadTagFile,
@@ -198,7 +198,7 @@ TEST_F(TagFileTest, SaveWritesRowsInCodePage932AndLoadsBack) {
   EXPECT_EQ(bytes.substr(first.size()),
             std::string(kDefaultTagFile)
                 .substr(std::string(kDefaultTagFile).find("1,0,800")));
-  testing_support::ResetSharedState();
+  modPublic::ResetSharedState();
   modPublic::LoadTagFile();
   EXPECT_EQ(TagTable(0, modPublic::colCaption), vb::Variant(L"見出し,一"));
   EXPECT_EQ(TagTable(0, modPublic::colTagS), vb::Variant(L"<h1>\r\n"));
@@ -222,7 +222,7 @@ TEST_F(TagFileTest, BytesTheCodePageLacksAreKeptByteForByte) {
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.name);
-    testing_support::ResetSharedState();
+    modPublic::ResetSharedState();
     Load(c.file);
     EXPECT_EQ(TagCount, c.rows);
     EXPECT_TRUE(MsgBoxes().empty());
@@ -244,7 +244,7 @@ TEST_F(TagFileTest, LfOnlyFilesReadLfAsTheLineEnd) {
   modPublic::SaveTagFile();
   EXPECT_EQ(ReadBytes("tag.txt"), kDefaultTagFile);  // written with CR LF
 
-  testing_support::ResetSharedState();
+  modPublic::ResetSharedState();
   MsgBoxes().clear();
   WriteBytes("tag.txt", Lines(1).substr(0, Lines(1).size() - 2) + "\n\n");
   ExpectEndsWith(modPublic::LoadTagFile,
@@ -329,18 +329,18 @@ TEST_F(TagFileTest, FilesOfOtherProgramsKeepTheirEncodingMarkAndLineEnds) {
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.name);
-    testing_support::ResetSharedState();
+    modPublic::ResetSharedState();
     Load(c.file);
     EXPECT_EQ(TagTable(0, modPublic::colCaption), vb::Variant(c.caption));
     modPublic::SaveTagFile();
     EXPECT_EQ(ReadBytes("tag.txt"), c.saved);
   }
   // Any character is stored in a UTF file.
-  testing_support::ResetSharedState();
+  modPublic::ResetSharedState();
   Load(row(0) + "\n");
   TagTable(0, modPublic::colCaption) = L"é😀";
   modPublic::SaveTagFile();
-  testing_support::ResetSharedState();
+  modPublic::ResetSharedState();
   modPublic::LoadTagFile();
   EXPECT_EQ(TagTable(0, modPublic::colCaption), vb::Variant(L"é😀"));
 }

@@ -22,28 +22,6 @@ inline std::wstring Widen(const std::string& ascii) {
   return std::wstring(ascii.begin(), ascii.end());
 }
 
-// Puts the shared module's state back to what the bar finds at start:
-// an empty 31 x 8 tag table, no rows in use, nothing loaded yet.
-inline void ResetSharedState() {
-  using namespace modPublic;
-  MaxButtonIndex = 30;
-  TagTable.Resize(MaxButtonIndex + 1, kTagColumns);
-  TagCount = 0;
-  TagTableLoaded = false;
-  BarClientWidth = BarClientHeight = 0;
-  MaxButtonRight = MaxButtonBottom = 0;
-  PasteShiftKey = 0;
-  PasteKey.clear();
-  GetWindowTime = 0;
-  Delay[0] = Delay[1] = 0;
-  BarTopMost = false;
-  WrapSelection = RestoreClipboard = HotKeys = false;
-  TableMarkupSettings.Resize(5, 3);
-  DataFolderPath.clear();
-  TagFileNoted = TagFileNote();
-  SetupFileFormat = textfile::Format();
-}
-
 class AppFolderTest : public ::testing::Test {
  protected:
   void SetUp() override {
@@ -53,7 +31,7 @@ class AppFolderTest : public ::testing::Test {
     ASSERT_NE(mkdtemp(templ.data()), nullptr);
     dir_ = templ;
     platform::headless::Reset(Widen(templ));
-    ResetSharedState();
+    modPublic::ResetSharedState();
   }
   // A script queued for a dialog that never opened: its checks never ran.
   void TearDown() override {

@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "platform/system.h"
+#include "platform/texts.h"
 #include "platform/win32/form_win32.h"
 
 namespace platform {
@@ -147,9 +148,9 @@ std::wstring InputBox(const std::wstring& prompt, const std::wstring& title) {
                      90, title, 9, L"MS Shell Dlg");
   box.AddItem(kStatic, kPromptId, SS_LEFT | SS_NOPREFIX, 7, 7, 180, 56, prompt);
   box.AddItem(kButton, IDOK, BS_DEFPUSHBUTTON | WS_TABSTOP, 193, 7, 50, 14,
-              L"OK");
+              kOkCaption);
   box.AddItem(kButton, IDCANCEL, BS_PUSHBUTTON | WS_TABSTOP, 193, 25, 50, 14,
-              L"キャンセル");
+              kCancelCaption);
   box.AddItem(kEdit, kEditId, ES_AUTOHSCROLL | WS_BORDER | WS_TABSTOP, 7, 70,
               236, 13, L"");
   std::wstring answer;

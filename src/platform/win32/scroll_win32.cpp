@@ -1,13 +1,12 @@
-// The vertical scroll bar. Min is the value at the top end and Max the
-// value at the bottom end, either way round; the window's position runs
-// from 0 at the top, so a value maps to its distance from Min. The owner
-// moves the thumb: the scroll bar reports a scroll to its parent, which
-// reflects it here, and the new value is set before Change fires.
-#include <algorithm>
+// The vertical scroll bar, over the value model both backends share
+// (platform/scroll_model.h); the window's position runs from 0 at the top,
+// so a value maps to its distance from Min. The owner moves the thumb: the
+// scroll bar reports a scroll to its parent, which reflects it here, and the
+// new value is set before Change fires.
 #include <cstdlib>
 
+#include "platform/scroll_model.h"
 #include "platform/win32/controls_win32.h"
-#include "runtime/vb.h"
 
 namespace platform::win32 {
 namespace {
@@ -15,73 +14,51 @@ namespace {
 class Win32ScrollBar final : public ControlOf<VScrollBar> {
  public:
   Win32ScrollBar(Win32Container& parent, const VScrollBarArgs& args)
-      : ControlOf(parent, args),
-        min_(args.min),
-        max_(args.max),
-        small_(args.smallChange),
-        large_(args.largeChange) {
-    value_ = std::clamp(args.value, Low(), High());
+      : ControlOf(parent, args), model_(args) {
     Init(L"SCROLLBAR", SBS_VERT, 0, L"");
   }
 
-  int Min() const override { return min_; }
-  int Max() const override { return max_; }
-  void SetMin(int v) override {
-    min_ = v;
-    Sync();
-    Move(std::clamp(value_, Low(), High()));
-  }
-  void SetMax(int v) override {
-    max_ = v;
-    Sync();
-    Move(std::clamp(value_, Low(), High()));
-  }
-  int SmallChange() const override { return small_; }
-  int LargeChange() const override { return large_; }
-  void SetSmallChange(int v) override {
-    if (v < 0) vb::Raise(vb::kInvalidPropertyValue);
-    small_ = v;
-  }
-  void SetLargeChange(int v) override {
-    if (v < 0) vb::Raise(vb::kInvalidPropertyValue);
-    large_ = v;
-  }
-  int Value() const override { return value_; }
-  void SetValue(int v) override {
-    if (v < Low() || v > High()) vb::Raise(vb::kInvalidPropertyValue);
-    Move(v);
-  }
+  int Min() const override { return model_.Min(); }
+  int Max() const override { return model_.Max(); }
+  void SetMin(int v) override { Range(model_.SetMin(v)); }
+  void SetMax(int v) override { Range(model_.SetMax(v)); }
+  int SmallChange() const override { return model_.SmallChange(); }
+  int LargeChange() const override { return model_.LargeChange(); }
+  void SetSmallChange(int v) override { model_.SetSmallChange(v); }
+  void SetLargeChange(int v) override { model_.SetLargeChange(v); }
+  int Value() const override { return model_.Value(); }
+  void SetValue(int v) override { Moved(model_.SetValue(v)); }
   void ClickArrows(int clicks) override {
-    for (int i = 0; i < std::abs(clicks); ++i) Step(small_, clicks < 0);
+    for (int i = 0; i < std::abs(clicks); ++i) Moved(model_.Line(clicks < 0));
   }
 
   bool OnReflect(UINT msg, WPARAM wp, LPARAM, LRESULT& result) override {
     if (msg != WM_VSCROLL) return false;
     switch (LOWORD(wp)) {
       case SB_LINEUP:
-        Step(small_, false);
+        Moved(model_.Line(false));
         break;
       case SB_LINEDOWN:
-        Step(small_, true);
+        Moved(model_.Line(true));
         break;
       case SB_PAGEUP:
-        Step(large_, false);
+        Moved(model_.Page(false));
         break;
       case SB_PAGEDOWN:
-        Step(large_, true);
+        Moved(model_.Page(true));
         break;
       case SB_TOP:
-        Move(min_);
+        Moved(model_.MoveWithin(model_.Min()));
         break;
       case SB_BOTTOM:
-        Move(max_);
+        Moved(model_.MoveWithin(model_.Max()));
         break;
       case SB_THUMBPOSITION: {
         SCROLLINFO si{};
         si.cbSize = sizeof si;
         si.fMask = SIF_TRACKPOS;
         GetScrollInfo(hwnd(), SB_CTL, &si);
-        Move(ValueAt(si.nTrackPos));
+        Moved(model_.MoveWithin(model_.ValueAt(si.nTrackPos)));
         break;
       }
       default:  // the thumb being dragged: the bar draws it itself
@@ -98,23 +75,17 @@ class Win32ScrollBar final : public ControlOf<VScrollBar> {
   void OnWheel(int notches) override { ClickArrows(notches); }
 
  private:
-  int Low() const { return std::min(min_, max_); }
-  int High() const { return std::max(min_, max_); }
-  int PositionOf(int v) const { return min_ <= max_ ? v - min_ : min_ - v; }
-  int ValueAt(int pos) const { return min_ <= max_ ? min_ + pos : min_ - pos; }
-
-  // One step of `amount` towards the bottom end or the top end.
-  void Step(int amount, bool towardsMax) {
-    const int sign = (max_ >= min_) == towardsMax ? 1 : -1;
-    const long target = static_cast<long>(value_) + sign * amount;
-    Move(static_cast<int>(std::clamp<long>(target, Low(), High())));
+  // A new end: the bar shows the new range, then the value it moved to.
+  void Range(bool moved) {
+    Sync();
+    Moved(moved);
   }
 
-  void Move(int v) {
-    if (v == value_) return;
-    value_ = v;
+  // The thumb goes where the value is, and Change fires, when it moved.
+  void Moved(bool moved) {
+    if (!moved) return;
     if (hwnd()) {
-      SetScrollPos(hwnd(), SB_CTL, PositionOf(v), FALSE);
+      SetScrollPos(hwnd(), SB_CTL, model_.PositionOf(model_.Value()), FALSE);
       Redraw();
     }
     Fire(Change);
@@ -127,9 +98,9 @@ class Win32ScrollBar final : public ControlOf<VScrollBar> {
     si.cbSize = sizeof si;
     si.fMask = SIF_RANGE | SIF_POS | SIF_PAGE | SIF_DISABLENOSCROLL;
     si.nMin = 0;
-    si.nMax = std::abs(max_ - min_);
+    si.nMax = model_.Positions();
     si.nPage = 0;
-    si.nPos = PositionOf(value_);
+    si.nPos = model_.PositionOf(model_.Value());
     SetScrollInfo(hwnd(), SB_CTL, &si, FALSE);
     Redraw();
   }
@@ -138,7 +109,7 @@ class Win32ScrollBar final : public ControlOf<VScrollBar> {
   // sets several bars and boxes then pays for one paint, not one each.
   void Redraw() { InvalidateRect(hwnd(), nullptr, TRUE); }
 
-  int min_, max_, small_, large_, value_ = 0;
+  ScrollModel model_;
 };
 
 }  // namespace
