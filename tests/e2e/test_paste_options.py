@@ -8,7 +8,7 @@ import unittest
 
 import editor
 from editor import HR, UL_START, focus_editor, wait_text
-from test_paste_target import ToolOutput, focus_keylog
+from test_paste_target import ToolOutput, focus_keylog, start_keylog
 
 C = 67
 BOLD_TAGS = ("0,0,400,1200,400,B,<b>,</b>\r\n"
@@ -58,10 +58,7 @@ class WrapKeysTest(OptionsTestCase):
     uses_editor = False
 
     def start_keylog(self, *args):
-        keylog = ToolOutput(self.wine, "keylog.exe", *args)
-        self.addCleanup(editor.stop_process, keylog.proc)
-        keylog.wait_line("ready")
-        return keylog
+        return start_keylog(self, *args)
 
     def copies_asked(self, keylog):
         return sum(1 for k in keylog.keys() if k[:2] == (True, C))

@@ -82,6 +82,14 @@ class ToolOutput:
 Key = collections.namedtuple("Key", "down vk scan extended injected time")
 
 
+def start_keylog(test, *args):
+    """keylog.exe started for `test` (ended with it), once it is ready."""
+    keylog = ToolOutput(test.wine, "keylog.exe", *args)
+    test.addCleanup(editor.stop_process, keylog.proc)
+    keylog.wait_line("ready")
+    return keylog
+
+
 class KeyWitness(ToolOutput):
     """Every key event of the desktop as a low-level keyboard hook sees it
     (keylog.exe witness): it outlives any target, so keys that went to a
@@ -114,10 +122,7 @@ class PasteTargetTest(editor.EditorTestCase):
     uses_editor = False
 
     def start_keylog(self, *args):
-        keylog = ToolOutput(self.wine, "keylog.exe", *args)
-        self.addCleanup(editor.stop_process, keylog.proc)
-        keylog.wait_line("ready")
-        return keylog
+        return start_keylog(self, *args)
 
     def start_witness(self):
         witness = KeyWitness(self.wine)

@@ -6,6 +6,7 @@
 
 namespace {
 
+using testing_support::Utf16;
 using namespace modPublic;
 using platform::headless::FileFault;
 using platform::headless::MsgBoxes;
@@ -223,17 +224,6 @@ TEST_F(SetupFileTest, WritesKeepTheirLinesInPlace) {
   EXPECT_EQ(PasteShiftKey, 0);
   EXPECT_EQ(PasteKey, L"Y");
   EXPECT_EQ(Delay[1], -1);
-}
-
-// Little-endian UTF-16 of a text of the first 65536 characters, with the
-// mark.
-std::string Utf16(const std::wstring& text) {
-  std::string bytes = "\xFF\xFE";
-  for (wchar_t c : text) {
-    bytes += static_cast<char>(c & 0xFF);
-    bytes += static_cast<char>(c >> 8 & 0xFF);
-  }
-  return bytes;
 }
 
 // A setup.ini another program saved in UTF-8 or UTF-16 is read in its

@@ -11,6 +11,7 @@ using modPublic::TagTable;
 using platform::headless::FileFault;
 using platform::headless::MsgBoxes;
 using platform::headless::ProcessEnded;
+using testing_support::Utf16;
 
 const char kDefaultTagFile[] =
     "0,0,400,1200,400,UL,<ul style='list-style-type:square;'>,</ul>\r\n"
@@ -289,17 +290,6 @@ TEST_F(TagFileTest, SaveFailingAtEveryPointKeepsThePreviousFile) {
   modPublic::SaveTagFile();
   EXPECT_NE(ReadBytes("tag.txt"), kDefaultTagFile);
   EXPECT_EQ(fs::status(PathOf("tag.txt")).permissions(), kept);
-}
-
-// Little-endian UTF-16 of a text of the first 65536 characters, with the
-// mark.
-std::string Utf16(const std::wstring& text) {
-  std::string bytes = "\xFF\xFE";
-  for (wchar_t c : text) {
-    bytes += static_cast<char>(c & 0xFF);
-    bytes += static_cast<char>(c >> 8 & 0xFF);
-  }
-  return bytes;
 }
 
 // A file another program saved in UTF-8 or UTF-16 loads in that encoding

@@ -22,6 +22,17 @@ inline std::wstring Widen(const std::string& ascii) {
   return std::wstring(ascii.begin(), ascii.end());
 }
 
+// Little-endian UTF-16 of a text of the first 65536 characters, with the
+// mark.
+inline std::string Utf16(const std::wstring& text) {
+  std::string bytes = "\xFF\xFE";
+  for (wchar_t c : text) {
+    bytes += static_cast<char>(c & 0xFF);
+    bytes += static_cast<char>(c >> 8 & 0xFF);
+  }
+  return bytes;
+}
+
 class AppFolderTest : public ::testing::Test {
  protected:
   void SetUp() override {
