@@ -34,9 +34,18 @@ class ClosingTest(editor.EditorTestCase):
         return self.wine.wait_window(title="設定")
 
     def end_session(self):
-        subprocess.run(["wineboot", "-e"], env=self.wine.env,
-                       stdin=subprocess.DEVNULL, stdout=subprocess.DEVNULL,
-                       stderr=subprocess.DEVNULL, timeout=60, check=True)
+        try:
+            subprocess.run(["wineboot", "-e"], env=self.wine.env,
+                           stdin=subprocess.DEVNULL,
+                           stdout=subprocess.DEVNULL,
+                           stderr=subprocess.DEVNULL, timeout=60, check=True)
+        except (subprocess.CalledProcessError,
+                subprocess.TimeoutExpired) as failure:
+            # Which window held the session up: the bar, or another
+            # program of the prefix.
+            shown = [(w.get("title"), w.get("class"), w.get("pid"))
+                     for w in self.wine.windows() if w.get("visible")]
+            raise AssertionError(f"{failure}; visible windows: {shown}")
 
     def test_end_of_session_saves(self):
         def moved():
